@@ -1,0 +1,113 @@
+#include "carrow/config.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "modpath/modpath.h"
+#include "voskar/storage.h"
+
+Config_Features::~Config_Features() = default;
+config_functor::~config_functor() = default;
+Config_Interface::~Config_Interface() = default;
+
+namespace {
+
+class print_pair : public config_functor {
+public:
+  void operator()(std::string key, std::string value) override {
+    std::printf("%s = %s\n", key.c_str(), value.c_str());
+  }
+};
+
+using config_entry_point = Config_Interface* (*)();
+
+struct named_config {
+  std::string plugin;
+  std::shared_ptr<Config_Interface> instance;
+};
+
+// Process-wide state: plug-ins stay loaded until the process ends, so their handles are kept
+// but never closed (instances of a closed plug-in would lose their code).
+Storage<std::string, config_entry_point>& plugins() {
+  static Storage<std::string, config_entry_point> loaded;
+  return loaded;
+}
+
+Storage<std::string, named_config>& configs() {
+  static Storage<std::string, named_config> named;
+  return named;
+}
+
+std::string& last_error() {
+  static std::string text;
+  return text;
+}
+
+bool fail(const std::string& text) {
+  last_error() = text;
+  return false;
+}
+
+config_entry_point entry_point_of(const std::string& plugin) {
+  if (plugins().exists(plugin)) return plugins().get(plugin);
+  void* handle = modpath::open(plugin);
+  if (!handle) {
+    const char* why = dlerror();
+    fail("Can't load config plugin " + plugin + ": " + (why ? why : "unknown error"));
+    return nullptr;
+  }
+  auto entry = reinterpret_cast<config_entry_point>(dlsym(handle, "_get_config_interface"));
+  if (!entry) {
+    fail("Config plugin " + plugin + " has no _get_config_interface");
+    dlclose(handle);
+    return nullptr;
+  }
+  plugins().add(plugin, entry);
+  return entry;
+}
+
+}  // namespace
+
+void Config_Interface::_print() {
+  print_pair printer;
+  for_each(printer);
+  std::fflush(stdout);
+}
+
+bool config_create(std::string name, std::string plugin, bool flag) {
+  try {
+    if (configs().exists(name)) {
+      const std::string existing = configs().get(name).plugin;
+      if (!flag) return fail("Config " + name + " already exists");
+      if (existing != plugin)
+        return fail("Config " + name + " already exists from plugin " + existing);
+      return true;
+    }
+    config_entry_point entry = entry_point_of(plugin);
+    if (!entry) return false;
+    Config_Interface* instance = entry();
+    if (!instance) return fail("Config plugin " + plugin + " gave no config for " + name);
+    configs().add(name, named_config{plugin, std::shared_ptr<Config_Interface>(instance)});
+    return true;
+  } catch (const std::exception& e) {
+    return fail("Can't create config " + name + ": " + e.what());
+  }
+}
+
+Config_Interface* config_get_interface(std::string name) {
+  if (!configs().exists(name)) {
+    fail("No config named " + name);
+    return nullptr;
+  }
+  return configs().get(name).instance.get();
+}
+
+bool config_remove(std::string name) {
+  if (!configs().exists(name)) return fail("No config named " + name);
+  configs().remove(name);
+  return true;
+}
+
+std::string config_error() { return last_error(); }
