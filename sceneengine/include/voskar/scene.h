@@ -1,0 +1,105 @@
+#pragma once
+// One screen of the program: the objects of one scene file, drawn every frame in z order, with
+// the pointer input of the video device routed to them.
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "brannow/brannow.h"
+#include "twinkel/signals.h"
+#include "voskar/sceneobject.h"
+#include "voskar/storage.h"
+
+class Scene {
+public:
+  Scene();
+  Scene(const Scene& other);
+  Scene& operator=(const Scene& other);
+
+  virtual ~Scene();
+  virtual bool load_scene();
+  // Adds an object (not null) the scene then owns; an existing name keeps its first object.
+  virtual bool add_object(const std::string& name, SceneObject* object, int z_level);
+  // The object, or null when the name is unknown.
+  virtual SceneObject* get_object(const std::string& name);
+  // Disconnects and unregisters the object and forgets it; the caller owns it afterwards.
+  // false when the name is unknown.
+  virtual bool remove_object(const std::string& name);
+  virtual bool draw();
+  virtual void reinit();
+  virtual bool slot__on_mouse_press(SlotArgs* args);
+  virtual bool slot__on_mouse_move(SlotArgs* args);
+  virtual bool slot__on_activate(SlotArgs* args);
+  virtual bool slot__on_deactivate(SlotArgs* args);
+
+protected:
+  virtual void init_signals();
+  virtual void init_slots();
+  virtual void deinit_slots();
+
+public:
+  std::string get_name() { return name; }
+  void set_name(std::string value) { name = value; }
+  std::string get_video_name() { return video_name; }
+  void set_video_name(std::string value) { video_name = value; }
+  std::string get_storage_file() { return storage_file; }
+  void set_storage_file(std::string value) { storage_file = value; }
+  void set_file_manager(Brannow::FileManager* value) { file_manager = value; }
+  Brannow::FileManager* get_file_manager() { return file_manager; }
+  int get_width() { return width; }
+  void set_width(int value) { width = value; }
+  int get_height() { return height; }
+  void set_height(int value) { height = value; }
+  float get_base_x() { return base_x; }
+  void set_base_x(float value) { base_x = value; }
+  float get_base_y() { return base_y; }
+  void set_base_y(float value) { base_y = value; }
+  bool get_mouse_cursor_state() { return mouse_cursor_state; }
+  void set_mouse_cursor_state(bool value) { mouse_cursor_state = value; }
+  float get_x() { return x; }
+  void set_x(float value) { x = value; }
+  float get_y() { return y; }
+  void set_y(float value) { y = value; }
+  Scene* get_parent() { return parent; }
+  void set_parent(Scene* value) { parent = value; }
+  bool scene_loaded() { return loaded; }
+
+  // The object clicked last and the object under the pointer (not owned; may be null).
+  SceneObject* get_focus() { return focus; }
+  SceneObject* get_hover() { return hover; }
+  // Names of the objects in the order they were added.
+  std::vector<std::string> get_object_names() { return object_names; }
+
+protected:
+  Slot<Scene> slot_mouse_press;
+  Slot<Scene> slot_mouse_move;
+  Slot<Scene> slot_activate;
+  Slot<Scene> slot_deactivate;
+
+  std::string name;
+  std::string video_name;
+  std::string storage_file;
+  Storage<std::string, SceneObject*> objects;
+  Storage<std::string, int> z_levels;
+  std::vector<std::string> object_names;
+  std::multimap<int, std::string> z_order;
+  bool loaded;
+  SceneObject* focus;
+  SceneObject* hover;
+  Signal new_cycle_signal;
+  Signal activate_signal;
+  Signal reinit_signal;
+  bool mouse_cursor_state;
+  Brannow::FileManager* file_manager;
+  int width, height;
+  float base_x, base_y;
+  float x, y;
+  Scene* parent;
+
+  // Forgets a name in every index of the scene (objects, z levels, drawing order, focus, hover).
+  void forget_object(const std::string& object_name);
+
+private:
+  void bind_slots();
+};

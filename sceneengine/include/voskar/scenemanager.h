@@ -1,0 +1,27 @@
+#pragma once
+// The scene list and the run loop: what turns a set of scenes into a running program.
+
+#include <string>
+
+#include "brannow/brannow.h"
+#include "voskar/fabric.h"
+#include "voskar/scene.h"
+#include "voskar/sceneobject.h"
+
+// Registers the library's object types ("Image", "Text", "Timer") and scene type ("generic"),
+// names the input signals of the video device and enables its input events.
+void init(std::string video_name);
+
+// Reads the scene list file and creates (and, with "preload", loads) every scene it names.
+// false at the first scene that cannot be created or preloaded; the ones before it stay.
+bool load_scenes(std::string file, std::string video_name, Brannow::FileManager* file_manager);
+
+// Runs the main cycle from the named scene; returns when the next scene becomes "exit" or a
+// scene cannot be found, loaded or drawn.
+void process_scene(std::string name);
+
+// Asks for a switch at the end of the current cycle ("exit" ends the loop).
+void set_next_scene(std::string name);
+
+// The scene of that name, or null.
+Scene* get_scene(std::string name);
