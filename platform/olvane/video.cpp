@@ -1,0 +1,71 @@
+#include "olvane/video.h"
+
+#include <dlfcn.h>
+
+#include "modpath/modpath.h"
+#include "voskar/storage.h"
+
+namespace {
+
+std::string& last_error() {
+  static std::string text;
+  return text;
+}
+
+Storage<std::string, Video_Interface*>& drivers() {
+  static Storage<std::string, Video_Interface*> storage;
+  return storage;
+}
+
+bool fail(const std::string& text) {
+  last_error() = text;
+  return false;
+}
+
+}  // namespace
+
+extern "C" {
+
+bool video_create(std::string name, std::string driver, std::string* params, int count, int) {
+  if (name.empty()) return fail("Empty video name");
+  if (drivers().exists(name)) return fail("Video already exist: " + name);
+  if (count < 0 || (count > 0 && params == nullptr)) return fail("Bad video parameters");
+  // Plug-ins stay loaded until the process ends: their code may still be running in callbacks.
+  void* module = modpath::open(driver);
+  if (module == nullptr) {
+    const char* why = dlerror();
+    return fail("Can't load video driver " + driver + ": " + (why ? why : "unknown reason"));
+  }
+  auto entry = reinterpret_cast<video_driver_entry>(dlsym(module, "_get_video_driver"));
+  if (entry == nullptr) return fail("No _get_video_driver in " + driver);
+  Video_Interface* video = nullptr;
+  try {
+    video = entry(params, count);
+  } catch (...) {
+    video = nullptr;
+  }
+  if (video == nullptr) return fail("Driver " + driver + " refused to create a video");
+  drivers().add(name, video);
+  return true;
+}
+
+Video_Interface* video_get_interface(std::string name) {
+  auto& storage = drivers();
+  if (!storage.exists(name)) {
+    last_error() = "No such video: " + name;
+    return nullptr;
+  }
+  return storage.get(name);
+}
+
+bool video_remove(std::string name) {
+  Video_Interface* video = video_get_interface(name);
+  if (video == nullptr) return false;
+  drivers().remove(name);
+  delete video;
+  return true;
+}
+
+std::string video_error() { return last_error(); }
+
+}  // extern "C"
