@@ -1,0 +1,56 @@
+#pragma once
+// A fixed string rendered once at load by a text renderer into a surface of the object's own
+// name, and drawn each frame as a sprite at the object's computed position.
+
+#include <cstdint>
+#include <string>
+
+#include "brannow/brannow.h"
+#include "olvane/video.h"
+#include "voskar/sceneobject.h"
+
+class Scene;
+
+class Text : public virtual SceneObject {
+public:
+  Text();
+  Text(const Text& other) = default;
+  Text& operator=(const Text& other) = default;
+  ~Text() override;
+
+  bool load(Scene* scene, std::string storage_name, std::string storage_prefix,
+            std::string scene_name, std::string object_name,
+            Brannow::FileManager* file_manager) override;
+  void draw() override;
+
+  bool real_load(Scene* scene, std::string storage_name, std::string storage_prefix,
+                 std::string scene_name, std::string object_name,
+                 Brannow::FileManager* file_manager);
+
+  std::string _get_text() { return text; }
+  // Takes effect at the next load: the text is rendered only then.
+  void _set_text(std::string value) { text = value; }
+  std::string _get_renderer_type() { return renderer_type; }
+  void _set_renderer_type(std::string value) { renderer_type = value; }
+  std::string _get_font() { return font; }
+  void _set_font(std::string value) { font = value; }
+  int _get_font_size() { return font_size; }
+  void _set_font_size(int value) { font_size = value; }
+  uint32_t _get_color() { return color; }
+  void _set_color(uint32_t value) { color = value; }
+  float _get_x_base() { return x_base; }
+  void _set_x_base(float value) { x_base = value; }
+  float _get_y_base() { return y_base; }
+  void _set_y_base(float value) { y_base = value; }
+  Video_Sprite* _get__sprite_() { return _sprite_; }
+  void _set__sprite_(Video_Sprite* value) { _sprite_ = value; }
+
+protected:
+  std::string text;
+  std::string renderer_type;
+  std::string font;
+  int font_size;
+  uint32_t color;  // 0xRRGGBBAA
+  float x_base, y_base;
+  Video_Sprite* _sprite_;  // owned by the video device
+};
