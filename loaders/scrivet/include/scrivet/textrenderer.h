@@ -1,0 +1,54 @@
+#pragma once
+// Text renderers under short names ("ttf"), each from a plug-in exporting
+// extern "C" Text_Renderer* _get_textrenderer(). Failures: false/null + textrenderer_error().
+
+#include <string>
+#include <vector>
+
+#include "brannow/brannow.h"
+
+class VideoColor;  // olvane/video.h
+
+class Text_Renderer {
+public:
+  Text_Renderer() = default;
+  Text_Renderer(const Text_Renderer&) = default;
+  Text_Renderer& operator=(const Text_Renderer&) = default;
+  virtual ~Text_Renderer();
+
+  virtual bool init() = 0;
+  virtual bool load_font(std::string alias, std::string file_name, Brannow::FileManager* files) = 0;
+  // Renders code points into the surface (surface_name, surface_group) of the video driver;
+  // stores the first line's descent when descent is not null.
+  virtual bool render_text(std::string video_name, std::string alias, std::vector<int>* codes,
+                           VideoColor color, int pixel_size, std::string surface_name,
+                           std::string surface_group, bool replace, int* descent) = 0;
+  // The same for UTF-8 text.
+  virtual bool render_text(std::string video_name, std::string alias, std::string text,
+                           VideoColor color, int pixel_size, std::string surface_name,
+                           std::string surface_group, bool replace) = 0;
+  virtual bool render_text(std::string video_name, std::string alias, std::string* text,
+                           VideoColor color, int pixel_size, std::string surface_name,
+                           std::string surface_group, bool replace) = 0;
+  // render_text, then a sprite of the same name and group on that surface.
+  virtual bool render_sprite(std::string video_name, std::string alias, std::vector<int>* codes,
+                             VideoColor color, int pixel_size, std::string name,
+                             std::string group, bool replace) = 0;
+  virtual std::string get_error() = 0;
+  virtual std::string get_version() = 0;
+  // The module the registry unloads when the renderer is removed.
+  virtual std::string get_module_name() = 0;
+};
+
+extern "C" {
+typedef Text_Renderer* (*Get_Textrenderer_Func)();
+}
+
+// Loads the module, creates the renderer and starts it with init(); false when any step fails.
+bool textrenderer_create(std::string renderer_name, std::string module_name, bool replace);
+// Owned by the registry; null when the name is not registered (the error text stays).
+Text_Renderer* textrenderer_get(std::string renderer_name);
+// Destroys the renderer and unloads its module; always true.
+bool textrenderer_remove(std::string renderer_name);
+std::string textrenderer_error();
+std::string textrenderer_version();
