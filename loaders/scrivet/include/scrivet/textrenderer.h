@@ -7,7 +7,7 @@
 
 #include "brannow/brannow.h"
 
-class VideoColor;  // olvane/video.h
+struct VideoColor;  // olvane/video.h
 
 class Text_Renderer {
 public:
