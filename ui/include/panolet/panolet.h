@@ -1,0 +1,12 @@
+#pragma once
+// Everything of the UI library at once.
+
+#include "panolet/baseuiobject.h"
+#include "panolet/button.h"
+#include "panolet/checkbox.h"
+#include "panolet/fpscounter.h"
+#include "panolet/numeric.h"
+#include "panolet/sceneswitcher.h"
+#include "panolet/textedit.h"
+#include "panolet/ui.h"
+#include "panolet/window.h"

@@ -1,0 +1,29 @@
+#pragma once
+// A button that, when a press on it ends, asks the scene manager for another scene instead of
+// rising "released".
+
+#include <cstdint>
+#include <string>
+
+#include "panolet/button.h"
+
+class SceneSwitcher : public Button {
+public:
+  SceneSwitcher() = default;
+  SceneSwitcher(const SceneSwitcher& other) = default;
+  SceneSwitcher& operator=(const SceneSwitcher& other) = default;
+  ~SceneSwitcher() override;
+
+  bool load(Scene* scene, std::string storage_name, std::string storage_prefix,
+            std::string scene_name, std::string object_name,
+            Brannow::FileManager* file_manager) override;
+  void draw() override {}
+  bool slot__on_mouse_release(SlotArgs* args) override;
+
+  std::string _get_next_scene() { return next_scene; }
+  void _set_next_scene(std::string value) { next_scene = value; }
+  bool _on_mouse_release_handler(float x, float y, float dx, float dy, int64_t button);
+
+protected:
+  std::string next_scene;
+};

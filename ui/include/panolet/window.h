@@ -1,0 +1,55 @@
+#pragma once
+// An image that holds a whole scene of its own, read from its own scene file and drawn where
+// the window stands. Presses on the window are hit-tested inside it, and the pointer's moves
+// over it reach the inner scene, so the objects inside react as in any scene.
+
+#include <string>
+
+#include "panolet/baseuiobject.h"
+#include "voskar/image.h"
+#include "voskar/scene.h"
+
+class Window : public Image, public BaseUIObject {
+public:
+  Window();
+  Window(const Window& other) = delete;
+  Window& operator=(const Window& other) = delete;
+  // Deletes the inner scene and every object in it.
+  ~Window() override;
+
+  bool load(Scene* scene, std::string storage_name, std::string storage_prefix,
+            std::string scene_name, std::string object_name,
+            Brannow::FileManager* file_manager) override;
+  void draw() override;
+  bool slot__on_activate(SlotArgs* args) override;
+  bool slot__on_deactivate(SlotArgs* args) override;
+  bool slot__on_character(SlotArgs* args) override;
+  bool slot__on_key_press(SlotArgs* args) override;
+  bool slot__on_key_release(SlotArgs* args) override;
+  bool slot__on_mouse_release(SlotArgs* args) override;
+  bool slot__on_scene_reinit(SlotArgs* args) override;
+  void unregister_slots() override;
+
+  bool real_load(Scene* scene, std::string storage_name, std::string storage_prefix,
+                 std::string scene_name, std::string object_name,
+                 Brannow::FileManager* file_manager);
+
+  int _get_width() { return width; }
+  void _set_width(int value) { width = value; }
+  int _get_height() { return height; }
+  void _set_height(int value) { height = value; }
+  std::string _get_internal_scene_file() { return internal_scene_file; }
+  void _set_internal_scene_file(std::string value) { internal_scene_file = value; }
+  Scene* _get__internal_scene_() { return internal_scene; }
+  void _set__internal_scene_(Scene* value) { internal_scene = value; }
+
+protected:
+  // Hands the pointer's position to the inner scene when it moved since the last draw.
+  void forward_pointer(Video_Interface* video);
+  void delete_internal_scene();
+
+  int width, height;
+  std::string internal_scene_file;
+  Scene* internal_scene;
+  double last_pointer_x, last_pointer_y;
+};
