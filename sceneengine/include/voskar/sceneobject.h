@@ -149,5 +149,7 @@ protected:
   bool is_point_in_sprite(Video_Interface* video, Video_Sprite* sprite, float px, float py);
 
 private:
-  void bind_builtin_slots();
+  // The seven built-in slot objects, in slot order.
+  std::vector<Slot<SceneObject>*> builtin_slots();
+  void copy_fields(const SceneObject& other);
 };

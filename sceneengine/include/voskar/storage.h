@@ -31,6 +31,10 @@ public:
 
   bool exists(K key) const { return items_.find(key) != items_.end(); }
 
+  // One lookup for callers that test and then read (end() when absent).
+  iterator find(const K& key) { return items_.find(key); }
+  const_iterator find(const K& key) const { return items_.find(key); }
+
   std::size_t size() const { return items_.size(); }
   bool empty() const { return items_.empty(); }
 

@@ -1,0 +1,295 @@
+#include "voskar/scene.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+#include "carrow/config.h"
+#include "olvane/video.h"
+#include "voskar/fabric.h"
+
+#define SCENE_LOG(message) (std::cerr << "SCENE:" << __LINE__ << ": " << message << std::endl)
+
+namespace {
+
+// z levels are ints; a number beyond their range is held at the nearest end.
+int z_level_of(const std::string& text) {
+  long value = std::atol(text.c_str());
+  return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
+}
+
+// The pointer slots receive x and y as floats 0 and 1 and the button as integer 0.
+bool pointer_args(SlotArgs* args, float* x, float* y, MOUSE_BUTTON* button) {
+  if (!args || args->float_params.size() < 2 || args->int_params.empty()) return false;
+  *x = args->float_params[0];
+  *y = args->float_params[1];
+  // Only the three button bits mean anything.
+  *button = static_cast<MOUSE_BUTTON>(args->int_params[0] & 7);
+  return true;
+}
+
+}  // namespace
+
+Scene::Scene()
+    : slot_mouse_press(this, &Scene::slot__on_mouse_press),
+      slot_mouse_move(this, &Scene::slot__on_mouse_move),
+      slot_activate(this, &Scene::slot__on_activate),
+      slot_deactivate(this, &Scene::slot__on_deactivate),
+      loaded(false),
+      focus(nullptr),
+      hover(nullptr),
+      mouse_cursor_state(true),
+      file_manager(nullptr),
+      width(0),
+      height(0),
+      base_x(0.5f),
+      base_y(0.5f),
+      x(0.0f),
+      y(0.0f),
+      parent(nullptr) {}
+
+// The slot objects of a copy stay bound to the copy.
+Scene::Scene(const Scene& other) : Scene() { *this = other; }
+
+Scene& Scene::operator=(const Scene& other) {
+  if (this == &other) return *this;
+  name = other.name;
+  video_name = other.video_name;
+  storage_file = other.storage_file;
+  objects = other.objects;
+  z_levels = other.z_levels;
+  object_names = other.object_names;
+  z_order = other.z_order;
+  loaded = other.loaded;
+  focus = other.focus;
+  hover = other.hover;
+  new_cycle_signal = other.new_cycle_signal;
+  activate_signal = other.activate_signal;
+  reinit_signal = other.reinit_signal;
+  mouse_cursor_state = other.mouse_cursor_state;
+  file_manager = other.file_manager;
+  width = other.width;
+  height = other.height;
+  base_x = other.base_x;
+  base_y = other.base_y;
+  x = other.x;
+  y = other.y;
+  parent = other.parent;
+  return *this;
+}
+
+Scene::~Scene() = default;
+
+bool Scene::load_scene() {
+  if (video_name.empty() || storage_file.empty() || name.empty() || !file_manager)
+    SCENE_LOG(__FILE__ << ":" << __LINE__ << ": Scene wasn't correctly inited!!!");
+
+  Video_Interface* video = video_get_interface(video_name);
+  if (!video) return false;
+  if (width == 0) width = video->_get_width();
+  if (height == 0) height = video->_get_height();
+
+  if (!config_create(name, "libquorra", true)) {
+    SCENE_LOG("Error while trying to create config from libquorra: " << config_error());
+    return false;
+  }
+  Config_Interface* config = config_get_interface(name);
+  if (!config) {
+    std::cerr << "SCENE:" << __LINE__ << ": " << "Error with config";
+    return false;
+  }
+  config->load(storage_file, file_manager);
+
+  mouse_cursor_state = std::atol(config->get_value("Scene->show_mouse_cursor", "1").c_str()) > 0;
+  init_signals();
+
+  for (int i = 0; i < 1000000; ++i) {
+    char index[32];
+    std::snprintf(index, sizeof index, "%d->", i);
+    const std::string entry = std::string("Scene->Objects->Object") + index;
+    const std::string object_name = config->get_value(entry + "name", "");
+    if (object_name.empty()) break;
+    const int z = z_level_of(config->get_value(entry + "z_level", "0"));
+
+    // A repeated name replaces the earlier object, which lets go of its slots and
+    // connections first so nothing points at it once it is deleted.
+    if (objects.exists(object_name)) {
+      SceneObject* earlier = objects.get(object_name);
+      if (earlier) {
+        earlier->disconnect_signals(true);
+        earlier->unregister_slots();
+      }
+      forget_object(object_name);
+      delete earlier;
+    }
+
+    const std::string prefix = "Objects->" + object_name + "->";
+    const std::string type = config->get_value(prefix + "type", "");
+    SceneObject* object = SceneObjectFabric()[type];
+    if (!object) {
+      SCENE_LOG("Can't load object" << "\"" << object_name << "\"" << " from file " << "\""
+                                    << storage_file << "\"");
+      SCENE_LOG("No object of type " << "\"" << type << "\"");
+      return false;
+    }
+    object->set_video_name(video_name);
+    if (!object->load(this, name, prefix, name, object_name, file_manager)) {
+      SCENE_LOG("Can't load object " << "\"" << object_name << "\"" << " from file " << "\""
+                                     << storage_file << "\"");
+      SCENE_LOG("Error: " << object->_get_error());
+      // The half-loaded object may have registered slots and made connections already.
+      object->disconnect_signals(true);
+      object->unregister_slots();
+      delete object;
+      return false;
+    }
+    objects.add(object_name, object);
+    z_levels.add(object_name, z);
+    object_names.push_back(object_name);
+  }
+
+  loaded = true;
+  video->_enable_mouse_button_events(true);
+  video->_enable_key_events(true);
+  video->_enable_char_events(true);
+  video->_enable_mouse_move_events(true);
+  return true;
+}
+
+bool Scene::add_object(const std::string& object_name, SceneObject* object, int z_level) {
+  if (!object) return false;
+  objects.add(object_name, object);
+  z_levels.add(object_name, z_level);
+  object_names.push_back(object_name);
+  return true;
+}
+
+SceneObject* Scene::get_object(const std::string& object_name) {
+  auto it = objects.find(object_name);
+  return it == objects.end() ? nullptr : it->second;
+}
+
+bool Scene::remove_object(const std::string& object_name) {
+  SceneObject* object = get_object(object_name);
+  if (!objects.exists(object_name)) return false;
+  if (object) {
+    object->disconnect_signals(true);
+    object->unregister_slots();
+  }
+  forget_object(object_name);
+  return true;
+}
+
+void Scene::forget_object(const std::string& object_name) {
+  SceneObject* object = get_object(object_name);
+  if (object && focus == object) focus = nullptr;
+  if (object && hover == object) hover = nullptr;
+  objects.remove(object_name);
+  z_levels.remove(object_name);
+  object_names.erase(std::remove(object_names.begin(), object_names.end(), object_name),
+                     object_names.end());
+}
+
+bool Scene::draw() {
+  new_cycle_signal.rise();
+
+  z_order.clear();
+  for (const std::string& object_name : object_names) {
+    auto level = z_levels.find(object_name);
+    z_order.emplace(level == z_levels.end() ? 0 : level->second, object_name);
+  }
+
+  Video_Interface* video = video_get_interface(video_name);
+  if (!video) return false;
+  video->_show_mouse(mouse_cursor_state);
+
+  // Objects may remove themselves or others while drawing: each one is looked up by name
+  // right before it draws, so a removed one is simply skipped.
+  for (const auto& entry : z_order) {
+    SceneObject* object = get_object(entry.second);
+    if (object && object->_get_show()) object->draw();
+  }
+  return true;
+}
+
+void Scene::reinit() { reinit_signal.rise(); }
+
+bool Scene::slot__on_mouse_press(SlotArgs* args) {
+  float px, py;
+  MOUSE_BUTTON button;
+  if (!video_get_interface(video_name) || !pointer_args(args, &px, &py, &button)) return false;
+
+  for (auto it = z_order.rbegin(); it != z_order.rend(); ++it) {
+    SceneObject* object = get_object(it->second);
+    if (!object || !object->_get_show() || !object->_is_point_in_object(px, py)) continue;
+    if (focus) focus->disconnect_signals(false);
+    focus = object;
+    focus->connect_signals(false);
+    activate_signal.clear_params();
+    activate_signal.add_params(px);
+    activate_signal.add_params(py);
+    activate_signal.add_params(static_cast<int64_t>(button));
+    activate_signal.rise();
+    return true;
+  }
+  return true;
+}
+
+bool Scene::slot__on_mouse_move(SlotArgs* args) {
+  float px, py;
+  MOUSE_BUTTON button;
+  if (!video_get_interface(video_name) || !pointer_args(args, &px, &py, &button)) return false;
+
+  for (auto it = z_order.rbegin(); it != z_order.rend(); ++it) {
+    SceneObject* object = get_object(it->second);
+    if (!object || !object->_get_show()) continue;
+    if (object->_is_point_in_object(px, py)) {
+      if (object == hover) return true;
+      hover = object;
+      hover->_on_mouse_enter(px, py, button);
+      return true;
+    }
+    if (object == hover) {
+      object->_on_mouse_leave(px, py, button);
+      hover = nullptr;
+    }
+  }
+  return true;
+}
+
+bool Scene::slot__on_activate(SlotArgs*) {
+  init_signals();
+  init_slots();
+  return true;
+}
+
+bool Scene::slot__on_deactivate(SlotArgs*) {
+  deinit_slots();
+  return true;
+}
+
+void Scene::init_signals() {
+  new_cycle_signal.set_name(name + "->new_cycle");
+  activate_signal.set_name(name + "->activate");
+  reinit_signal.set_name(name + "->reinit");
+}
+
+void Scene::init_slots() {
+  register_slot(name + "->" + "on_mouse_press", &slot_mouse_press);
+  connect(video_name + "->mouse_press", name + "->on_mouse_press");
+  register_slot(name + "->" + "on_mouse_move", &slot_mouse_move);
+  connect(video_name + "->mouse_move", name + "->on_mouse_move");
+  for (auto& entry : objects)
+    if (entry.second) entry.second->register_slots();
+}
+
+void Scene::deinit_slots() {
+  disconnect(video_name + "->mouse_press", name + "->on_mouse_press");
+  unregister_slot(name + "->on_mouse_press");
+  disconnect(video_name + "->mouse_move", name + "->on_mouse_move");
+  unregister_slot(name + "->on_mouse_move");
+  for (auto& entry : objects)
+    if (entry.second) entry.second->unregister_slots();
+}

@@ -1,0 +1,203 @@
+#include "voskar/scenemanager.h"
+
+#include <iostream>
+
+#include "carrow/config.h"
+#include "olvane/video.h"
+#include "twinkel/signals.h"
+#include "voskar/image.h"
+#include "voskar/text.h"
+#include "voskar/timer.h"
+
+namespace {
+
+// What the run loop keeps between calls; one per process.
+struct SceneList {
+  std::string current_scene;
+  std::string next_scene;
+  std::string video_name;
+  Storage<std::string, Scene*> scenes;
+  Brannow::FileManager* file_manager = nullptr;
+  Signal keyboard_press, keyboard_release, mouse_press, mouse_release, mouse_move, character;
+};
+
+SceneList& scene_list() {
+  static SceneList list;
+  return list;
+}
+
+ObjectFabric<Image> image_fabric;
+ObjectFabric<Text> text_fabric;
+ObjectFabric<Timer> timer_fabric;
+SceneFabrics<Scene> generic_scene_fabric;
+
+const char* const kExit = "exit";
+
+void report_no_such_scene(const std::string& name) {
+  std::cerr << "No such scene " << "\"" << name << "\"" << std::endl;
+}
+
+void rise_pointer_signal(Signal& signal, const Event& event) {
+  signal.clear_params();
+  signal.add_params(event.x);
+  signal.add_params(event.y);
+  signal.add_params(event.dx);
+  signal.add_params(event.dy);
+  signal.add_params(static_cast<int64_t>(event.buttons));
+  signal.rise();
+}
+
+void rise_number_signal(Signal& signal, int value) {
+  signal.clear_params();
+  signal.add_params(static_cast<int64_t>(value));
+  signal.rise();
+}
+
+// Turns the driver's queued input into the six input signals; a quit request ends the run.
+void pump_events() {
+  SceneList& list = scene_list();
+  Video_Interface* video = video_get_interface(list.video_name);
+  if (!video) return;
+  for (int i = 0; i < 1000; ++i) {
+    const Event event = video->_get_event();
+    switch (event.type) {
+      case KEYBOARD_PRESS: rise_number_signal(list.keyboard_press, event.key); break;
+      case KEYBOARD_RELEASE: rise_number_signal(list.keyboard_release, event.key); break;
+      case MOUSE_PRESS: rise_pointer_signal(list.mouse_press, event); break;
+      case MOUSE_RELEASE: rise_pointer_signal(list.mouse_release, event); break;
+      case MOUSE_MOVE: rise_pointer_signal(list.mouse_move, event); break;
+      case CHARACTER: rise_number_signal(list.character, event.character); break;
+      case QUIT: list.next_scene = kExit; return;
+      default: break;
+    }
+  }
+}
+
+Scene* scene_named(const std::string& name) {
+  Storage<std::string, Scene*>& scenes = scene_list().scenes;
+  auto it = scenes.find(name);
+  return it == scenes.end() ? nullptr : it->second;
+}
+
+}  // namespace
+
+void init(std::string video_name) {
+  SceneObjectFabric::add_fabric("Image", &image_fabric);
+  SceneObjectFabric::add_fabric("Text", &text_fabric);
+  SceneObjectFabric::add_fabric("Timer", &timer_fabric);
+  SceneFabric::add_fabric("generic", &generic_scene_fabric);
+
+  SceneList& list = scene_list();
+  list.keyboard_press.set_name(video_name + "->keyboard_press");
+  list.keyboard_release.set_name(video_name + "->keyboard_release");
+  list.mouse_press.set_name(video_name + "->mouse_press");
+  list.mouse_release.set_name(video_name + "->mouse_release");
+  list.mouse_move.set_name(video_name + "->mouse_move");
+  list.character.set_name(video_name + "->character");
+  list.video_name = video_name;
+
+  if (Video_Interface* video = video_get_interface(video_name)) {
+    video->_enable_key_events(true);
+    video->_enable_mouse_button_events(true);
+    video->_enable_char_events(true);
+    video->_enable_mouse_move_events(true);
+  }
+}
+
+bool load_scenes(std::string file, std::string video_name, Brannow::FileManager* file_manager) {
+  SceneList& list = scene_list();
+  list.file_manager = file_manager;
+  if (!config_create("ScenesLoader", "libquorra", false)) {
+    std::cerr << "Error while trying to create config from libquorra: " << config_error()
+              << std::endl;
+    return false;
+  }
+  Config_Interface* config = config_get_interface("ScenesLoader");
+  if (!config) {
+    std::cerr << "Erro with config" << std::endl;
+    return false;
+  }
+  config->load(file, file_manager);
+
+  for (int i = 0; i < 1000000; ++i) {
+    const std::string entry = "Scenes->Scene" + std::to_string(i);
+    const std::string name = config->get_value(entry + "->name", "");
+    if (name.empty()) break;
+    const std::string scene_file = config->get_value(entry + "->file", "");
+    const bool preload = config->get_value(entry + "->preload", "false") == "true";
+    const std::string type = config->get_value(entry + "->type", "generic");
+
+    if (Scene* earlier = scene_named(name)) delete earlier;
+    list.scenes.remove(name);
+
+    Scene* scene = SceneFabric()[type];
+    if (!scene) {
+      std::cerr << "Can't create scene of type " << "\"" << type << "\"" << std::endl;
+      return false;
+    }
+    scene->set_name(name);
+    scene->set_video_name(video_name);
+    scene->set_storage_file(scene_file);
+    scene->set_file_manager(file_manager);
+    list.scenes.add(name, scene);
+
+    if (preload && !scene->load_scene()) {
+      std::cerr << "Can't load scene " << "\"" << name << "\"" << " from file " << "\""
+                << scene_file << "\"" << std::endl;
+      return false;
+    }
+  }
+  return true;
+}
+
+void process_scene(std::string name) {
+  SceneList& list = scene_list();
+  list.current_scene = name;
+  list.next_scene = name;
+
+  Video_Interface* video = video_get_interface(list.video_name);
+  if (!video) {
+    std::cerr << "Unable to get video device:" << list.video_name << std::endl;
+    return;
+  }
+  Scene* scene = scene_named(list.current_scene);
+  if (!scene) {
+    report_no_such_scene(list.current_scene);
+    return;
+  }
+  scene->slot__on_activate(nullptr);
+  if (!scene->scene_loaded() && !scene->load_scene()) return;
+  if (!scene->draw()) return;
+
+  for (;;) {
+    video->_flip();
+    pump_events();
+
+    if (list.next_scene != list.current_scene) {
+      if (list.next_scene == kExit) return;
+      scene->slot__on_deactivate(nullptr);
+      if (scene_named(list.next_scene))
+        list.current_scene = list.next_scene;
+      else
+        list.next_scene = list.current_scene;
+
+      scene = scene_named(list.current_scene);
+      if (!scene) {
+        report_no_such_scene(list.current_scene);
+        return;
+      }
+      if (!scene->scene_loaded()) {
+        scene->set_file_manager(list.file_manager);
+        if (!scene->load_scene()) return;
+      }
+      scene->slot__on_activate(nullptr);
+      scene->reinit();
+    }
+
+    if (!scene->draw()) return;
+  }
+}
+
+void set_next_scene(std::string name) { scene_list().next_scene = name; }
+
+Scene* get_scene(std::string name) { return scene_named(name); }
