@@ -1,0 +1,197 @@
+#include "text_config.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+Text_Config_Features shared_features;
+
+constexpr std::string_view separator = "->";
+
+bool is_space(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// Walks the content token by token; at a key the rest of the line is taken instead.
+class Tokens {
+public:
+  Tokens(const char* begin, const char* end) : at_(begin), end_(end) {}
+
+  // Empty at the end of the content (tokens are never empty otherwise).
+  std::string_view next() {
+    while (at_ < end_ && is_space(*at_)) ++at_;
+    const char* start = at_;
+    while (at_ < end_ && !is_space(*at_)) ++at_;
+    return {start, static_cast<std::size_t>(at_ - start)};
+  }
+
+  // The rest of the current line without its line feed; the line feed is consumed.
+  std::string_view rest_of_line() {
+    const char* start = at_;
+    const void* feed = std::memchr(at_, '\n', static_cast<std::size_t>(end_ - at_));
+    const char* stop = feed ? static_cast<const char*>(feed) : end_;
+    at_ = feed ? stop + 1 : end_;
+    return {start, static_cast<std::size_t>(stop - start)};
+  }
+
+private:
+  const char* at_;
+  const char* end_;
+};
+
+// "[name]" -> "name"; "[name" -> "name".
+std::string_view section_name(std::string_view token) {
+  token.remove_prefix(1);
+  return token.substr(0, token.find(']'));
+}
+
+// The line after a key: one separator byte and a trailing carriage return are not part of it.
+std::string_view value_of(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (!line.empty()) line.remove_prefix(1);
+  return line;
+}
+
+}  // namespace
+
+Config_Features* Text_Config::get_features() { return &shared_features; }
+
+std::string Text_Config::get_type_name() { return "TextConfig"; }
+
+std::string Text_Config::get_value(std::string key, std::string default_value) {
+  if (storage_.exists(key)) return storage_.get(key);
+  storage_.add(std::move(key), default_value);
+  return default_value;
+}
+
+bool Text_Config::set_value(std::string key, std::string value, bool overwrite) {
+  if (storage_.exists(key)) {
+    if (!overwrite) return false;
+    storage_.remove(key);
+  }
+  storage_.add(std::move(key), std::move(value));
+  return true;
+}
+
+bool Text_Config::remove_value(std::string key, bool) {
+  storage_.remove(std::move(key));
+  return true;
+}
+
+void Text_Config::for_each(config_functor& functor) {
+  for (const auto& [key, value] : storage_) functor(key, value);
+}
+
+void Text_Config::read_text(const char* begin, const char* end) {
+  Tokens tokens(begin, end);
+  // The key path of the open sections; opened[i] is its length before section i was added.
+  // Kept on the heap so that nesting depth is bounded by memory, not by the call stack.
+  std::string path;
+  std::vector<std::size_t> opened;
+  for (std::string_view token = tokens.next(); !token.empty(); token = tokens.next()) {
+    const bool closer = token.size() >= 2 && token[0] == '[' && token[1] == '/';
+    if (opened.empty()) {
+      if (closer) continue;
+      if (token[0] != '[') {
+        tokens.rest_of_line();  // text outside every section is comment
+        continue;
+      }
+      opened.push_back(0);
+      path.assign(section_name(token));
+      continue;
+    }
+    if (closer) {
+      path.resize(opened.back());
+      opened.pop_back();
+    } else if (token[0] == '[') {
+      opened.push_back(path.size());
+      path.append(separator).append(section_name(token));
+    } else if (token[0] == '/') {
+      tokens.rest_of_line();
+    } else {
+      const std::size_t section_length = path.size();
+      path.append(separator).append(token);
+      if (!storage_.exists(path)) storage_.add(path, std::string(value_of(tokens.rest_of_line())));
+      else tokens.rest_of_line();
+      path.resize(section_length);
+    }
+  }
+}
+
+void Text_Config::write_text(const std::function<void(const std::string&)>& sink) const {
+  std::string out;
+  auto indent = [&](std::size_t depth) { out.append(depth, '\t'); };
+  std::size_t depth = 0;
+  auto close_down_to = [&](std::size_t level) {
+    while (depth > level) {
+      indent(--depth);
+      out.append("[/]\n");
+    }
+  };
+  std::string_view previous;
+  for (const auto& [key, value] : storage_) {
+    std::string_view current = key, before = previous;
+    // Sections both paths share stay open. Only open sections count as shared, which keeps a
+    // path that is both a value and the prefix of other paths readable.
+    std::size_t common = 0;
+    while (common < depth) {
+      const std::size_t cut = current.find(separator);
+      if (cut == std::string_view::npos || before.substr(0, before.find(separator)) != current.substr(0, cut))
+        break;
+      current.remove_prefix(cut + separator.size());
+      before.remove_prefix(std::min(before.size(), cut + separator.size()));
+      ++common;
+    }
+    close_down_to(common);
+    for (std::size_t cut; (cut = current.find(separator)) != std::string_view::npos;
+         current.remove_prefix(cut + separator.size())) {
+      indent(depth++);
+      out.append("[").append(current.substr(0, cut)).append("]\n");
+    }
+    indent(depth);
+    out.append(current).append(" ").append(value).append("\n");
+    if (out.size() >= 1 << 16) {
+      sink(out);
+      out.clear();
+    }
+    previous = key;
+  }
+  close_down_to(0);
+  sink(out);
+}
+
+bool Text_Config::load(const std::string& file, Brannow::FileManager* manager) {
+  if (!manager) return false;
+  try {
+    std::shared_ptr<Brannow::File> opened = manager->open(file, 0, 0);
+    const char* content = opened->get_content();
+    if (!content) return false;
+    // The content ends at its first NUL.
+    const void* nul = std::memchr(content, '\0', opened->get_size());
+    read_text(content, nul ? static_cast<const char*>(nul) : content + opened->get_size());
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool Text_Config::save(const std::string& file, Brannow::FileManager* manager) {
+  if (!manager) return false;
+  try {
+    std::shared_ptr<Brannow::File> opened = manager->open(file, 1, 0);
+    bool written = true;
+    write_text([&](const std::string& piece) {
+      if (written && !piece.empty()) written = opened->write(piece.data(), piece.size());
+    });
+    // A failed write is a failed save, not a success with a truncated file.
+    return written;
+  } catch (...) {
+    return false;
+  }
+}
+
+extern "C" Config_Interface* _get_config_interface() { return new (std::nothrow) Text_Config(); }
