@@ -1,0 +1,44 @@
+// The file manager the configuration reads and writes through.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "brannow/brannow.h"
+#include "scratch.h"
+
+TEST(FileManager, OpensReadsAndWrites) {
+  test_support::ScratchDir scratch;
+  Brannow::FileManager files(100);
+  files.register_brannow(Brannow::CreatePosixFile);
+  const std::string path = scratch.file("data.bin");
+  {
+    auto out = files.open(path, Brannow::WRITE, Brannow::NO_CACHE);
+    EXPECT_TRUE(out->write("abc", 3));
+    EXPECT_TRUE(out->write("\0de", 3));
+    EXPECT_TRUE(out->write("", 0));
+  }
+  auto in = files.open(path, 0, 0);
+  ASSERT_EQ(in->get_size(), 6u);
+  EXPECT_EQ(std::memcmp(in->get_content(), "abc\0de", 7), 0);  // NUL after the content too
+  EXPECT_FALSE(in->write("x", 1));
+
+  auto empty = files.open(scratch.write("empty", ""), 0, 0);
+  EXPECT_EQ(empty->get_size(), 0u);
+  EXPECT_EQ(empty->get_content()[0], '\0');
+}
+
+TEST(FileManager, FailuresThrowBrannowError) {
+  test_support::ScratchDir scratch;
+  Brannow::FileManager files(100);
+  EXPECT_THROW(files.open(scratch.write("f", "x"), 0, 0), BrannowError);  // no factory yet
+  files.register_brannow(Brannow::CreatePosixFile);
+  try {
+    files.open(scratch.file("missing"), 0, 0);
+    FAIL() << "no exception";
+  } catch (const BrannowError& e) {
+    EXPECT_NE(std::string(e.what()).find("missing"), std::string::npos);
+  }
+  EXPECT_THROW(files.open(scratch.file("no/folder/f"), 1, 0), BrannowError);
+  files.register_brannow([](const std::string&, Brannow::READ_MODE) { return nullptr; });
+  EXPECT_THROW(files.open(scratch.file("f"), 0, 0), BrannowError);
+}

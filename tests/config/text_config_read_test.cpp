@@ -1,0 +1,108 @@
+// Reading the text configuration format.
+#include "config_fixture.h"
+
+TEST_F(ConfigTest, SectionsNestAndJoinWithArrows) {
+  ASSERT_TRUE(load_text(
+      "[Scene]\n"
+      "  show_mouse_cursor 1\n"
+      "\t[Objects]\n"
+      "\t\tObject logo\n"
+      "\t[/]\n"
+      "  after nested\n"
+      "[/]\n"
+      "[Other] key v [/]\n"));
+  EXPECT_EQ(pairs(), (Pairs{{"Scene->show_mouse_cursor", "1"},
+                            {"Scene->Objects->Object", "logo"},
+                            {"Scene->after", "nested"},
+                            {"Other->key", "v [/]"}}));
+}
+
+TEST_F(ConfigTest, TextOutsideSectionsAndCommentsAreSkipped) {
+  ASSERT_TRUE(load_text(
+      "top level words are comment\n"
+      "toplevel_key 5\n"
+      "[/] surplus closer\n"
+      "[S]\n"
+      "  // a comment with [brackets]\n"
+      "  /* another */ key hidden\n"
+      "  url http://host/path // not a comment here\n"
+      "[/]\n"));
+  EXPECT_EQ(pairs(), (Pairs{{"S->url", "http://host/path // not a comment here"}}));
+
+  // Only comments: success with no pairs.
+  ASSERT_TRUE(config_create("comments_only", "libquorra", true));
+  Config_Interface* other = config_get_interface("comments_only");
+  EXPECT_TRUE(other->load(scratch.write("c.cfg", "# nothing\n// here\n"), &files));
+  EXPECT_EQ(other->get_value("S->url", "absent"), "absent");
+  config_remove("comments_only");
+}
+
+TEST_F(ConfigTest, ValueKeepsItsBytesAfterOneSeparator) {
+  ASSERT_TRUE(load_text(
+      "[V]\n"
+      "two  spaces first\n"
+      "tab\ttext\n"
+      "crlf trailing space \r\n"
+      "crlf_plain v\r\n"
+      "empty \n"
+      "inner a  b\t c\n"
+      "bare\n"
+      "last_bare"));
+  EXPECT_EQ(pairs(), (Pairs{{"V->two", " spaces first"},
+                            {"V->tab", "text"},
+                            {"V->crlf", "trailing space "},
+                            {"V->crlf_plain", "v"},
+                            {"V->empty", ""},
+                            {"V->inner", "a  b\t c"},
+                            {"V->bare", ""},
+                            {"V->last_bare", ""}}));
+}
+
+TEST_F(ConfigTest, FirstValueWinsAndLoadsMerge) {
+  config->set_value("A->preset", "kept", true);
+  ASSERT_TRUE(load_text("[A]\nkey first\nkey second\npreset from_file\n[/]\n[A]\nkey third\nmore x\n[/]"));
+  ASSERT_TRUE(load_text("[A]\nkey fourth\nlater y\n[/]"));
+  EXPECT_EQ(pairs(), (Pairs{{"A->preset", "kept"}, {"A->key", "first"}, {"A->more", "x"}, {"A->later", "y"}}));
+}
+
+TEST_F(ConfigTest, OddBracketsStillOpenSections) {
+  ASSERT_TRUE(load_text(
+      "[NoClose\nk 1\n[/]\n"
+      "[]\nk 2\n[]\ninner 3\n[/]\n[/]\n"
+      "[two words]\nk 4\n"));  // the file ends with the section still open
+  EXPECT_EQ(pairs(), (Pairs{{"NoClose->k", "1"},
+                            {"->k", "2"},
+                            {"->->inner", "3"},
+                            {"two->words]", ""},
+                            {"two->k", "4"}}));
+}
+
+TEST_F(ConfigTest, ContentEndsAtFirstNul) {
+  const std::string text("[S]\nbefore 1\n\0after 2\n[/]\n", 24);
+  ASSERT_TRUE(load_text(text));
+  EXPECT_EQ(pairs(), (Pairs{{"S->before", "1"}}));
+}
+
+TEST_F(ConfigTest, DeepNestingIsReadWithoutExhaustingTheStack) {
+  constexpr int depth = 200000;
+  std::string text;
+  for (int i = 0; i < depth; ++i) text += "[s]\n";
+  text += "deep yes\n";
+  ASSERT_TRUE(load_text(text));
+  std::string path;
+  for (int i = 0; i < depth; ++i) path += "s->";
+  EXPECT_EQ(config->get_value(path + "deep", "no"), "yes");
+}
+
+TEST_F(ConfigTest, UnreadableFilesFailWithoutChangingAnything) {
+  config->set_value("A->b", "1", true);
+  EXPECT_FALSE(config->load(scratch.file("missing.cfg"), &files));
+  EXPECT_FALSE(config->load(scratch.path(), &files));  // a folder
+  EXPECT_FALSE(config->load("in.cfg", nullptr));
+  Brannow::FileManager without_factory(1);
+  EXPECT_FALSE(config->load(scratch.write("x.cfg", "[A]\nc 2\n[/]"), &without_factory));
+  EXPECT_EQ(pairs(), (Pairs{{"A->b", "1"}}));
+  // A zero-byte file is a file: success, nothing added.
+  EXPECT_TRUE(config->load(scratch.write("empty.cfg", ""), &files));
+  EXPECT_EQ(pairs().size(), 1u);
+}
