@@ -1,0 +1,77 @@
+#include "glyph_cache.h"
+
+namespace mordent {
+
+namespace {
+
+// Unpacks one row of a 1, 2 or 4 bit bitmap (embedded strikes) into 0..255 coverage.
+void unpack_row(const unsigned char* src, int width, int bits, unsigned char* out) {
+  const int per_byte = 8 / bits;
+  const unsigned mask = (1u << bits) - 1;
+  for (int x = 0; x < width; ++x) {
+    const unsigned byte = src[x / per_byte];
+    const int shift = 8 - bits * (x % per_byte + 1);
+    out[x] = static_cast<unsigned char>(((byte >> shift) & mask) * 255 / mask);
+  }
+}
+
+}  // namespace
+
+Glyph GlyphCache::load(FT_Face face, int code) {
+  Glyph glyph;
+  if (FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER) != 0) return glyph;
+  const FT_GlyphSlot slot = face->glyph;
+  glyph.loaded = true;
+  glyph.advance = slot->advance.x;
+  glyph.height = slot->metrics.height;
+  glyph.bearing_y = slot->metrics.horiBearingY;
+  glyph.top = slot->bitmap_top;
+
+  const FT_Bitmap& bitmap = slot->bitmap;
+  int bits = 0;
+  switch (bitmap.pixel_mode) {
+    case FT_PIXEL_MODE_GRAY: bits = 8; break;
+    case FT_PIXEL_MODE_GRAY4: bits = 4; break;
+    case FT_PIXEL_MODE_GRAY2: bits = 2; break;
+    case FT_PIXEL_MODE_MONO: bits = 1; break;
+    default: return glyph;  // colour or sub-pixel bitmaps: advance only, nothing drawn
+  }
+  if (bitmap.buffer == nullptr || bitmap.rows == 0 || bitmap.width == 0) return glyph;
+  glyph.rows = static_cast<int>(bitmap.rows);
+  glyph.width = static_cast<int>(bitmap.width);
+  glyph.coverage.resize(static_cast<std::size_t>(glyph.rows) * glyph.width);
+  // A negative pitch means the rows are stored bottom-up; start from the top row either way.
+  const long pitch = bitmap.pitch;
+  const unsigned char* top_row =
+      pitch >= 0 ? bitmap.buffer : bitmap.buffer + (-pitch) * (static_cast<long>(bitmap.rows) - 1);
+  for (int r = 0; r < glyph.rows; ++r) {
+    const unsigned char* src = top_row + pitch * r;
+    unsigned char* out = glyph.coverage.data() + static_cast<std::size_t>(r) * glyph.width;
+    if (bits == 8) {
+      for (int x = 0; x < glyph.width; ++x) out[x] = src[x];
+    } else {
+      unpack_row(src, glyph.width, bits, out);
+    }
+  }
+  return glyph;
+}
+
+const Glyph& GlyphCache::get(FT_Face face, int pixel_size, int code) {
+  const std::uint64_t key =
+      (static_cast<std::uint64_t>(static_cast<std::uint32_t>(pixel_size)) << 32) |
+      static_cast<std::uint32_t>(code);
+  auto& glyphs = faces_[face];
+  auto found = glyphs.find(key);
+  if (found != glyphs.end()) return found->second;
+  Glyph& glyph = glyphs.emplace(key, load(face, code)).first->second;
+  bitmap_bytes_ += glyph.coverage.size() + sizeof(Glyph);
+  return glyph;
+}
+
+void GlyphCache::trim() {
+  if (bitmap_bytes_ <= budget_bytes) return;
+  faces_.clear();
+  bitmap_bytes_ = 0;
+}
+
+}  // namespace mordent

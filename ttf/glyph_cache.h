@@ -1,0 +1,48 @@
+#pragma once
+// Rendered glyphs kept per face, pixel size and 16-bit code, so that a text drawn again (or
+// measured and then drawn) costs FreeType one glyph load per distinct character at most.
+
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+namespace mordent {
+
+struct Glyph {
+  bool loaded = false;  // false: FreeType could not load it, the character is skipped
+  // 26.6 metrics as FreeType gives them.
+  long advance = 0;
+  long height = 0;
+  long bearing_y = 0;
+  // The rendered bitmap: coverage 0..255, `width` bytes per row, top row first.
+  int top = 0;
+  int rows = 0;
+  int width = 0;
+  std::vector<unsigned char> coverage;
+};
+
+class GlyphCache {
+public:
+  // The glyph of `code` in `face`, whose pixel size must already be `pixel_size`. The reference
+  // stays valid until the next call of trim().
+  const Glyph& get(FT_Face face, int pixel_size, int code);
+
+  // Drops everything once the cached bitmaps exceed the budget; call between texts only.
+  void trim();
+
+  std::size_t bitmap_bytes() const { return bitmap_bytes_; }
+
+  static constexpr std::size_t budget_bytes = 32u << 20;
+
+private:
+  static Glyph load(FT_Face face, int code);
+
+  std::unordered_map<FT_Face, std::unordered_map<std::uint64_t, Glyph>> faces_;
+  std::size_t bitmap_bytes_ = 0;
+};
+
+}  // namespace mordent

@@ -1,0 +1,201 @@
+#include "ttf_renderer.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <exception>
+
+#include "text_layout.h"
+#include "utf8_decoder.h"
+
+namespace {
+
+// One FreeType library for the process, made by the first init.
+FT_Library freetype = nullptr;
+
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+int clamp_to_int(long long value) {
+  return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+}  // namespace
+
+TTF_Renderer::TTF_Renderer() = default;
+
+// The faces are released with the renderer; their buffers go with the storage right after.
+TTF_Renderer::~TTF_Renderer() {
+  for (auto& entry : faces_) FT_Done_Face(entry.second);
+}
+
+bool TTF_Renderer::init() {
+  if (freetype != nullptr) return true;
+  if (FT_Init_FreeType(&freetype) != 0) {
+    freetype = nullptr;
+    error_ = "Error while initializing freetype library";
+    return false;
+  }
+  return true;
+}
+
+bool TTF_Renderer::load_font(std::string alias, std::string file_name,
+                             Brannow::FileManager* files) {
+  if (files == nullptr) {
+    error_ = "No file manager to read " + quoted(file_name);
+    return false;
+  }
+  try {
+    std::shared_ptr<Brannow::File> file;
+    try {
+      file = files->open(file_name, Brannow::READ, Brannow::NO_CACHE);
+    } catch (const BrannowError&) {
+      return false;  // the file manager has said why; the error text stays as it was
+    }
+    if (!file) return false;
+    const char* content = file->get_content();
+    std::vector<unsigned char> buffer(content, content + file->get_size());
+
+    FT_Face face = nullptr;
+    const FT_Error result = FT_New_Memory_Face(freetype, buffer.data(),
+                                               static_cast<FT_Long>(buffer.size()), 0, &face);
+    if (result == FT_Err_Unknown_File_Format) {
+      error_ = "Unknown file format: " + quoted(file_name);
+      return false;
+    }
+    if (result != 0) {
+      error_ = "Cant open file, or file is broken: " + quoted(file_name);
+      return false;
+    }
+    FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+    // An alias keeps its first font; the second one is released at once.
+    if (!faces_.add(alias, face)) {
+      FT_Done_Face(face);
+      return true;
+    }
+    font_data_.add(alias, std::move(buffer));
+    return true;
+  } catch (const std::exception&) {
+    error_ = "Cant open file, or file is broken: " + quoted(file_name);
+    return false;
+  }
+}
+
+bool TTF_Renderer::set_face_size(FT_Face face, int pixel_size) {
+  auto known = face_sizes_.find(face);
+  if (known != face_sizes_.end() && known->second == pixel_size) return true;
+  if (pixel_size < min_pixel_size || pixel_size > max_pixel_size ||
+      FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixel_size)) != 0) {
+    face_sizes_.erase(face);
+    error_ = "Error setting face size";
+    return false;
+  }
+  face_sizes_[face] = pixel_size;
+  return true;
+}
+
+bool TTF_Renderer::render_text(std::string video_name, std::string alias, std::vector<int>* codes,
+                               VideoColor color, int pixel_size, std::string surface_name,
+                               std::string surface_group, bool replace, int* descent) {
+  if (!faces_.exists(alias)) {
+    error_ = "No such alias:" + quoted(alias);
+    return false;
+  }
+  const FT_Face face = faces_.get(alias);
+  if (!set_face_size(face, pixel_size)) return false;
+
+  glyphs_.trim();
+  static const std::vector<int> no_codes;
+  const std::vector<mordent::TextItem> items =
+      mordent::split_text(codes != nullptr ? *codes : no_codes, [&](int code) -> const mordent::Glyph& {
+        return glyphs_.get(face, pixel_size, code & 0xFFFF);
+      });
+  const mordent::TextLayout layout = mordent::measure_text(items);
+  const int width = clamp_to_int(layout.width);
+  const int height = clamp_to_int(layout.height);
+
+  Video_Interface* video = video_get_interface(video_name);
+  if (video == nullptr) {
+    error_ = "Can't get video driver: " + video_error();
+    return false;
+  }
+  if (!video->_create_surface(width, height, surface_name, surface_group, replace)) {
+    error_ = "Cant create surface: w:" + std::to_string(width) + "h:" + std::to_string(height) +
+             ":" + video->_get_error();
+    return false;
+  }
+  Video_Surface* surface = video->_get_surface(surface_name, surface_group);
+  if (surface == nullptr) {
+    error_ = "Can't get surface: " + video->_get_error();
+    return false;
+  }
+  mordent::PixelTarget target;
+  target.data = static_cast<unsigned char*>(surface->_get_surface_data());
+  target.width = surface->_get_width();
+  target.height = surface->_get_height();
+  target.pitch = surface->_get_pitch();
+  if (target.data != nullptr && target.height > 0 && target.pitch > 0)
+    std::memset(target.data, 0, static_cast<size_t>(target.pitch) * target.height);
+  mordent::draw_text(layout, items, target, color.bytes);
+  if (descent != nullptr) *descent = clamp_to_int(layout.lines[0].descent);
+  surface->_update();
+  return true;
+}
+
+bool TTF_Renderer::render_text(std::string video_name, std::string alias, std::string text,
+                               VideoColor color, int pixel_size, std::string surface_name,
+                               std::string surface_group, bool replace) {
+  std::vector<int> codes = mordent::decode_utf8(text.data(), text.size());
+  return render_text(video_name, alias, &codes, color, pixel_size, surface_name, surface_group,
+                     replace, nullptr);
+}
+
+bool TTF_Renderer::render_text(std::string video_name, std::string alias, std::string* text,
+                               VideoColor color, int pixel_size, std::string surface_name,
+                               std::string surface_group, bool replace) {
+  return render_text(video_name, alias, text != nullptr ? *text : std::string(), color,
+                     pixel_size, surface_name, surface_group, replace);
+}
+
+bool TTF_Renderer::render_sprite(std::string video_name, std::string alias,
+                                 std::vector<int>* codes, VideoColor color, int pixel_size,
+                                 std::string name, std::string group, bool replace) {
+  int descent = 0;
+  if (!render_text(video_name, alias, codes, color, pixel_size, name, group, replace, &descent))
+    return false;
+  Video_Interface* video = video_get_interface(video_name);
+  if (video == nullptr) {
+    error_ = "Can't get video driver: " + video_error();
+    return false;
+  }
+  if (!video->_create_sprite(name, group, name, group, true)) {
+    error_ = "Can't create sprite: " + video->_get_error();
+    return false;
+  }
+  Video_Sprite* sprite = video->_get_sprite(name, group);
+  if (sprite == nullptr) {
+    error_ = "Can't get sprite: " + video->_get_error();
+    return false;
+  }
+  sprite->_set_base_point(0, descent);
+  return true;
+}
+
+std::string TTF_Renderer::get_error() { return error_; }
+
+std::string TTF_Renderer::get_version() { return "1.0"; }
+
+// The registry unloads the module by the name it reported, so answer the name of the file this
+// code was loaded from ("libmordent" for libmordent.so), which is the name it was loaded under.
+std::string TTF_Renderer::get_module_name() {
+  Dl_info info;
+  if (dladdr(reinterpret_cast<void*>(&freetype), &info) == 0 || info.dli_fname == nullptr)
+    return "libmordent";
+  std::string name = info.dli_fname;
+  const size_t slash = name.rfind('/');
+  if (slash != std::string::npos) name.erase(0, slash + 1);
+  const size_t suffix = name.find(".so");
+  if (suffix != std::string::npos) name.erase(suffix);
+  return name;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The TrueType text renderer: fonts read through the file manager, text rasterised by FreeType
+// into surfaces of a video driver.
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include "glyph_cache.h"
+#include "olvane/video.h"
+#include "scrivet/textrenderer.h"
+#include "voskar/storage.h"
+
+class TTF_Renderer : public Text_Renderer {
+public:
+  TTF_Renderer();
+  TTF_Renderer(const TTF_Renderer&) = delete;
+  TTF_Renderer& operator=(const TTF_Renderer&) = delete;
+  ~TTF_Renderer() override;
+
+  bool init() override;
+  bool load_font(std::string alias, std::string file_name, Brannow::FileManager* files) override;
+  bool render_text(std::string video_name, std::string alias, std::vector<int>* codes,
+                   VideoColor color, int pixel_size, std::string surface_name,
+                   std::string surface_group, bool replace, int* descent) override;
+  bool render_text(std::string video_name, std::string alias, std::string text, VideoColor color,
+                   int pixel_size, std::string surface_name, std::string surface_group,
+                   bool replace) override;
+  bool render_text(std::string video_name, std::string alias, std::string* text,
+                   VideoColor color, int pixel_size, std::string surface_name,
+                   std::string surface_group, bool replace) override;
+  bool render_sprite(std::string video_name, std::string alias, std::vector<int>* codes,
+                     VideoColor color, int pixel_size, std::string name, std::string group,
+                     bool replace) override;
+  std::string get_error() override;
+  std::string get_version() override;
+  std::string get_module_name() override;
+
+  // Sizes FreeType is asked for; anything else fails with "Error setting face size".
+  static constexpr int min_pixel_size = 1;
+  static constexpr int max_pixel_size = 2048;
+
+  // Empties the glyph cache, so that the next texts are rasterised afresh (for measurements).
+  void drop_glyph_cache() { glyphs_ = mordent::GlyphCache(); }
+
+private:
+  bool set_face_size(FT_Face face, int pixel_size);
+
+  std::string error_;
+  Storage<std::string, FT_Face> faces_;
+  // The faces read from these buffers for as long as they live.
+  Storage<std::string, std::vector<unsigned char>> font_data_;
+  // The pixel size each face was last set to, so that unchanged sizes are not set again.
+  std::map<FT_Face, int> face_sizes_;
+  mordent::GlyphCache glyphs_;
+};
