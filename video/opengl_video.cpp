@@ -1,0 +1,354 @@
+#include "opengl_video.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+#include <time.h>
+
+#include <cstdlib>
+#include <iostream>
+
+#include "carrow/config.h"
+
+namespace {
+
+// The configuration name and key prefix given to _get_video_driver.
+std::string& kept_config_name() {
+  static std::string name;
+  return name;
+}
+std::string& kept_prefix() {
+  static std::string prefix;
+  return prefix;
+}
+
+void sleep_one_millisecond() {
+  timespec pause{0, 1000000};
+  nanosleep(&pause, nullptr);
+}
+
+const char* gl_text(GLenum what) {
+  const GLubyte* text = glGetString(what);
+  return text ? reinterpret_cast<const char*>(text) : "";
+}
+
+// Fills in the core buffer entry points that are missing from their ARB forms.
+bool adopt_arb_buffer_entry_points() {
+  if (!__glewGenBuffers) __glewGenBuffers = __glewGenBuffersARB;
+  if (!__glewBindBuffer) __glewBindBuffer = __glewBindBufferARB;
+  if (!__glewBufferData) __glewBufferData = __glewBufferDataARB;
+  if (!__glewBufferSubData) __glewBufferSubData = __glewBufferSubDataARB;
+  if (!__glewMapBuffer) __glewMapBuffer = __glewMapBufferARB;
+  if (!__glewGetBufferParameteriv) __glewGetBufferParameteriv = __glewGetBufferParameterivARB;
+  if (!__glewUnmapBuffer) __glewUnmapBuffer = __glewUnmapBufferARB;
+  if (!__glewDeleteBuffers) __glewDeleteBuffers = __glewDeleteBuffersARB;
+  if (!__glewIsBuffer) __glewIsBuffer = __glewIsBufferARB;
+  return __glewGenBuffers != nullptr;
+}
+
+void on_window_close(GLFWwindow* window) {
+  // The window stays open until _deinit; the engine decides what a close request means.
+  glfwSetWindowShouldClose(window, GLFW_FALSE);
+  if (OpenGL_Video* video = OpenGL_Video::current()) {
+    Event quit;
+    quit.type = QUIT;
+    video->queue_event(quit);
+  }
+}
+
+}  // namespace
+
+OpenGL_Video* OpenGL_Video::current_ = nullptr;
+
+VideoSettings read_video_settings(Config_Interface* config, const std::string& prefix) {
+  VideoSettings s;
+  auto value = [&](const char* key, const std::string& fallback) {
+    return config->get_value(prefix + key, fallback);
+  };
+  s.width = static_cast<short>(std::atoi(value("Width", "800").c_str()));
+  s.height = static_cast<short>(std::atoi(value("Height", "600").c_str()));
+  s.double_buffer = value("DoubleBuffer", "yes") == "yes";
+  s.full_screen = value("FullScreen", "yes") == "yes";
+  s.mouse_visible = value("HideMouse", "yes") != "yes";
+  s.caption = value("Caption", std::string("OpenGL video driver Version: ") + "2.0.0");
+  s.base_height = static_cast<short>(std::atoi(value("BaseHeight", "600").c_str()));
+  s.vbo = value("VBO", "yes") == "yes";
+  s.point_sprite = value("PointSprite", "yes") == "yes";
+  s.limit_fps = static_cast<float>(std::atof(value("LimitFPS", "0.0").c_str()));
+  return s;
+}
+
+void check_required_extensions(const std::string& extensions, bool core_buffers,
+                               const std::function<bool()>& adopt_arb_buffers, bool* vbo,
+                               bool* point_sprite, std::ostream& out) {
+  if (*vbo) {
+    out << "GL_ARB_vertex_buffer_object:";
+    if (extensions.find("GL_ARB_vertex_buffer_object") == std::string::npos) {
+      out << "no" << std::endl;
+      *vbo = false;
+    } else {
+      out << " yes" << std::endl;
+      if (!core_buffers) {
+        out << "Intel detected. Making some hacks." << std::endl;
+        if (!adopt_arb_buffers()) {
+          out << "Hacking failed. Disabling VBO!" << std::endl;
+          *vbo = false;
+        }
+      }
+    }
+  } else {
+    out << "VBO Disabled. General perfomance will be lost." << std::endl;
+  }
+  if (*point_sprite) {
+    out << "GL_ARB_point_sprite:";
+    if (extensions.find("GL_ARB_point_sprite") == std::string::npos) {
+      out << "no" << std::endl;
+      *point_sprite = false;
+    } else {
+      out << " yes" << std::endl;
+    }
+  } else {
+    out << "PointSprites Disabled. General effects perfomance will be lost." << std::endl;
+  }
+}
+
+OpenGL_Video::OpenGL_Video(std::string config_name, std::string prefix)
+    : config_name_(std::move(config_name)), prefix_(std::move(prefix)) {
+  current_ = this;
+}
+
+OpenGL_Video::~OpenGL_Video() {
+  // Items still filed are released here too, so a driver destroyed without _deinit leaks nothing.
+  _deinit();
+  if (current_ == this) current_ = nullptr;
+}
+
+Video_Features* OpenGL_Video::_get_features() {
+  static OpenGL_Video_Features features;
+  return &features;
+}
+
+bool OpenGL_Video::_init() {
+  if (window_ != nullptr) {
+    error_ = "Video already initialised";
+    return false;
+  }
+  Config_Interface* config = config_get_interface(config_name_);
+  if (config == nullptr) {
+    error_ = "Can`t get config interface";
+    return false;
+  }
+  settings_ = read_video_settings(config, prefix_);
+  std::cout << "_w_\t=" << settings_.width << std::endl
+            << "_h_\t=" << settings_.height << std::endl
+            << "_DoubleBuffer_\t=" << settings_.double_buffer << std::endl
+            << "_FullScreen_\t=" << settings_.full_screen << std::endl;
+  if (settings_.width <= 0 || settings_.height <= 0) {
+    error_ = "Unable to create window";
+    return false;
+  }
+  // A base height of 0 or less would divide by zero: keep the window's own height.
+  scale_ = settings_.base_height > 0
+               ? static_cast<double>(settings_.height) / settings_.base_height
+               : 1.0;
+
+  if (!glfwInit()) {
+    error_ = "Unable to init GLFW";
+    return false;
+  }
+  glfw_up_ = true;
+  glfwDefaultWindowHints();
+  glfwWindowHint(GLFW_RED_BITS, 8);
+  glfwWindowHint(GLFW_GREEN_BITS, 8);
+  glfwWindowHint(GLFW_BLUE_BITS, 8);
+  glfwWindowHint(GLFW_ALPHA_BITS, 8);
+  glfwWindowHint(GLFW_DEPTH_BITS, 16);
+  glfwWindowHint(GLFW_STENCIL_BITS, 0);
+  glfwWindowHint(GLFW_DOUBLEBUFFER, GLFW_TRUE);
+  glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+  window_ = glfwCreateWindow(settings_.width, settings_.height, settings_.caption.c_str(),
+                             settings_.full_screen ? glfwGetPrimaryMonitor() : nullptr, nullptr);
+  if (window_ == nullptr) {
+    error_ = "Unable to create window";
+    glfwTerminate();
+    glfw_up_ = false;
+    return false;
+  }
+  glfwMakeContextCurrent(window_);
+  glfwSwapInterval(0);
+  glfwSetWindowTitle(window_, settings_.caption.c_str());
+  if (!settings_.mouse_visible) glfwSetInputMode(window_, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
+  // Key repeat: GLFW 3 always reports repeats; the key callback turns them into presses.
+
+  const GLenum glew = glewInit();
+  if (glew != GLEW_OK) {
+    error_ = reinterpret_cast<const char*>(glewGetErrorString(glew));
+    return false;
+  }
+
+  GLint max_texture_size = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size);
+  std::cout << "OpenGL info:" << std::endl
+            << "OpenGL version: " << gl_text(GL_VERSION) << std::endl
+            << "Vendor:: " << gl_text(GL_VENDOR) << std::endl
+            << "Supported Extesions: " << gl_text(GL_EXTENSIONS) << std::endl
+            << "Renderer info: " << gl_text(GL_RENDERER) << std::endl
+            << "MaxTextureSize " << max_texture_size << std::endl;
+  GLint value = 0;
+  glGetIntegerv(GL_MAX_ELEMENTS_VERTICES, &value);
+  max_element_vertices_ = value;
+  glGetIntegerv(GL_MAX_ELEMENTS_INDICES, &value);
+  max_element_indices_ = value;
+  GLfloat point_size_max = 1;
+  glGetFloatv(GL_POINT_SIZE_MAX, &point_size_max);
+  max_point_size_ = static_cast<int>(point_size_max);
+  std::cout << "MaxPointSize " << max_point_size_ << std::endl
+            << "Max element vertices " << max_element_vertices_ << std::endl
+            << "Max element indeces " << max_element_indices_ << std::endl
+            << "\n\nChecking required extensions:" << std::endl;
+  check_required_extensions(gl_text(GL_EXTENSIONS), __glewGenBuffers != nullptr,
+                            adopt_arb_buffer_entry_points, &settings_.vbo,
+                            &settings_.point_sprite, std::cout);
+
+  glfwSetWindowCloseCallback(window_, on_window_close);
+
+  glEnable(GL_TEXTURE_2D);
+  if (settings_.point_sprite) glEnable(GL_POINT_SPRITE_ARB);
+  glDisable(GL_BLEND);
+  blending_ = false;
+  glShadeModel(GL_SMOOTH);
+  glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glClearColor(0, 0, 0, 0);
+  glClear(GL_COLOR_BUFFER_BIT);
+  frame_timer_.reset();
+  return true;
+}
+
+void OpenGL_Video::_flip() {
+  if (window_ == nullptr) {
+    // Nothing can be drawn without a window; the queues must not keep stale pointers.
+    sprite_queue_.clear();
+    particles_under_.clear();
+    particles_over_.clear();
+    polygons_.clear();
+    return;
+  }
+  if (settings_.limit_fps > 0) {
+    while (frame_timer_.get_elapsed_time_noreset() < 1.0 / settings_.limit_fps)
+      sleep_one_millisecond();
+    frame_timer_.reset();
+  }
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+
+  if (!cursor_name_.empty() && !cursor_group_.empty()) {
+    if (Video_Sprite* cursor = _get_sprite(cursor_name_, cursor_group_)) {
+      double x = 0, y = 0;
+      _get_mouse_position(&x, &y);
+      cursor->_set_coord(x, y);
+      _draw_sprite(cursor);
+    } else {
+      std::cerr << "Can't get sprite:" << error_ << std::endl;
+    }
+  }
+
+  draw_particle_queue(particles_under_);
+  draw_sprite_queue();
+  draw_particle_queue(particles_over_);
+  draw_polygons();
+
+  sprite_queue_.clear();
+  particles_under_.clear();
+  particles_over_.clear();
+  polygons_.clear();
+  glPopMatrix();
+
+  if (before_swap_) before_swap_();
+  glfwSwapBuffers(window_);
+  glfwPollEvents();
+  glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void OpenGL_Video::_draw_polygon(std::vector<VideoPoint> points) {
+  polygons_.push_back(std::move(points));
+}
+
+void OpenGL_Video::draw_polygons() {
+  if (polygons_.empty()) return;
+  glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+  glDisable(GL_TEXTURE_2D);
+  for (const auto& polygon : polygons_) {
+    glColor3f(1, 1, 1);
+    glBegin(GL_POLYGON);
+    for (const VideoPoint& p : polygon)
+      glVertex2f(static_cast<float>(p.x), static_cast<float>(p.y));
+    glEnd();
+  }
+  glEnable(GL_TEXTURE_2D);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
+void OpenGL_Video::set_blending(bool on) {
+  if (on == blending_) return;
+  if (on)
+    glEnable(GL_BLEND);
+  else
+    glDisable(GL_BLEND);
+  blending_ = on;
+}
+
+void OpenGL_Video::ensure_blending() { set_blending(true); }
+
+void OpenGL_Video::release_everything() {
+  for (auto& group : particles_) {
+    for (auto& item : *group.second) {
+      item.second->detach();
+      delete item.second;
+    }
+    delete group.second;
+  }
+  for (auto& group : sprites_) {
+    for (auto& item : *group.second) {
+      // Its surface may be gone already or go next; either way the link is dropped.
+      if (item.second->_linked_surface_ != nullptr)
+        item.second->_linked_surface_->_unlink_sprite(item.second);
+      delete item.second;
+    }
+    delete group.second;
+  }
+  for (auto& group : surfaces_) {
+    for (auto& item : *group.second) delete item.second;
+    delete group.second;
+  }
+  // The outer entries go too: they would point at freed inner storages.
+  particles_ = Groups<OpenGL_Particles>();
+  sprites_ = Groups<Video_Sprite>();
+  surfaces_ = Groups<Video_Surface>();
+  sprite_queue_.clear();
+  particles_under_.clear();
+  particles_over_.clear();
+  polygons_.clear();
+}
+
+bool OpenGL_Video::_deinit() {
+  // Textures and buffers are deleted while the context still exists.
+  release_everything();
+  if (window_ != nullptr) {
+    glfwDestroyWindow(window_);
+    window_ = nullptr;
+  }
+  if (glfw_up_) {
+    glfwTerminate();
+    glfw_up_ = false;
+  }
+  return true;
+}
+
+extern "C" Video_Interface* _get_video_driver(const std::string* params, int count) {
+  if (count < 2 || params == nullptr) return nullptr;
+  kept_config_name() = params[0];
+  kept_prefix() = params[1];
+  if (config_get_interface(kept_config_name()) == nullptr) return nullptr;
+  return new OpenGL_Video(kept_config_name(), kept_prefix());
+}
