@@ -1,0 +1,71 @@
+#pragma once
+// The playing piece: an image whose place and collision box come from a dynamic body. Two clicks
+// swap two touching stones; a swap stands only when it makes a group of three of one kind, and
+// every such group leaves the field in bursts of particles.
+
+#include <box2d/box2d.h>
+
+#include <string>
+#include <vector>
+
+#include "twinkel/signals.h"
+#include "voskar/image.h"
+
+class PhysScene;
+
+class BaseStone : public virtual Image {
+public:
+  BaseStone();
+  ~BaseStone() override;
+
+  bool slot__on_activate(SlotArgs* args) override;
+  bool slot__on_mouse_release(SlotArgs* args) override;
+  bool load(Scene* scene, std::string storage_name, std::string storage_prefix, std::string scene_name,
+            std::string object_name, Brannow::FileManager* file_manager) override;
+  void draw() override;
+  bool _is_point_in_object(float x, float y) override;
+
+  bool real_load(Scene* scene, std::string storage_name, std::string storage_prefix, std::string scene_name,
+                 std::string object_name, Brannow::FileManager* file_manager);
+  bool _on_mouse_release_handler();
+  void _run_particles();
+
+  // The bodies of the face-touching stones of the given type reachable from start (start itself
+  // included once the group has two stones or more).
+  static std::vector<b2Body*> find_group(b2Body* start, int type);
+
+  int _get_type() const { return type; }
+  void _set_type(int value) { type = value; }
+  float _get_density() const { return density; }
+  void _set_density(float value) { density = value; }
+  float _get_friction() const { return friction; }
+  void _set_friction(float value) { friction = value; }
+  float _get_restitution() const { return restitution; }
+  void _set_restitution(float value) { restitution = value; }
+  b2Body* _get_body() const { return body; }
+
+  // Takes the stone out of the game for good (selection, body, scene, slots, pictures) and
+  // deletes it.
+  void remove_from_game();
+
+private:
+  PhysScene* phys_scene() const;
+  // Larger and smaller side of the sprite, in scene units.
+  float larger_side();
+  float smaller_side();
+  void set_blend(float shade);
+  void swap_bodies(BaseStone* other);
+  void disconnect_release(BaseStone* other);
+
+  Slot<BaseStone> activate_slot;
+  Slot<BaseStone> release_slot;
+  int type;
+  float density;
+  float friction;
+  float restitution;
+  b2Body* body;
+  Brannow::FileManager* file_manager;
+};
+
+// Stone with the given body, or null for walls, particles and foreign bodies.
+BaseStone* stone_of(b2Body* body);

@@ -1,0 +1,149 @@
+#include "stone_particles.h"
+
+#include <cstdlib>
+
+#include "../../game_log.h"
+#include "../../physscene/physscene.h"
+#include "carrow/config.h"
+#include "olvane/video.h"
+#include "vistrel/imageloader.h"
+
+namespace {
+const char* const REAL_LOAD = "StoneParticles::real_load";
+const char* const DRAW = "StoneParticles::draw";
+const float PARTICLE_HALF_SIZE = 1.75f;  // world units
+const float IMPULSE = 1000.0f;
+
+// One of -IMPULSE, 0, IMPULSE.
+float random_impulse() { return static_cast<float>(rand() % 3) * IMPULSE - IMPULSE; }
+}  // namespace
+
+StoneParticles::StoneParticles()
+    : particle_count(50), particle_size(32.0f), power(10.0f), life_time(0.5f) {}
+
+// Bodies left at deletion belong to a world that is going away with its scene.
+StoneParticles::~StoneParticles() = default;
+
+bool StoneParticles::load(Scene* scene, std::string storage_name, std::string storage_prefix, std::string scene_name,
+                          std::string object_name, Brannow::FileManager* file_manager) {
+  SceneObject::scene = scene;
+  Config_Interface* config = start_object_load(this, storage_name, storage_prefix, scene_name, object_name);
+  if (!config) return false;
+  if (!SceneObject::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager)) return false;
+  const std::string p = storage_prefix + "StoneParticles->";
+  particle_count = static_cast<int>(strtol(config->get_value(p + "particleCount", "50").c_str(), nullptr, 0));
+  particle_size = static_cast<float>(atof(config->get_value(p + "particleSize", "32").c_str()));
+  power = static_cast<float>(atof(config->get_value(p + "power", "10").c_str()));
+  image_file = config->get_value(p + "imageFile", "res/data/game/images/stoneParticle");
+  life_time = static_cast<float>(atof(config->get_value(p + "lifeTime", "0.5").c_str()));
+  return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
+}
+
+bool StoneParticles::real_load(Scene* scene, std::string, std::string, std::string scene_name,
+                               std::string object_name, Brannow::FileManager* file_manager) {
+  Video_Interface* video = video_get_interface(_get__video_name_());
+  if (!video) return false;
+  PhysScene* game_scene = dynamic_cast<PhysScene*>(scene);
+  if (!game_scene || !game_scene->get_world()) {
+    _set_error("Particles outside a game scene: " + object_name);
+    return false;
+  }
+  const std::string surface = object_name + "particlesSurface";
+  const std::string set = object_name + "particles";
+  if (!imageloader_loadimage_noext(_get__video_name_(), image_file, scene_name, surface, file_manager, true)) {
+    GAME_CRITICAL(REAL_LOAD, "Can't load image:" << imageloader_error());
+    return false;
+  }
+  if (!video->_create_particles(set, scene_name, surface, scene_name, particle_count, true)) {
+    GAME_CRITICAL(REAL_LOAD, "Error creating particles:" << video->_get_error());
+    return false;
+  }
+  Video_Particles* particles = video->_get_particles(set, scene_name);
+  if (!particles) {
+    GAME_CRITICAL(REAL_LOAD, "Error getting particles:" << video->_get_error());
+    return false;
+  }
+  particles->_set_particle_size(static_cast<int>(particle_size));
+
+  // A burst loaded again starts afresh: one body per particle, never two.
+  destroy_bodies();
+  calculate_position();
+  BoxBodyDef def;
+  def.type = b2_dynamicBody;
+  def.position = scene_to_world(_get_x(), _get_y());
+  def.half_width = def.half_height = PARTICLE_HALF_SIZE;
+  def.density = 1.0f;
+  def.friction = 0.4f;
+  def.category = 0x0004;
+  def.mask = 0x0003;
+  def.fixed_rotation = true;
+  def.bullet = true;
+  for (int i = 0; i < particle_count; ++i) {
+    b2Body* body = create_box_body(game_scene->get_world(), def);
+    const float vx = random_impulse();
+    const float vy = random_impulse();
+    body->ApplyLinearImpulse(b2Vec2(vx, vy), body->GetWorldCenter(), true);
+    particles->_set_particle(i, _get_x(), _get_y(), 255, 255, 255, 1.0f);
+    bodies.push_back(body);
+  }
+  timer.reset();
+  return true;
+}
+
+void StoneParticles::draw() {
+  Video_Interface* video = video_get_interface(_get__video_name_());
+  if (!video) return;
+  Video_Particles* particles = video->_get_particles(particles_name(), _get__scene_name_());
+  if (!particles) {
+    GAME_CRITICAL(DRAW, "Error getting particles:" << video->_get_error());
+    return;
+  }
+  const float elapsed = static_cast<float>(timer.get_elapsed_time_noreset());
+  if (!(elapsed < life_time)) {
+    release_resources();
+    const std::string name = _get__object_name_();
+    if (scene && scene->get_object(name) == this) scene->remove_object(name);
+    delete this;
+    return;
+  }
+  const float alpha = (life_time - elapsed) / life_time;
+  for (size_t i = 0; i < bodies.size(); ++i) {
+    b2Body* body = bodies[i];
+    const b2Fixture* fixture = body->GetFixtureList();
+    if (fixture && fixture->GetType() == b2Shape::e_polygon) {
+      const b2PolygonShape* box = static_cast<const b2PolygonShape*>(fixture->GetShape());
+      std::vector<VideoPoint> outline;
+      for (int corner = 0; corner < box->m_count; ++corner) {
+        const b2Vec2 point = b2Mul(body->GetTransform(), box->m_vertices[corner]);
+        VideoPoint scene_point;
+        scene_point.x = world_to_scene(point.x);
+        scene_point.y = world_to_scene(point.y);
+        outline.push_back(scene_point);
+      }
+      video->_draw_polygon(outline);
+    }
+    particles->_set_particle(static_cast<int>(i), world_to_scene(body->GetPosition().x),
+                             world_to_scene(body->GetPosition().y), 255, 255, 255, alpha);
+  }
+  video->_draw_particles(particles_name(), _get__scene_name_(), false);
+}
+
+void StoneParticles::destroy_bodies() {
+  PhysScene* game_scene = dynamic_cast<PhysScene*>(scene);
+  if (game_scene && game_scene->get_world())
+    for (b2Body* body : bodies) game_scene->get_world()->DestroyBody(body);
+  bodies.clear();
+}
+
+void StoneParticles::release_resources() {
+  destroy_bodies();
+  if (Video_Interface* video = video_get_interface(_get__video_name_())) {
+    video->_remove_particles(particles_name(), _get__scene_name_());
+    video->_remove_surface(surface_name(), _get__scene_name_());
+  }
+}
+
+void StoneParticles::discard() {
+  release_resources();
+  discard_object(this);
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The burst where a stone leaves a group: small boxes thrown out by random impulses, drawn as a
+// particle set that fades out over the burst's life time, then gone with their bodies.
+
+#include <box2d/box2d.h>
+
+#include <string>
+#include <vector>
+
+#include "tessim/time.h"
+#include "voskar/sceneobject.h"
+
+class StoneParticles : public virtual SceneObject {
+public:
+  StoneParticles();
+  ~StoneParticles() override;
+
+  bool load(Scene* scene, std::string storage_name, std::string storage_prefix, std::string scene_name,
+            std::string object_name, Brannow::FileManager* file_manager) override;
+  void draw() override;
+
+  bool real_load(Scene* scene, std::string storage_name, std::string storage_prefix, std::string scene_name,
+                 std::string object_name, Brannow::FileManager* file_manager);
+
+  // Releases a burst that never made it into its scene, with everything it made, and deletes it.
+  void discard();
+
+  int _get_particle_count() const { return particle_count; }
+  void _set_particle_count(int value) { particle_count = value; }
+  float _get_particle_size() const { return particle_size; }
+  void _set_particle_size(float value) { particle_size = value; }
+  float _get_power() const { return power; }
+  std::string _get_image_file() const { return image_file; }
+  void _set_image_file(std::string value) { image_file = value; }
+  float _get_life_time() const { return life_time; }
+  void _set_life_time(float value) { life_time = value; }
+  const std::vector<b2Body*>& _get_bodies() const { return bodies; }
+
+private:
+  std::string particles_name() { return _get__object_name_() + "particles"; }
+  std::string surface_name() { return _get__object_name_() + "particlesSurface"; }
+  void destroy_bodies();
+  // The bodies, the particle set and its picture.
+  void release_resources();
+
+  int particle_count;
+  float particle_size;
+  float power;
+  std::string image_file;
+  float life_time;
+  std::vector<b2Body*> bodies;
+  Time timer;
+};

@@ -1,0 +1,156 @@
+#include "stoneemitter.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "../../game_log.h"
+#include "../../physscene/physscene.h"
+#include "../basestone/basestone.h"
+#include "carrow/config.h"
+#include "voskar/fabric.h"
+
+namespace {
+const char* const START_EMIT = "StoneEmitter::startEmit";
+// Stones that fail to load one after another before an emission gives up: a missing picture of
+// one kind skips a stone now and then, a broken set of pictures must not loop for ever.
+const int MAX_FAILURES_IN_A_ROW = 10;
+
+int read_int(Config_Interface* config, const std::string& key, const char* fallback) {
+  return static_cast<int>(strtol(config->get_value(key, fallback).c_str(), nullptr, 0));
+}
+float read_float(Config_Interface* config, const std::string& key, const char* fallback) {
+  return static_cast<float>(atof(config->get_value(key, fallback).c_str()));
+}
+}  // namespace
+
+StoneEmitter::StoneEmitter()
+    : emit_slot(this, &StoneEmitter::slot__on_emit),
+      stone_type_count(5),
+      stone_width(0.0625f),
+      emit_count(10),
+      initial_emit(50),
+      stone_height(0.0625f),
+      width(1.0f),
+      initial_done(false),
+      file_manager(nullptr),
+      emitted(0) {}
+
+StoneEmitter::~StoneEmitter() = default;
+
+bool StoneEmitter::load(Scene* scene, std::string storage_name, std::string storage_prefix, std::string scene_name,
+                        std::string object_name, Brannow::FileManager* manager) {
+  SceneObject::scene = scene;
+  Config_Interface* config =
+      start_object_load(this, storage_name, storage_prefix, scene_name, object_name);
+  if (!config) return false;
+  if (!SceneObject::load(scene, storage_name, storage_prefix, scene_name, object_name, manager)) return false;
+
+  const std::string p = storage_prefix + "StoneEmitter->";
+  stone_type_count = read_int(config, p + "stoneTypeCount", "5");
+  stone_name = config->get_value(p + "stoneName", "");
+  stone_width = read_float(config, p + "stoneWidth", "0.0625");
+  emit_count = read_int(config, p + "emitCount", "10");
+  initial_emit = read_int(config, p + "initialEmit", "50");
+  stone_height = read_float(config, p + "stoneHeight", "0.0625");
+  width = read_float(config, p + "width", "1.0");
+
+  const std::string slot_name = scene_name + "->" + object_name + "->emit";
+  auto slots = _get__slot_map_();
+  slots.push_back({slot_name, &emit_slot});
+  _set__slot_map_(slots);
+  // Reachable at once, also in a scene that is already active when it loads.
+  register_slot(slot_name, &emit_slot);
+
+  file_manager = manager;
+  emitted = 0;
+  print_slot_map();
+  return true;
+}
+
+void StoneEmitter::draw() {
+  if (!initial_done) startEmit(initial_emit);
+}
+
+bool StoneEmitter::slot__on_emit(SlotArgs*) {
+  startEmit(emit_count);
+  return false;
+}
+
+int StoneEmitter::startEmit(int count) {
+  initial_done = true;
+  calculate_position();
+  const float x = _get_x(), y = _get_y();
+  float row_y = y + stone_height;
+  int i = 0;
+  int failures = 0;
+  // A row too narrow for even one stone would never fill the batch.
+  const bool row_has_room = x - width * 0.5f + stone_width < x + width * 0.5f + stone_width;
+  while (i < count && row_has_room) {
+    for (float column_x = x - width * 0.5f + stone_width; column_x < x + width * 0.5f + stone_width && i < count;
+         column_x += stone_width * 1.5f) {
+      if (!emit_stone(emitted + i, column_x, row_y)) {
+        ++failures;
+        break;
+      }
+      failures = 0;
+      ++i;
+    }
+    if (failures >= MAX_FAILURES_IN_A_ROW) {
+      GAME_CRITICAL(START_EMIT, "Emission stopped: " << failures << " stones in a row failed to load; emitted " << i
+                                                      << " of " << count);
+      break;
+    }
+    row_y += stone_height * 3;
+  }
+  emitted += i;
+  return i;
+}
+
+bool StoneEmitter::emit_stone(int number, float column_x, float row_y) {
+  GAME_INFO("Emitting object " << number << " at " << column_x << ":" << row_y);
+  GAME_INFO("Stone size:" << stone_width << ":" << stone_height);
+  SceneObject* object = SceneObjectFabric()["BaseStone"];
+  BaseStone* stone = dynamic_cast<BaseStone*>(object);
+  if (!stone) {
+    GAME_CRITICAL(START_EMIT, " BaseStone object not found");
+    delete object;
+    return false;
+  }
+  char image[64];
+  const int type = stone_type_count > 0 ? rand() % stone_type_count : 0;
+  std::snprintf(image, sizeof(image), "%d.png", type);
+  const std::string name = "Stone" + std::to_string(number);
+  const std::string scene_name = _get__scene_name_();
+  const std::string storage = _get__storage_name_();
+
+  stone->load(scene, storage, scene_name, scene_name, name, file_manager);
+  stone->set_video_name(_get__video_name_());
+  stone->_set_type(type);
+  stone->_set_image_file(stone_name + image);
+  stone->_set_absolute_x(column_x);
+  stone->_set_absolute_y(row_y);
+  stone->_set_coord_type("absolute");
+  stone->_set_x_base(0.5f);
+  stone->_set_y_base(0.5f);
+  stone->_set_density((rand() % 1000) * 0.001f);
+  stone->_set_friction(0.0f);
+  stone->_set_restitution(0.0f);
+  stone->_set__object_name_(name);
+  stone->_set__scene_name_(scene_name);
+
+  const char* failed = nullptr;
+  if (!stone->SceneObject::real_load(scene, storage, scene_name, scene_name, name, file_manager))
+    failed = "Unable to load SceneObject subobject: ";
+  else if (!stone->Image::real_load(scene, storage, scene_name, scene_name, name, file_manager))
+    failed = "Unable to load Image subobject: ";
+  else if (!stone->real_load(scene, storage, scene_name, scene_name, name, file_manager))
+    failed = "Unable to load main object: ";
+  if (failed) {
+    GAME_CRITICAL(START_EMIT, failed << stone->_get_error());
+    stone->remove_from_game();
+    return false;
+  }
+  stone->_set_show(true);
+  scene->add_object(name, stone, 0);
+  return true;
+}

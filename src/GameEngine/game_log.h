@@ -1,0 +1,15 @@
+#pragma once
+// The game program's three log line forms. Each line is flushed (std::endl) so that the lines of
+// both streams keep their order when a person or a test reads them.
+
+#include <iostream>
+
+#define GAME_INFO(message) (std::cout << "INFO:" << message << std::endl)
+
+#define GAME_CRITICAL(function, message)                                                    \
+  (std::cerr << "CRITICAL ERROR at " << __FILE__ << ":" << __LINE__ << "(" << function << "):" \
+             << message << std::endl)
+
+#define GAME_DEBUG(function, message)                                                      \
+  (std::cerr << "DEBUG MESSAGE at " << __FILE__ << ":" << __LINE__ << "(" << function << "):" \
+             << message << std::endl)

@@ -1,0 +1,203 @@
+#include "physscene.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "../GameObjects/basestone/basestone.h"
+#include "../game_fabrics.h"
+#include "../game_log.h"
+#include "carrow/config.h"
+#include "olvane/video.h"
+#include "voskar/fabric.h"
+
+namespace {
+const char* const LOAD_SCENE = "PhysScene::load_scene";
+const char* const CONFIG_PLUGIN = "libquorra";
+const int MAX_LEVEL_ENTRIES = 1000000;
+
+std::string indexed(const char* format, int i) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof(buffer), format, i);
+  return buffer;
+}
+}  // namespace
+
+b2Body* create_box_body(b2World* world, const BoxBodyDef& def) {
+  b2BodyDef body_def;
+  body_def.type = def.type;
+  body_def.position = def.position;
+  body_def.angle = def.angle;
+  body_def.linearVelocity.SetZero();
+  body_def.angularVelocity = 0.0f;
+  body_def.linearDamping = 0.0f;
+  body_def.angularDamping = 0.0f;
+  body_def.allowSleep = true;
+  body_def.awake = true;
+  body_def.fixedRotation = def.fixed_rotation;
+  body_def.bullet = def.bullet;
+  body_def.enabled = true;
+  body_def.userData.pointer = reinterpret_cast<uintptr_t>(def.user_data);
+  b2Body* body = world->CreateBody(&body_def);
+
+  b2PolygonShape box;
+  box.SetAsBox(def.half_width, def.half_height);
+  box.m_radius = 0.01f;
+  b2FixtureDef fixture;
+  fixture.shape = &box;
+  fixture.density = def.density;
+  fixture.friction = def.friction;
+  fixture.restitution = def.restitution;
+  fixture.isSensor = false;
+  fixture.filter.categoryBits = def.category;
+  fixture.filter.maskBits = def.mask;
+  fixture.filter.groupIndex = 0;
+  body->CreateFixture(&fixture);
+  body->SetLinearDamping(0.0f);
+  return body;
+}
+
+PhysScene::PhysScene()
+    : world(nullptr),
+      gravity_x(0.0f),
+      gravity_y(0.0f),
+      time_step(0.0166666666f),
+      velocity_iterations(10),
+      position_iterations(10),
+      level_file(""),
+      selected_stone(nullptr) {
+  register_game_object_fabrics();
+}
+
+PhysScene::~PhysScene() {
+  // The objects go first: their bodies live in the world, which goes last.
+  for (const std::string& object_name : get_object_names()) {
+    SceneObject* object = get_object(object_name);
+    if (!object) continue;
+    remove_object(object_name);
+    delete object;
+  }
+  delete world;
+}
+
+bool PhysScene::load_scene() {
+  if (video_name.empty() || name.empty() || storage_file.empty() || file_manager == nullptr)
+    GAME_CRITICAL(LOAD_SCENE, __FILE__ << ":" << __LINE__ << ": Scene wasn't correctly inited!!!");
+
+  Video_Interface* video = video_get_interface(video_name);
+  if (!video) return false;
+  if (width == 0) width = video->_get_width();
+  if (height == 0) height = video->_get_height();
+
+  if (!config_create(name, CONFIG_PLUGIN, true)) {
+    GAME_CRITICAL(LOAD_SCENE, "Error while trying to create config from libquorra: " << config_error());
+    return false;
+  }
+  Config_Interface* config = config_get_interface(name);
+  if (!config) {
+    GAME_CRITICAL(LOAD_SCENE, "Error with config");
+    return false;
+  }
+  config->load(storage_file, file_manager);
+
+  gravity_x = static_cast<float>(atof(config->get_value("Scene->gravity_x", "0").c_str()));
+  gravity_y = static_cast<float>(atof(config->get_value("Scene->gravity_y", "0").c_str()));
+  time_step = static_cast<float>(atof(config->get_value("Scene->timeStep", "0.0166666666").c_str()));
+  velocity_iterations = static_cast<int>(atof(config->get_value("Scene->velocityIterations", "10").c_str()));
+  position_iterations = static_cast<int>(atof(config->get_value("Scene->positionIterations", "10").c_str()));
+  level_file = config->get_value("Scene->level", "");
+
+  // A second load keeps the first world: objects loaded before may still hold its bodies.
+  if (world)
+    world->SetGravity(b2Vec2(gravity_x, gravity_y));
+  else
+    world = new b2World(b2Vec2(gravity_x, gravity_y));
+
+  if (!load_level()) return false;
+  frame_timer.reset();
+  return Scene::load_scene();
+}
+
+bool PhysScene::load_level() {
+  if (!config_create(level_file, CONFIG_PLUGIN, true)) {
+    GAME_CRITICAL(LOAD_SCENE, "Error while trying to create config from libquorra: " << config_error());
+    return false;
+  }
+  Config_Interface* level = config_get_interface(level_file);
+  if (!level) {
+    GAME_CRITICAL(LOAD_SCENE, "Error with config");
+    return false;
+  }
+  level->load(level_file, file_manager);
+
+  GAME_INFO("LEVEL DATA FOR FILE:" << level_file);
+  level->_print();
+  GAME_INFO("LEVEL DATA ENDED");
+
+  bool loaded = true;
+  for (int i = 0; i < MAX_LEVEL_ENTRIES; ++i) {
+    const std::string prefix = "Borders->border" + indexed("%d->", i);
+    const std::string object_name = "border" + indexed("%d->", i);
+    const std::string type = level->get_value(prefix + "type", "");
+    if (type.empty()) break;
+    SceneObject* object = SceneObjectFabric()[type];
+    if (!object) {
+      GAME_CRITICAL(LOAD_SCENE, "Can't load object\"" << object_name << "\" from file \"" << level_file << "\"");
+      GAME_CRITICAL(LOAD_SCENE, "No object of type \"" << type << "\"");
+      loaded = false;
+      break;
+    }
+    object->set_video_name(video_name);
+    if (!object->load(this, level_file, prefix, name, object_name, file_manager)) {
+      GAME_CRITICAL(LOAD_SCENE, "Can't load object \"" << object_name << "\" from file \"" << level_file << "\"");
+      GAME_CRITICAL(LOAD_SCENE, "Error: " << object->_get_error());
+      discard_object(object);
+      loaded = false;
+      break;
+    }
+    add_object(object_name, object, 2);
+  }
+  // The level's configuration is only needed while its objects load.
+  config_remove(level_file);
+  return loaded;
+}
+
+Config_Interface* start_object_load(SceneObject* object, const std::string& storage_name,
+                                    const std::string& storage_prefix, const std::string& scene_name,
+                                    const std::string& object_name) {
+  object->_set__scene_name_(scene_name);
+  object->_set__object_name_(object_name);
+  object->_set__storage_name_(storage_name);
+  object->_set__storage_prefix_(storage_prefix);
+  Config_Interface* config = config_get_interface(storage_name);
+  if (!config) object->_set_error("Can't get config interface:" + config_error());
+  return config;
+}
+
+void release_picture(const std::string& video_name, const std::string& name, const std::string& group) {
+  Video_Interface* video = video_get_interface(video_name);
+  if (!video) return;
+  video->_remove_sprite(name, group);
+  video->_remove_surface(name, group);
+}
+
+void discard_object(SceneObject* object) {
+  object->disconnect_signals(true);
+  object->unregister_slots();
+  delete object;
+}
+
+void PhysScene::step_world() {
+  if (!world) return;
+  world->Step(time_step, velocity_iterations, position_iterations);
+  world->ClearForces();
+}
+
+bool PhysScene::draw() {
+  // One step at most per frame: slow frames slow the simulation down instead of piling up steps.
+  if (frame_timer.get_elapsed_time_noreset() >= time_step) {
+    step_world();
+    frame_timer.reset();
+  }
+  return Scene::draw();
+}

@@ -1,0 +1,122 @@
+#include "startup.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "../GameEngine/game_fabrics.h"
+#include "../GameEngine/game_log.h"
+#include "carrow/config.h"
+#include "olvane/video.h"
+#include "panolet/ui.h"
+#include "scrivet/textrenderer.h"
+#include "vistrel/imageloader.h"
+#include "voskar/scenemanager.h"
+
+namespace {
+const char* const CONFIG_PLUGIN = "libquorra";
+const char* const VIDEO_NAME = "Video";
+const int MAX_FONTS = 1000000;
+
+bool create_config(const char* name, const char* function) {
+  if (config_create(name, CONFIG_PLUGIN, true)) return true;
+  GAME_CRITICAL(function, "Error while trying to create config from libquorra: " << config_error());
+  return false;
+}
+
+// Tests set TARNVALE_SEED for repeatable games; players get the time.
+void seed_random_generator() {
+  const char* seed = std::getenv("TARNVALE_SEED");
+  if (seed && *seed)
+    srand(static_cast<unsigned>(strtoul(seed, nullptr, 0)));
+  else
+    srand(static_cast<unsigned>(time(nullptr)));
+}
+}  // namespace
+
+bool init_fonts(Brannow::FileManager* file_manager) {
+  Config_Interface* config = config_get_interface("GameConfig");
+  if (!config) {
+    GAME_CRITICAL("init_fonts", "Error with config");
+    return false;
+  }
+  Text_Renderer* renderer = textrenderer_get("ttf");
+  if (!renderer) {
+    GAME_CRITICAL("init_fonts", "Error while getting ttf renderer");
+    return false;
+  }
+  for (int i = 0; i < MAX_FONTS; ++i) {
+    char prefix[48];
+    std::snprintf(prefix, sizeof(prefix), "Fonts->Font%d->", i);
+    const std::string name = config->get_value(std::string(prefix) + "name", "");
+    if (name.empty()) return true;
+    const std::string source = config->get_value(std::string(prefix) + "source", "");
+    GAME_INFO("Loading font: \"" << name << "\" from source: " << source);
+    if (!renderer->load_font(name, source, file_manager)) {
+      GAME_CRITICAL("init_fonts", "Error while loading font:" << renderer->get_error());
+      return false;
+    }
+  }
+  return true;
+}
+
+bool init_loaders(Brannow::FileManager* file_manager) {
+  if (!imageloader_create("jpg", "libgrisk_jpg", true)) {
+    GAME_CRITICAL("init_loaders", "Failed to load JPEG loader \"libgrisk_jpg\"" << imageloader_error());
+    return false;
+  }
+  if (!imageloader_create("png", "libgrisk_png", true)) {
+    GAME_CRITICAL("init_loaders", "Failed to load PNG loader \"libgrisk_png\"" << imageloader_error());
+    return false;
+  }
+  if (!textrenderer_create("ttf", "libmordent", true)) {
+    GAME_CRITICAL("init_loaders", "Failed to load TTF renderer \"libmordent_x\"" << textrenderer_error());
+    return false;
+  }
+  return init_fonts(file_manager);
+}
+
+bool init(Brannow::FileManager* file_manager) {
+  if (!create_config("GameConfig", "init")) return false;
+  Config_Interface* game_config = config_get_interface("GameConfig");
+  if (!game_config) {
+    GAME_CRITICAL("init", "Error with config");
+    return false;
+  }
+  game_config->load("cfg/Game.cfg", file_manager);
+
+  if (!init_loaders(file_manager)) return false;
+
+  if (!create_config("VideoConfig", "init")) return false;
+  Config_Interface* video_config = config_get_interface("VideoConfig");
+  if (!video_config) {
+    GAME_CRITICAL("init", "Erro with config");
+    return false;
+  }
+  video_config->load("cfg/Video.cfg", file_manager);
+
+  const std::string driver = video_config->get_value("Video->Driver", "libGL_vantor");
+  GAME_INFO("Video driver: " << driver);
+  std::string params[3] = {"VideoConfig", "Video->", "VX_Video"};
+  if (!video_create(VIDEO_NAME, driver, params, 3, 0)) {
+    GAME_CRITICAL("init", "Error while trying to create video from " << driver << ":" << video_error());
+    return false;
+  }
+  Video_Interface* video = video_get_interface(VIDEO_NAME);
+  // Without the driver just created there is nothing to run the game on.
+  if (!video) {
+    GAME_CRITICAL("init", "Error while trying to initialyze video: " << video_error());
+    return false;
+  }
+  if (!video->_init()) {
+    GAME_CRITICAL("init", "Error while trying to initialyze video: " << video->_get_error());
+    return false;
+  }
+  init(std::string(VIDEO_NAME));
+  SceneFabric::add_fabric("GameScene", game_scene_fabric());
+  seed_random_generator();
+  ui_init();
+  ui_load_styleset("res/interface/base.style", "BaseStyle", file_manager);
+  return true;
+}

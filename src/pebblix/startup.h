@@ -1,0 +1,11 @@
+#pragma once
+// Start-up of the game program: configurations, loaders, fonts, video, scene manager and UI.
+
+#include "brannow/brannow.h"
+
+// The whole start-up; false (after a critical log line) when a step failed.
+bool init(Brannow::FileManager* file_manager);
+// Registers the image loaders "jpg" and "png" and the text renderer "ttf", then loads the fonts.
+bool init_loaders(Brannow::FileManager* file_manager);
+// Loads every font of "GameConfig"'s list Fonts->Font into the "ttf" renderer.
+bool init_fonts(Brannow::FileManager* file_manager);
