@@ -87,6 +87,18 @@ bool module_remove(std::string name) {
   return true;
 }
 
+std::string module_get_name_of(const void* address) {
+  Dl_info info{};
+  if (address == nullptr || dladdr(address, &info) == 0 || info.dli_fname == nullptr) return {};
+  // Adds no reference when the library is loaded; answers null otherwise.
+  void* handle = dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+  if (handle == nullptr) return {};
+  dlclose(handle);
+  for (const auto& entry : state().modules)
+    if (entry.second->_module_get() == handle) return entry.first;
+  return {};
+}
+
 std::string dynamic_error() { return state().error; }
 
 std::string dynamic_version() { return "2.0.0"; }

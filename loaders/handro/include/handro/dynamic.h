@@ -40,5 +40,8 @@ bool module_load(std::string name);
 Dynamic_Module* module_get(std::string name);
 // Unloads and forgets the module; any pointer to it is invalid afterwards. Always true.
 bool module_remove(std::string name);
+// The name under which the loaded module holding `address` (a function or object of that
+// library) was loaded; empty when no loaded module holds it. Lets a plug-in tell its own name.
+std::string module_get_name_of(const void* address);
 std::string dynamic_error();
 std::string dynamic_version();
