@@ -83,7 +83,9 @@ bool Text_Config::remove_value(std::string key, bool) {
 }
 
 void Text_Config::for_each(config_functor& functor) {
-  for (const auto& [key, value] : storage_) functor(key, value);
+  // Walk a copy: the functor may change this configuration while it is being walked.
+  const Storage<std::string, std::string> pairs = storage_;
+  for (const auto& [key, value] : pairs) functor(key, value);
 }
 
 void Text_Config::read_text(const char* begin, const char* end) {

@@ -1,4 +1,6 @@
 // Reading the text configuration format.
+#include <filesystem>
+
 #include "config_fixture.h"
 
 TEST_F(ConfigTest, SectionsNestAndJoinWithArrows) {
@@ -105,4 +107,23 @@ TEST_F(ConfigTest, UnreadableFilesFailWithoutChangingAnything) {
   // A zero-byte file is a file: success, nothing added.
   EXPECT_TRUE(config->load(scratch.write("empty.cfg", ""), &files));
   EXPECT_EQ(pairs().size(), 1u);
+}
+
+// Inputs the fuzzer kept, and any that once broke the reader, still load and save.
+TEST_F(ConfigTest, FuzzInputsLoadAndSave) {
+  int replayed = 0;
+  for (const char* folder : {"corpus", "crashes"}) {
+    const std::filesystem::path dir = std::filesystem::path(TARNVALE_SOURCE_DIR) / "tests/fuzz/config" / folder;
+    if (!std::filesystem::is_directory(dir)) continue;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+      SCOPED_TRACE(entry.path().string());
+      ASSERT_TRUE(config_create("replay", "libquorra", false));
+      Config_Interface* replay = config_get_interface("replay");
+      EXPECT_TRUE(replay->load(entry.path().string(), &files));
+      EXPECT_TRUE(replay->save(scratch.file("replay.cfg"), &files));
+      config_remove("replay");
+      ++replayed;
+    }
+  }
+  EXPECT_GT(replayed, 0);
 }

@@ -55,6 +55,25 @@ TEST_F(ConfigTest, ForEachWalksUnsignedByteOrder) {
   EXPECT_EQ(walk.seen, "B,a,ab,b,\xc3\xa9,");
 }
 
+// A functor may change the configuration it walks (a style copied into itself, say).
+TEST_F(ConfigTest, ForEachSurvivesChangesFromTheFunctor) {
+  for (const char* key : {"S->a", "S->b", "S->c"}) config->set_value(key, "v", false);
+  struct changer : config_functor {
+    Config_Interface* target;
+    std::string seen;
+    void operator()(std::string key, std::string value) override {
+      seen += key + "=" + value + ",";
+      target->set_value(key, "changed", true);
+      target->remove_value("S->c", false);
+      target->set_value("S->" + key, "added", false);
+    }
+  } walk;
+  walk.target = config;
+  config->for_each(walk);
+  EXPECT_EQ(walk.seen, "S->a=v,S->b=v,S->c=v,");
+  EXPECT_EQ(config->get_value("S->b", ""), "changed");
+}
+
 // What was read comes back unchanged after a save and a fresh load.
 TEST_F(ConfigTest, RoundTripKeepsEveryReadablePair) {
   const Pairs original{{"A->x", "  spaced  "}, {"A->->y", "empty section"}, {"->z", "top empty"},
