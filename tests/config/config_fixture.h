@@ -29,12 +29,13 @@ protected:
     EXPECT_TRUE(config->save(scratch.file("out.cfg"), &files));
     return scratch.read("out.cfg");
   }
-  std::map<std::string, std::string> pairs() {
+  // Every pair of the configuration (this test's own by default).
+  std::map<std::string, std::string> pairs(Config_Interface* of = nullptr) {
     struct collect : config_functor {
       std::map<std::string, std::string> seen;
       void operator()(std::string key, std::string value) override { seen.emplace(key, value); }
     } collector;
-    config->for_each(collector);
+    (of ? of : config)->for_each(collector);
     return collector.seen;
   }
 

@@ -85,13 +85,8 @@ TEST_F(ConfigTest, RoundTripKeepsEveryReadablePair) {
   ASSERT_TRUE(config_create("reread", "libquorra", false));
   Config_Interface* reread = config_get_interface("reread");
   ASSERT_TRUE(reread->load(scratch.file("out.cfg"), &files));
-  struct collect : config_functor {
-    Pairs seen;
-    void operator()(std::string key, std::string value) override { seen.emplace(key, value); }
-  } collector;
-  reread->for_each(collector);
+  EXPECT_EQ(pairs(reread), original) << text;
   config_remove("reread");
-  EXPECT_EQ(collector.seen, original) << text;
 }
 
 TEST_F(ConfigTest, TopLevelKeyIsWrittenButNotReadBack) {
