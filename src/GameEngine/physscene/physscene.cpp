@@ -115,7 +115,12 @@ bool PhysScene::load_scene() {
 
   if (!load_level()) return false;
   frame_timer.reset();
-  return Scene::load_scene();
+  if (!Scene::load_scene()) return false;
+  // Slots that objects add after their base load (the emitter's "emit", a timer's new-cycle
+  // slot) must be reachable also when the scene was activated before it loaded.
+  for (const std::string& object_name : get_object_names())
+    if (SceneObject* object = get_object(object_name)) object->register_slots();
+  return true;
 }
 
 bool PhysScene::load_level() {

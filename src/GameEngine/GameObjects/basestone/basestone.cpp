@@ -215,6 +215,9 @@ void BaseStone::draw() {
   const b2Vec2 position = body->GetPosition();
   const std::vector<b2Body*> group = find_group(body, type);
   if (group.size() >= GROUP_SIZE) {
+    // For a score keeper: the scene's "group_removed" signal carries the group's size.
+    Signal removed(_get__scene_name_() + "->group_removed");
+    removed.add_params(static_cast<int64_t>(group.size()));
     for (b2Body* member : group) {
       BaseStone* stone = stone_of(member);
       stone->_run_particles();
@@ -222,6 +225,7 @@ void BaseStone::draw() {
       if (stone != this) stone->remove_from_game();
     }
     remove_from_game();
+    removed.rise();
     return;
   }
 

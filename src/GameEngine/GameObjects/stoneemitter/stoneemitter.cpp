@@ -109,17 +109,20 @@ int StoneEmitter::startEmit(int count) {
 bool StoneEmitter::emit_stone(int number, float column_x, float row_y) {
   GAME_INFO("Emitting object " << number << " at " << column_x << ":" << row_y);
   GAME_INFO("Stone size:" << stone_width << ":" << stone_height);
+  const int type = stone_type_count > 0 ? rand() % stone_type_count : 0;
+  return place_stone("Stone" + std::to_string(number), type, column_x, row_y) != nullptr;
+}
+
+BaseStone* StoneEmitter::place_stone(const std::string& name, int type, float x, float y) {
   SceneObject* object = SceneObjectFabric()["BaseStone"];
   BaseStone* stone = dynamic_cast<BaseStone*>(object);
   if (!stone) {
     GAME_CRITICAL(START_EMIT, " BaseStone object not found");
     delete object;
-    return false;
+    return nullptr;
   }
-  char image[64];
-  const int type = stone_type_count > 0 ? rand() % stone_type_count : 0;
+  char image[32];
   std::snprintf(image, sizeof(image), "%d.png", type);
-  const std::string name = "Stone" + std::to_string(number);
   const std::string scene_name = _get__scene_name_();
   const std::string storage = _get__storage_name_();
 
@@ -127,8 +130,8 @@ bool StoneEmitter::emit_stone(int number, float column_x, float row_y) {
   stone->set_video_name(_get__video_name_());
   stone->_set_type(type);
   stone->_set_image_file(stone_name + image);
-  stone->_set_absolute_x(column_x);
-  stone->_set_absolute_y(row_y);
+  stone->_set_absolute_x(x);
+  stone->_set_absolute_y(y);
   stone->_set_coord_type("absolute");
   stone->_set_x_base(0.5f);
   stone->_set_y_base(0.5f);
@@ -148,9 +151,9 @@ bool StoneEmitter::emit_stone(int number, float column_x, float row_y) {
   if (failed) {
     GAME_CRITICAL(START_EMIT, failed << stone->_get_error());
     stone->remove_from_game();
-    return false;
+    return nullptr;
   }
   stone->_set_show(true);
   scene->add_object(name, stone, 0);
-  return true;
+  return stone;
 }

@@ -7,6 +7,8 @@
 #include "twinkel/signals.h"
 #include "voskar/sceneobject.h"
 
+class BaseStone;
+
 class StoneEmitter : public virtual SceneObject {
 public:
   StoneEmitter();
@@ -20,6 +22,10 @@ public:
 
   // Emits up to count stones; returns how many were added to the scene.
   int startEmit(int count);
+
+  // Makes one stone of the given kind at (x, y) and adds it to the scene; null (after a critical
+  // line) when it could not be loaded.
+  BaseStone* place_stone(const std::string& name, int type, float x, float y);
 
   int _get_stone_type_count() const { return stone_type_count; }
   std::string _get_stone_name() const { return stone_name; }

@@ -1,0 +1,49 @@
+#pragma once
+// The game's classes on the real engine: a private X server, the OpenGL driver "Video", the PNG
+// loader and the scene manager, with game scenes loaded from texts the tests write.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "GameEngine/GameObjects/basestone/basestone.h"
+#include "GameEngine/GameObjects/stoneemitter/stoneemitter.h"
+#include "GameEngine/physscene/physscene.h"
+#include "olvane/video.h"
+#include "scratch.h"
+
+namespace game_test {
+
+// One diamond's side in scene units (the stone pictures are 32 x 24 pixels on 800 x 600).
+constexpr float SIDE = 0.08f;
+// Offset between the centres of two stones that share a face, on each axis.
+constexpr float FACE_OFFSET = 0.0565685f;
+
+Video_Interface* video();
+
+class GameField : public ::testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Loads a game scene. In both texts "@SCENE@" stands for the scene's name; the scene text's
+  // "@LEVEL@" for the level file. The default scene has no gravity and an emitter named
+  // "emitter" that emits nothing by itself; the default level is empty.
+  PhysScene* load(std::string scene_text = "", std::string level_text = "");
+  static std::string scene_with(const std::string& scene_keys, const std::string& extra_sections = "");
+
+  StoneEmitter* emitter();
+  BaseStone* place(const std::string& name, int type, float x, float y);
+  // One frame: the scene's draw (which steps the world when a step is due) and the driver's flip.
+  void frame();
+  // Steps the world n times without drawing.
+  void step(int n);
+  int body_count();
+  bool has(const std::string& name);
+
+  test_support::ScratchDir scratch;
+  PhysScene* scene = nullptr;
+};
+
+}  // namespace game_test
