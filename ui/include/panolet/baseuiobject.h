@@ -3,6 +3,7 @@
 // overridden by the widget's own "style->" section), its base point and the release link that
 // lets it see the end of a press that started on it.
 
+#include <cstdint>
 #include <string>
 
 #include "brannow/brannow.h"
@@ -10,6 +11,7 @@
 #include "voskar/sceneobject.h"
 
 class Scene;
+class Text_Renderer;
 
 // Copies the pairs whose key holds the prefix into the target, under the rest of the key.
 class copyStyle : public config_functor {
@@ -40,6 +42,8 @@ public:
   bool real_load(Scene* scene, std::string storage_name, std::string storage_prefix,
                  std::string scene_name, std::string object_name,
                  Brannow::FileManager* file_manager);
+  // The scene calls this with false when a press lands on the widget (it gets the focus).
+  void connect_signals(bool keep_on_load) override;
 
   std::string _get_style() { return style; }
   void _set_style(std::string value) { style = value; }
@@ -54,9 +58,20 @@ public:
 protected:
   // A value of the widget's style by plain key ("font", "hover->font"); "" when absent.
   std::string style_value(const std::string& key);
+  // Whether a release ends a click on this widget: the press landed on it (and no release
+  // came since) and the release point (floats 0 and 1 of the pack) lies on it too. The release
+  // link stays connected while the widget has the focus, so without this a press on empty
+  // space would click the widget clicked last once more.
+  bool take_click(SlotArgs* args);
+  // Renders text into the surface and sprite of the widget's own name, puts the sprite's base
+  // point on the widget's base point and the sprite on the widget's position. false with the
+  // widget's error set when a step fails.
+  bool render_label(Video_Interface* video, Text_Renderer* renderer, const std::string& text,
+                    const std::string& font, uint32_t color, int size);
 
   std::string style;
   float x_base, y_base;
   Config_Interface* style_config;
   std::string _internal_style_name_;
+  bool pressed;
 };

@@ -44,6 +44,7 @@ public:
 
 protected:
   // Shows the first pair of sub-objects and hides the second (a missing one is skipped).
+  SceneObject* base_image();
   void switch_look(const std::string& show_image, const std::string& show_caption,
                    const std::string& hide_image, const std::string& hide_caption);
 
@@ -58,19 +59,15 @@ protected:
   int state;
 
 private:
-  // Creates one sub-object of the type, placed by the button's own position properties, and
-  // adds it to the scene; null (with a log line) when it cannot be made.
-  SceneObject* add_sub_object(const std::string& type, const std::string& name, bool shown,
-                              int z_level, Scene* scene, std::string storage_name,
-                              std::string storage_prefix, std::string scene_name,
-                              Brannow::FileManager* file_manager);
-  bool load_caption(const std::string& name, bool shown, const std::string& text_font,
-                    uint32_t color, int size, const std::string& renderer, Scene* scene,
-                    std::string storage_name, std::string storage_prefix,
-                    std::string scene_name, Brannow::FileManager* file_manager);
-  bool load_picture(const std::string& name, bool shown, const std::string& file, Scene* scene,
-                    std::string storage_name, std::string storage_prefix,
-                    std::string scene_name, Brannow::FileManager* file_manager);
+  // Creates one sub-object of type T, places it by the button's own position properties, lets
+  // setup fill in its look, loads it and adds it to the scene. false (with a log line) when it
+  // cannot be made; nothing of it stays behind then.
+  template <typename T, typename Setup>
+  bool add_sub_object(const std::string& type, const std::string& create_failure,
+                      const std::string& name, bool shown, int z_level, Setup setup,
+                      Scene* scene, std::string storage_name, std::string storage_prefix,
+                      std::string scene_name, Brannow::FileManager* file_manager);
+
   // The sub-objects this button made, for its destructor.
   std::vector<std::pair<std::string, SceneObject*>> sub_objects;
 };

@@ -34,6 +34,8 @@ public:
   // when another object is clicked; the field takes and ends its input with them.
   void connect_signals(bool keep_on_load) override;
   void disconnect_signals(bool all) override;
+  // Leaving the scene ends the input too.
+  void unregister_slots() override;
 
   bool _on_activate_handler();
   bool _on_deactivate_handler();

@@ -47,6 +47,7 @@ protected:
   // Hands the pointer's position to the inner scene when it moved since the last draw.
   void forward_pointer(Video_Interface* video);
   void delete_internal_scene();
+  bool scene_file_readable(Brannow::FileManager* file_manager);
 
   int width, height;
   std::string internal_scene_file;

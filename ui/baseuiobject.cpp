@@ -1,0 +1,141 @@
+#include "panolet/baseuiobject.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "log.h"
+#include "panolet/ui.h"
+#include "picture.h"
+#include "scrivet/textrenderer.h"
+
+namespace {
+
+// The one copier all widgets share while they load.
+copyStyle style_copier;
+
+// Collects the keys of a configuration, to empty it.
+class KeyCollector : public config_functor {
+public:
+  void operator()(std::string key, std::string) override { keys.push_back(key); }
+  std::vector<std::string> keys;
+};
+
+}  // namespace
+
+void copyStyle::operator()(std::string key, std::string value) {
+  if (!target) return;
+  const std::size_t at = key.find(prefix);
+  if (at == std::string::npos) return;
+  target->set_value(key.substr(at + prefix.size()), value, true);
+}
+
+BaseUIObject::BaseUIObject() : x_base(0.5f), y_base(0.5f), style_config(nullptr), pressed(false) {
+  // The position is read before the first draw (a release, a hit test): start it defined.
+  x = 0;
+  y = 0;
+}
+
+BaseUIObject::~BaseUIObject() = default;
+
+bool BaseUIObject::load(Scene* scene, std::string storage_name, std::string storage_prefix,
+                        std::string scene_name, std::string object_name,
+                        Brannow::FileManager* file_manager) {
+  Config_Interface* config = config_get_interface(storage_name);
+  if (!config) {
+    _set_error("Can't get config interface:" + config_error());
+    return false;
+  }
+  if (!SceneObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
+                         file_manager))
+    return false;
+  style = config->get_value(storage_prefix + "BaseUIObject->style", "");
+  x_base = std::atof(config->get_value(storage_prefix + "BaseUIObject->x_base", "0.5").c_str());
+  y_base = std::atof(config->get_value(storage_prefix + "BaseUIObject->y_base", "0.5").c_str());
+  return BaseUIObject::real_load(scene, storage_name, storage_prefix, scene_name, object_name,
+                                 file_manager);
+}
+
+bool BaseUIObject::real_load(Scene*, std::string storage_name, std::string storage_prefix,
+                             std::string scene_name, std::string object_name,
+                             Brannow::FileManager*) {
+  _internal_style_name_ = scene_name + object_name + "style";
+  if (!config_create(_internal_style_name_, "libquorra", false)) {
+    // A widget loaded again under the same names (a scene file repeating a name, two windows
+    // of one name) finds its old style configuration: start it afresh instead of failing.
+    Config_Interface* old = config_get_interface(_internal_style_name_);
+    if (!old) {
+      PANOLET_LOG("BaseUIObject::real_load",
+                  "Error while trying to create config from libquorra: " + config_error());
+      return false;
+    }
+    KeyCollector collector;
+    old->for_each(collector);
+    for (const std::string& key : collector.keys) old->remove_value(key, false);
+  }
+  style_config = config_get_interface(_internal_style_name_);
+  if (!style_config) {
+    PANOLET_LOG_NO_EOL("BaseUIObject::real_load", "Error with config");
+    return false;
+  }
+
+  // Without a style name the prefix would be "->" and match every style of the set.
+  Config_Interface* style_set = config_get_interface(ui_get_active_style_set());
+  if (style_set && !style.empty()) {
+    style_copier._set_target(style_config);
+    style_copier._set_prefix(style + "->");
+    style_set->for_each(style_copier);
+  }
+  Config_Interface* storage = config_get_interface(storage_name);
+  if (storage) {
+    style_copier._set_target(style_config);
+    style_copier._set_prefix(storage_prefix + "style->");
+    storage->for_each(style_copier);
+  }
+  style_copier._set_target(nullptr);
+
+  SignalConnection release;
+  release.signal_name = _video_name_ + "->mouse_release";
+  release.slot_name = scene_name + "->" + object_name + "->_on_mouse_release";
+  release.on_load = false;
+  _signal_connections_.push_back(release);
+  return true;
+}
+
+std::string BaseUIObject::style_value(const std::string& key) {
+  return style_config ? style_config->get_value(key, "") : std::string();
+}
+
+void BaseUIObject::connect_signals(bool keep_on_load) {
+  SceneObject::connect_signals(keep_on_load);
+  if (!keep_on_load) pressed = true;
+}
+
+bool BaseUIObject::take_click(SlotArgs* args) {
+  const bool was_pressed = pressed;
+  pressed = false;
+  return was_pressed && args && args->float_params.size() >= 2 &&
+         _is_point_in_object(args->float_params[0], args->float_params[1]);
+}
+
+bool BaseUIObject::render_label(Video_Interface* video, Text_Renderer* renderer,
+                                const std::string& label, const std::string& label_font,
+                                uint32_t color, int size) {
+  if (!renderer->render_text(_video_name_, label_font, label, color_from_rgba(color), size,
+                             _object_name_, _scene_name_, true)) {
+    _set_error("Can't render text:" + renderer->get_error());
+    return false;
+  }
+  if (!video->_create_sprite(_object_name_, _scene_name_, _object_name_, _scene_name_, true)) {
+    _set_error("Can't create sprite: " + video->_get_error());
+    return false;
+  }
+  Video_Sprite* sprite = video->_get_sprite(_object_name_, _scene_name_);
+  if (!sprite) {
+    _set_error("Can't get sprite: " + video->_get_error());
+    return false;
+  }
+  sprite->_set_base_point(static_cast<double>(x_base), static_cast<double>(y_base));
+  calculate_position();
+  sprite->_set_coord(x, y);
+  return true;
+}

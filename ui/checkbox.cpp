@@ -1,0 +1,112 @@
+#include "panolet/checkbox.h"
+
+#include <cstdlib>
+
+#include "panolet/ui.h"
+#include "picture.h"
+
+namespace {
+const char* const hover_suffix = "hover";
+const char* const checked_suffix = "checked";
+}  // namespace
+
+Checkbox::Checkbox() : x_base(0.5f), y_base(0.5f), is_hover(false), checked(false) {}
+
+Checkbox::~Checkbox() = default;
+
+bool Checkbox::load(Scene* scene, std::string storage_name, std::string storage_prefix,
+                    std::string scene_name, std::string object_name,
+                    Brannow::FileManager* file_manager) {
+  Config_Interface* config = config_get_interface(storage_name);
+  if (!config) {
+    _set_error("Can't get config interface:" + config_error());
+    return false;
+  }
+  if (!BaseUIObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
+                          file_manager))
+    return false;
+  auto value = [&](const char* key, const char* default_value) {
+    return config->get_value(storage_prefix + key, default_value);
+  };
+  base_image_file = value("Checkbox->base_image_file", "");
+  loader = value("Checkbox->loader", "");
+  x_base = std::atof(value("Checkbox->x_base", "0.5").c_str());
+  y_base = std::atof(value("Checkbox->y_base", "0.5").c_str());
+  hover_image_file = value("Checkbox->hover_image_file", "");
+  checked_image_file = value("Checkbox->checked_image_file", "");
+  setting = value("Checkbox->setting", "");
+  checked = value("Checkbox->checked", "false") == "true";
+  // A setting made earlier (the box's scene loaded again, or another box) wins.
+  if (!setting.empty()) checked = ui_get_setting(setting, checked ? "1" : "0") == "1";
+  toggled.set_name(scene_name + "->" + object_name + "->toggled");
+  return Checkbox::real_load(scene, storage_name, storage_prefix, scene_name, object_name,
+                             file_manager);
+}
+
+bool Checkbox::real_load(Scene*, std::string, std::string, std::string, std::string object_name,
+                         Brannow::FileManager* file_manager) {
+  if (!load_image(base_image_file, object_name, file_manager)) return false;
+  if (!hover_image_file.empty() &&
+      !load_image(hover_image_file, object_name + hover_suffix, file_manager))
+    return false;
+  if (!checked_image_file.empty() &&
+      !load_image(checked_image_file, object_name + checked_suffix, file_manager))
+    return false;
+  return true;
+}
+
+bool Checkbox::load_image(std::string file, std::string name,
+                          Brannow::FileManager* file_manager) {
+  std::string error;
+  if (load_picture_sprite(_video_name_, loader, file, name, _scene_name_, file_manager, x_base,
+                          y_base, &error))
+    return true;
+  _set_error(error);
+  return false;
+}
+
+void Checkbox::draw() {
+  Video_Interface* video = video_get_interface(_video_name_);
+  if (!video) return;
+  calculate_position();
+  auto draw_sprite = [&](const std::string& name) {
+    Video_Sprite* sprite = video->_get_sprite(name, _scene_name_);
+    if (!sprite) return false;
+    sprite->_set_coord(x, y);
+    video->_draw_sprite(name, _scene_name_);
+    return true;
+  };
+  if (!is_hover || !draw_sprite(_object_name_ + hover_suffix)) draw_sprite(_object_name_);
+  if (checked) draw_sprite(_object_name_ + checked_suffix);
+}
+
+void Checkbox::_on_mouse_enter(float x, float y, MOUSE_BUTTON button) {
+  is_hover = true;
+  SceneObject::_on_mouse_enter(x, y, button);
+}
+
+void Checkbox::_on_mouse_leave(float x, float y, MOUSE_BUTTON button) {
+  is_hover = false;
+  SceneObject::_on_mouse_leave(x, y, button);
+}
+
+bool Checkbox::slot__on_mouse_release(SlotArgs* args) {
+  if (!args || args->int_params.empty() || args->float_params.size() < 4) return true;
+  if (!take_click(args)) return true;
+  return _on_mouse_release_handler(args->float_params[0], args->float_params[1],
+                                   args->float_params[2], args->float_params[3],
+                                   args->int_params[0]);
+}
+
+bool Checkbox::_on_mouse_release_handler(float, float, float, float, int64_t) {
+  _set_checked(!checked);
+  toggled.clear_params();
+  toggled.add_params(static_cast<int64_t>(checked ? 1 : 0));
+  toggled.rise();
+  return true;
+}
+
+void Checkbox::_set_checked(bool value) {
+  checked = value;
+  if (!setting.empty()) ui_set_setting(setting, checked ? "1" : "0");
+}

@@ -1,0 +1,120 @@
+#include "panolet/fpscounter.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "panolet/ui.h"
+#include "scrivet/textrenderer.h"
+
+static uint32_t calendar_seconds() { return static_cast<uint32_t>(std::time(nullptr)); }
+
+uint32_t (*FPSCounter::clock)() = calendar_seconds;
+
+FPSCounter::FPSCounter()
+    : font_color(0), font_size(0), frames_count_limit(150), current_frame(0), last_time(0),
+      slot_new_frame(this, &FPSCounter::slot__on_new_frame) {}
+
+// The copy's slot calls the copy.
+FPSCounter::FPSCounter(const FPSCounter& other)
+    : SceneObject(other), BaseUIObject(other), renderer_type(other.renderer_type),
+      font(other.font), font_color(other.font_color), font_size(other.font_size),
+      frames_count_limit(other.frames_count_limit), current_frame(other.current_frame),
+      last_time(other.last_time), text(other.text), show_setting(other.show_setting),
+      slot_new_frame(this, &FPSCounter::slot__on_new_frame) {}
+
+FPSCounter& FPSCounter::operator=(const FPSCounter& other) {
+  if (this == &other) return *this;
+  BaseUIObject::operator=(other);
+  renderer_type = other.renderer_type;
+  font = other.font;
+  font_color = other.font_color;
+  font_size = other.font_size;
+  frames_count_limit = other.frames_count_limit;
+  current_frame = other.current_frame;
+  last_time = other.last_time;
+  text = other.text;
+  show_setting = other.show_setting;
+  return *this;
+}
+
+FPSCounter::~FPSCounter() = default;
+
+bool FPSCounter::slot__on_new_frame(SlotArgs*) { return _on_new_frame_handler(); }
+
+bool FPSCounter::_on_new_frame_handler() {
+  ++current_frame;
+  return false;
+}
+
+bool FPSCounter::load(Scene* scene, std::string storage_name, std::string storage_prefix,
+                      std::string scene_name, std::string object_name,
+                      Brannow::FileManager* file_manager) {
+  Config_Interface* config = config_get_interface(storage_name);
+  if (!config) {
+    _set_error("Can't get config interface:" + config_error());
+    return false;
+  }
+  if (!BaseUIObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
+                          file_manager))
+    return false;
+  frames_count_limit = std::strtol(
+      config->get_value(storage_prefix + "FPSCounter->frames_count_limit", "150").c_str(),
+      nullptr, 0);
+  show_setting = config->get_value(storage_prefix + "FPSCounter->show_setting", "");
+  const std::string slot = scene_name + "->" + object_name + "->_on_new_frame";
+  _slot_map_.emplace_back(slot, &slot_new_frame);
+  register_slot(slot, &slot_new_frame);
+
+  font = style_value("font");
+  font_color = std::strtoul(style_value("font_color").c_str(), nullptr, 0);
+  font_size = std::strtol(style_value("font_size").c_str(), nullptr, 0);
+  renderer_type = style_value("renderer_type");
+  apply_show_setting();
+  return FPSCounter::real_load(scene, storage_name, storage_prefix, scene_name, object_name,
+                               file_manager);
+}
+
+bool FPSCounter::real_load(Scene*, std::string, std::string, std::string scene_name,
+                           std::string object_name, Brannow::FileManager*) {
+  last_time = 0;
+  connect(scene_name + "->new_cycle", scene_name + "->" + object_name + "->_on_new_frame");
+  return true;
+}
+
+bool FPSCounter::slot__on_scene_reinit(SlotArgs* args) {
+  apply_show_setting();
+  // Deactivating the scene dropped the counting link with the slot; it comes back here.
+  connect(_scene_name_ + "->new_cycle", slot_name("_on_new_frame"));
+  return SceneObject::slot__on_scene_reinit(args);
+}
+
+void FPSCounter::apply_show_setting() {
+  if (!show_setting.empty()) show = ui_get_setting(show_setting, "0") == "1";
+}
+
+void FPSCounter::draw() {
+  if (last_time == 0) last_time = clock();
+  const uint32_t now = clock();
+  Video_Interface* video = video_get_interface(_video_name_);
+  if (!video) {
+    _set_error("Can't get video interface:" + video_error());
+    return;
+  }
+  if (now > last_time + 1) {
+    const uint32_t t = clock();
+    const double rate = current_frame / static_cast<double>(static_cast<uint32_t>(t - last_time));
+    char formatted[20];
+    std::snprintf(formatted, sizeof formatted, " %.1f", rate);
+    text = formatted;
+    current_frame = 0;
+    last_time = t;
+    Text_Renderer* renderer = textrenderer_get(renderer_type);
+    if (!renderer) {
+      _set_error("Can't get renderer:" + textrenderer_error());
+      return;
+    }
+    if (!render_label(video, renderer, text, font, font_color, font_size)) return;
+  }
+  video->_draw_sprite(_object_name_, _scene_name_);
+}

@@ -1,0 +1,30 @@
+#include "panolet/sceneswitcher.h"
+
+#include "voskar/scenemanager.h"
+
+SceneSwitcher::~SceneSwitcher() = default;
+
+bool SceneSwitcher::load(Scene* scene, std::string storage_name, std::string storage_prefix,
+                         std::string scene_name, std::string object_name,
+                         Brannow::FileManager* file_manager) {
+  Config_Interface* config = config_get_interface(storage_name);
+  if (!config) {
+    _set_error("Can't get config interface:" + config_error());
+    return false;
+  }
+  if (!Button::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager))
+    return false;
+  next_scene = config->get_value(storage_prefix + "SceneSwitcher->next_scene", "");
+  return true;
+}
+
+bool SceneSwitcher::slot__on_mouse_release(SlotArgs* args) {
+  if (args && !args->int_params.empty() && args->float_params.size() >= 4 && take_click(args))
+    set_next_scene(next_scene);
+  return true;
+}
+
+bool SceneSwitcher::_on_mouse_release_handler(float, float, float, float, int64_t) {
+  set_next_scene(next_scene);
+  return true;
+}

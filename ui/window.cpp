@@ -1,0 +1,134 @@
+#include "panolet/window.h"
+
+#include <cstdlib>
+
+Window::Window()
+    : width(100), height(100), internal_scene(nullptr), last_pointer_x(0), last_pointer_y(0) {}
+
+Window::~Window() { delete_internal_scene(); }
+
+void Window::delete_internal_scene() {
+  if (!internal_scene) return;
+  internal_scene->slot__on_deactivate(nullptr);
+  for (const std::string& name : internal_scene->get_object_names()) {
+    // A button takes its sub-objects along, so some names are gone by the time they come up.
+    SceneObject* object = internal_scene->get_object(name);
+    if (!object) continue;
+    internal_scene->remove_object(name);
+    delete object;
+  }
+  delete internal_scene;
+  internal_scene = nullptr;
+}
+
+bool Window::load(Scene* scene, std::string storage_name, std::string storage_prefix,
+                  std::string scene_name, std::string object_name,
+                  Brannow::FileManager* file_manager) {
+  Config_Interface* config = config_get_interface(storage_name);
+  if (!config) {
+    SceneObject::_set_error("Can't get config interface:" + config_error());
+    return false;
+  }
+  if (!BaseUIObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
+                          file_manager))
+    return false;
+  if (!Image::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager))
+    return false;
+  width = std::strtol(config->get_value(storage_prefix + "Window->width", "100").c_str(),
+                      nullptr, 0);
+  height = std::strtol(config->get_value(storage_prefix + "Window->height", "100").c_str(),
+                       nullptr, 0);
+  internal_scene_file = config->get_value(storage_prefix + "Window->internal_scene_file", "");
+  return Window::real_load(scene, storage_name, storage_prefix, scene_name, object_name,
+                           file_manager);
+}
+
+bool Window::real_load(Scene* scene, std::string, std::string, std::string,
+                       std::string object_name, Brannow::FileManager* file_manager) {
+  delete_internal_scene();
+  // The scene would load an unreadable file as an empty scene: an empty window is a mistake.
+  if (!scene_file_readable(file_manager)) {
+    SceneObject::_set_error("Can't read internal scene file \"" + internal_scene_file + "\"");
+    return false;
+  }
+  calculate_position();
+  internal_scene = new Scene();
+  internal_scene->set_name(object_name);
+  internal_scene->set_storage_file(internal_scene_file);
+  internal_scene->set_height(height);
+  internal_scene->set_width(width);
+  internal_scene->set_base_x(BaseUIObject::x_base);
+  internal_scene->set_base_y(BaseUIObject::y_base);
+  internal_scene->set_x(x);
+  internal_scene->set_y(y);
+  internal_scene->set_video_name(_video_name_);
+  internal_scene->set_parent(scene);
+  internal_scene->set_file_manager(file_manager);
+  if (internal_scene->load_scene()) return true;
+  SceneObject::_set_error("Can't load internal scene from file \"" + internal_scene_file + "\"");
+  return false;
+}
+
+bool Window::scene_file_readable(Brannow::FileManager* file_manager) {
+  if (!file_manager || internal_scene_file.empty()) return false;
+  try {
+    file_manager->open(internal_scene_file, Brannow::READ, Brannow::NO_CACHE);
+    return true;
+  } catch (const BrannowError&) {
+    return false;
+  }
+}
+
+void Window::draw() {
+  calculate_position();
+  Image::draw();
+  if (!internal_scene) return;
+  internal_scene->set_x(x);
+  internal_scene->set_y(y);
+  if (Video_Interface* video = video_get_interface(_video_name_)) forward_pointer(video);
+  internal_scene->draw();
+}
+
+void Window::forward_pointer(Video_Interface* video) {
+  // The enclosing scene consumes the pointer's moves, so the inner objects would never hover.
+  double pointer_x = 0, pointer_y = 0;
+  video->_get_mouse_position(&pointer_x, &pointer_y);
+  if (pointer_x == last_pointer_x && pointer_y == last_pointer_y) return;
+  last_pointer_x = pointer_x;
+  last_pointer_y = pointer_y;
+  SlotArgs args;
+  args.float_params = {static_cast<float>(pointer_x), static_cast<float>(pointer_y)};
+  args.int_params = {0};
+  internal_scene->slot__on_mouse_move(&args);
+}
+
+bool Window::slot__on_activate(SlotArgs* args) {
+  if (internal_scene) internal_scene->slot__on_mouse_press(args);
+  return false;
+}
+
+bool Window::slot__on_deactivate(SlotArgs* args) {
+  if (internal_scene) internal_scene->slot__on_deactivate(args);
+  return false;
+}
+
+bool Window::slot__on_scene_reinit(SlotArgs* args) {
+  // The window's own requested links (its press forwarding among them) come back with the
+  // scene, as every object's do.
+  SceneObject::slot__on_scene_reinit(args);
+  if (internal_scene) {
+    internal_scene->slot__on_activate(args);
+    internal_scene->reinit();
+  }
+  return false;
+}
+
+bool Window::slot__on_character(SlotArgs*) { return false; }
+bool Window::slot__on_key_press(SlotArgs*) { return false; }
+bool Window::slot__on_key_release(SlotArgs*) { return false; }
+bool Window::slot__on_mouse_release(SlotArgs*) { return false; }
+
+void Window::unregister_slots() {
+  SceneObject::unregister_slots();
+  if (internal_scene) internal_scene->slot__on_deactivate(nullptr);
+}
