@@ -49,6 +49,7 @@ void replace_all(std::string& text, const std::string& from, const std::string& 
 }  // namespace
 
 Video_Interface* video() { return video_get_interface("Video"); }
+Brannow::FileManager* files() { return file_manager; }
 
 void GameField::SetUp() {
   REQUIRE_X_SERVER();
@@ -62,13 +63,15 @@ void GameField::TearDown() {
   scene = nullptr;
 }
 
-std::string GameField::scene_with(const std::string& scene_keys, const std::string& extra_sections) {
+std::string GameField::scene_with(const std::string& scene_keys, const std::string& extra_sections,
+                                  const std::string& emitter_keys) {
   return "[Scene]\n" + scene_keys +
          "\tlevel @LEVEL@\n"
          "\t[Objects]\n\t\t[Object0]\n\t\t\tname emitter\n\t\t[/]\n\t[/]\n"
          "[/]\n"
          "[Objects]\n\t[emitter]\n\t\ttype StoneEmitter\n"
-         "\t\t[StoneEmitter]\n\t\t\tstoneName res/game/stone\n\t\t\tstoneWidth 0.08\n"
+         "\t\t[StoneEmitter]\n" + emitter_keys +
+         "\t\t\tstoneName res/game/stone\n\t\t\tstoneWidth 0.08\n"
          "\t\t\tstoneHeight 0.08\n\t\t\tinitialEmit 0\n\t\t[/]\n\t[/]\n[/]\n" +
          extra_sections;
 }

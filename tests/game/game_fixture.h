@@ -21,6 +21,7 @@ constexpr float SIDE = 0.08f;
 constexpr float FACE_OFFSET = 0.0565685f;
 
 Video_Interface* video();
+Brannow::FileManager* files();
 
 class GameField : public ::testing::Test {
 protected:
@@ -31,7 +32,10 @@ protected:
   // "@LEVEL@" for the level file. The default scene has no gravity and an emitter named
   // "emitter" that emits nothing by itself; the default level is empty.
   PhysScene* load(std::string scene_text = "", std::string level_text = "");
-  static std::string scene_with(const std::string& scene_keys, const std::string& extra_sections = "");
+  // A scene text with the given "Scene" keys, further sections, and keys of the emitter's
+  // "StoneEmitter" section that come before (and so win over) the defaults above.
+  static std::string scene_with(const std::string& scene_keys, const std::string& extra_sections = "",
+                                const std::string& emitter_keys = "");
 
   StoneEmitter* emitter();
   BaseStone* place(const std::string& name, int type, float x, float y);
