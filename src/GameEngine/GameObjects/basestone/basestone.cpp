@@ -252,6 +252,9 @@ bool BaseStone::_is_point_in_object(float x, float y) {
 
 void BaseStone::_run_particles() {
   GAME_INFO("Launching particles");
+  const std::string name = _get__object_name_() + "particles";
+  // One burst per name: a second one could not join the scene and would be lost.
+  if (!scene || scene->get_object(name)) return;
   StoneParticles* particles = dynamic_cast<StoneParticles*>(SceneObjectFabric()["StoneParticles"]);
   if (!particles) {
     GAME_CRITICAL(RUN_PARTICLES, " StonePaerticles object not found");
@@ -259,7 +262,6 @@ void BaseStone::_run_particles() {
   }
   const std::string scene_name = _get__scene_name_();
   const std::string storage = _get__storage_name_();
-  const std::string name = _get__object_name_() + "particles";
   particles->load(scene, storage, scene_name, scene_name, name, file_manager);
   particles->set_video_name(_get__video_name_());
   particles->_set_absolute_x(_get_x());
