@@ -1,0 +1,83 @@
+#include "voskar/image.h"
+
+#include <cstdlib>
+#include <iostream>
+
+#include "carrow/config.h"
+#include "vistrel/imageloader.h"
+
+Image::Image() : x_base(0.5f), y_base(0.5f), _sprite_(nullptr) {}
+
+Image::~Image() = default;
+
+bool Image::load(Scene* scene, std::string storage_name, std::string storage_prefix,
+                 std::string scene_name, std::string object_name,
+                 Brannow::FileManager* file_manager) {
+  Config_Interface* config = config_get_interface(storage_name);
+  if (config == nullptr) {
+    _error_ = "Can't get config interface:" + config_error();
+    return false;
+  }
+  if (!SceneObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
+                         file_manager))
+    return false;
+  image_file = config->get_value(storage_prefix + "Image->image_file", "");
+  loader = config->get_value(storage_prefix + "Image->loader", "");
+  x_base = static_cast<float>(std::atof(config->get_value(storage_prefix + "Image->x_base", "0.5").c_str()));
+  y_base = static_cast<float>(std::atof(config->get_value(storage_prefix + "Image->y_base", "0.5").c_str()));
+  return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
+}
+
+bool Image::real_load(Scene*, std::string, std::string, std::string, std::string object_name,
+                      Brannow::FileManager* file_manager) {
+  if (file_manager == nullptr) {
+    _error_ = "Can't load image:" + imageloader_error();
+    return false;
+  }
+  if (!load_image(image_file, object_name, file_manager)) return false;
+  std::cerr << object_name << " loaded" << std::endl;
+  return true;
+}
+
+bool Image::load_image(std::string file, std::string name, Brannow::FileManager* file_manager) {
+  Video_Interface* video = video_get_interface(_video_name_);
+  if (video == nullptr) {
+    _error_ = "Can't get video interface:" + video_error();
+    return false;
+  }
+  const std::string& group = _scene_name_;
+  const bool loaded =
+      loader.empty()
+          ? imageloader_loadimage_noext(_video_name_, file, group, name, file_manager, 1)
+          : imageloader_loadimage(loader, _video_name_, file, group, name, file_manager, 1);
+  if (!loaded) {
+    _error_ = "Can't load image:" + imageloader_error();
+    return false;
+  }
+  if (!video->_create_sprite(name, group, name, group, true)) {
+    _error_ = "Can't create sprite: " + video->_get_error();
+    return false;
+  }
+  _sprite_ = video->_get_sprite(name, group);
+  if (_sprite_ == nullptr) {
+    _error_ = "Can't get sprite: " + video->_get_error();
+    return false;
+  }
+  _sprite_->_set_base_point(static_cast<double>(x_base), static_cast<double>(y_base));
+  return true;
+}
+
+void Image::draw() {
+  if (!show || _sprite_ == nullptr) return;
+  Video_Interface* video = video_get_interface(_video_name_);
+  if (video == nullptr) return;
+  calculate_position();
+  _sprite_->_set_coord(x, y);
+  video->_draw_sprite(_object_name_, _scene_name_);
+}
+
+bool Image::_is_point_in_object(float px, float py) {
+  Video_Interface* video = video_get_interface(_video_name_);
+  if (video == nullptr || _sprite_ == nullptr) return false;
+  return is_point_in_sprite(video, _sprite_, px, py);
+}

@@ -1,0 +1,84 @@
+#include "voskar/text.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+
+#include "carrow/config.h"
+#include "scrivet/textrenderer.h"
+
+Text::Text() : font_size(14), color(0xffffffffu), x_base(0.5f), y_base(0.5f), _sprite_(nullptr) {}
+
+Text::~Text() = default;
+
+bool Text::load(Scene* scene, std::string storage_name, std::string storage_prefix,
+                std::string scene_name, std::string object_name,
+                Brannow::FileManager* file_manager) {
+  Config_Interface* config = config_get_interface(storage_name);
+  if (config == nullptr) {
+    _error_ = "Can't get config interface:" + config_error();
+    return false;
+  }
+  if (!SceneObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
+                         file_manager))
+    return false;
+  auto value = [&](const char* key, const char* default_value) {
+    return config->get_value(storage_prefix + key, default_value);
+  };
+  text = value("Text->text", "");
+  renderer_type = value("Text->renderer_type", "ttf");
+  font = value("Text->font", "");
+  // Base 0: "0x" is hexadecimal and a leading 0 octal, as the scene files have always meant.
+  const long size = std::strtol(value("Text->font_size", "14").c_str(), nullptr, 0);
+  font_size = static_cast<int>(std::clamp<long>(size, INT_MIN, INT_MAX));
+  color = static_cast<uint32_t>(std::strtoul(value("Text->color", "0xffffffff").c_str(), nullptr, 0));
+  x_base = static_cast<float>(std::atof(value("Text->x_base", "0.5").c_str()));
+  y_base = static_cast<float>(std::atof(value("Text->y_base", "0.5").c_str()));
+  return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
+}
+
+bool Text::real_load(Scene*, std::string, std::string, std::string, std::string,
+                     Brannow::FileManager*) {
+  const std::string here = __FILE__;
+  VideoColor video_color;
+  video_color.set_color(static_cast<int>(color >> 24), static_cast<int>((color >> 16) & 0xff),
+                        static_cast<int>((color >> 8) & 0xff), static_cast<int>(color & 0xff));
+  Video_Interface* video = video_get_interface(_video_name_);
+  if (video == nullptr) {
+    _error_ = here + ": Can't get video interface:" + video_error();
+    return false;
+  }
+  Text_Renderer* renderer = textrenderer_get(renderer_type);
+  if (renderer == nullptr) {
+    _error_ = here + ": Can't get renderer:" + textrenderer_error();
+    return false;
+  }
+  if (!renderer->render_text(_video_name_, font, text, video_color, font_size, _object_name_,
+                             _scene_name_, true)) {
+    _error_ = here + ": Can't render text:" + renderer->get_error();
+    return false;
+  }
+  if (!video->_create_sprite(_object_name_, _scene_name_, _object_name_, _scene_name_, true)) {
+    _error_ = here + ": Can't create sprite: " + video->_get_error();
+    return false;
+  }
+  _sprite_ = video->_get_sprite(_object_name_, _scene_name_);
+  if (_sprite_ == nullptr) {
+    _error_ = here + ": Can't get sprite: " + video->_get_error();
+    return false;
+  }
+  _sprite_->_set_base_point(static_cast<double>(x_base), static_cast<double>(y_base));
+  return true;
+}
+
+// The sprite is looked up every frame, so a text whose sprite was removed is simply not drawn.
+void Text::draw() {
+  if (!show) return;
+  Video_Interface* video = video_get_interface(_video_name_);
+  if (video == nullptr) return;
+  Video_Sprite* sprite = video->_get_sprite(_object_name_, _scene_name_);
+  if (sprite == nullptr) return;
+  calculate_position();
+  sprite->_set_coord(x, y);
+  video->_draw_sprite(_object_name_, _scene_name_);
+}

@@ -1,0 +1,189 @@
+// Real text with the shipped font, checked pixel by pixel in the surfaces it lands in.
+
+#include <algorithm>
+
+#include "renderer_fixture.h"
+
+namespace {
+
+// Rows (from the bottom) that hold any covered pixel in the columns [x0, x1).
+std::vector<int> inked_rows(Video_Surface* s, int x0, int x1) {
+  std::vector<int> rows;
+  for (int y = 0; y < s->_get_height(); ++y)
+    for (int x = x0; x < std::min(x1, s->_get_width()); ++x)
+      if (pixel(s, x, y)[3] > 0) {
+        rows.push_back(y);
+        break;
+      }
+  return rows;
+}
+
+// Every pixel of the surface, padding included.
+std::vector<unsigned char> all_bytes(Video_Surface* s) {
+  const auto* data = static_cast<const unsigned char*>(s->_get_surface_data());
+  return std::vector<unsigned char>(data, data + s->_get_pitch() * s->_get_texture_height());
+}
+
+}  // namespace
+
+TEST_F(RendererTest, RowZeroIsTheBottomOfTheText) {
+  Video_Surface* s = render("T", 48);
+  ASSERT_NE(s, nullptr);
+  // The bar of a T is the row with the most ink; it must sit near the top of the surface.
+  const auto rows = alpha_rows(s);
+  int bar = 0, best = -1;
+  for (int y = 0; y < s->_get_height(); ++y) {
+    const int ink = static_cast<int>(std::count_if(rows[y].begin(), rows[y].end(), [](int a) { return a > 128; }));
+    if (ink > best) best = ink, bar = y;
+  }
+  EXPECT_GT(bar, s->_get_height() * 3 / 4) << "height " << s->_get_height();
+}
+
+TEST_F(RendererTest, BackslashNBreaksTheLineButALineFeedDoesNot) {
+  Video_Surface* ab = render("ab", 32, make_color(255, 255, 255, 255), "ab");
+  Video_Surface* two = render("ab\\nc", 32, make_color(255, 255, 255, 255), "two");
+  Video_Surface* one = render("ab\nc", 32, make_color(255, 255, 255, 255), "one");
+  ASSERT_TRUE(ab && two && one);
+
+  // "ab" over "c": as wide as "ab", taller than one line.
+  EXPECT_EQ(two->_get_width(), ab->_get_width());
+  EXPECT_GT(two->_get_height(), ab->_get_height() * 3 / 2);
+  // The ink of "c" (at the left edge, below) lies entirely under the ink of "ab".
+  const std::vector<int> all = inked_rows(two, 0, two->_get_width());
+  const std::vector<int> right = inked_rows(two, ab->_get_width() / 2 + 2, two->_get_width());  // "b" only
+  ASSERT_FALSE(all.empty());
+  ASSERT_FALSE(right.empty());
+  EXPECT_LT(all.front(), right.front() - 4) << "the second line starts below the first";
+
+  // A real line feed stays on the line: wider than "ab", no taller than a line with "c".
+  EXPECT_GT(one->_get_width(), ab->_get_width());
+  EXPECT_LT(one->_get_height(), two->_get_height());
+}
+
+TEST_F(RendererTest, FirstLineDescentIsReportedAndBecomesTheSpriteBasePoint) {
+  int descent_g = -1, descent_x = -1;
+  Video_Surface* g = render_codes({'g'}, 48, "g", &descent_g);
+  ASSERT_NE(g, nullptr);
+  ASSERT_NE(render_codes({'x'}, 48, "x", &descent_x), nullptr);
+  EXPECT_GE(descent_g, 8);  // the tail of a 48 px "g"
+  EXPECT_LE(descent_x, 1);
+  // One line sits on row 0: the tail reaches the bottom row, the baseline is `descent` rows up.
+  const std::vector<int> rows = inked_rows(g, 0, g->_get_width());
+  ASSERT_FALSE(rows.empty());
+  EXPECT_LE(rows.front(), 1);
+
+  std::vector<int> codes = {'g', '\\', 'n', 'x'};
+  ASSERT_TRUE(renderer.render_sprite("MemVideo", "Sans", &codes, make_color(255, 255, 255, 255),
+                                     48, "gs", "texts", true))
+      << renderer.get_error();
+  Video_Sprite* sprite = video->_get_sprite("gs", "texts");
+  ASSERT_NE(sprite, nullptr);
+  EXPECT_EQ(sprite->_get_surface_name(), "gs");
+  EXPECT_EQ(sprite->_get_surface_group(), "texts");
+  EXPECT_DOUBLE_EQ(sprite->_get_base_x(), 0.0);
+  EXPECT_DOUBLE_EQ(sprite->_get_base_y(), 2.0 * descent_g / video->_get_height());
+}
+
+TEST_F(RendererTest, ColourBytesAreWrittenAndAlphaIsCappedByTheColour) {
+  Video_Surface* full = render("Wg", 32, make_color(10, 200, 30, 255), "full");
+  Video_Surface* half = render("Wg", 32, make_color(10, 200, 30, 128), "half");
+  ASSERT_TRUE(full && half);
+  ASSERT_EQ(full->_get_width(), half->_get_width());
+  ASSERT_EQ(full->_get_height(), half->_get_height());
+  int covered = 0, partial = 0;
+  for (int y = 0; y < full->_get_height(); ++y)
+    for (int x = 0; x < full->_get_width(); ++x) {
+      const Rgba f = pixel(full, x, y), h = pixel(half, x, y);
+      EXPECT_EQ(h[3], std::min<int>(f[3], 128)) << x << "," << y;
+      if (f[3] == 255) ++covered;
+      if (f[3] > 0 && f[3] < 128) ++partial;
+      if (f[3] > 0) {
+        EXPECT_EQ(f[0], 10);
+        EXPECT_EQ(f[1], 200);
+        EXPECT_EQ(f[2], 30);
+      }
+    }
+  EXPECT_GT(covered, 20);
+  EXPECT_GT(partial, 5);
+}
+
+TEST_F(RendererTest, NothingIsWrittenOutsideTheShownArea) {
+  Video_Surface* s = render("Hello, World \xE2\x82\xAC", 20);
+  ASSERT_NE(s, nullptr);
+  ASSERT_GT(s->_get_texture_width(), s->_get_width()) << "pick a text that leaves padding";
+  const std::vector<unsigned char> bytes = all_bytes(s);
+  for (int y = 0; y < s->_get_texture_height(); ++y)
+    for (int x = 0; x < s->_get_texture_width(); ++x) {
+      if (x < s->_get_width() && y < s->_get_height()) continue;
+      const size_t at = static_cast<size_t>(y) * s->_get_pitch() + x * 4;
+      ASSERT_EQ(bytes[at] | bytes[at + 1] | bytes[at + 2] | bytes[at + 3], 0) << x << "," << y;
+    }
+  EXPECT_EQ(static_cast<MemorySurface*>(s)->updates, 1) << "the pixels are uploaded once";
+}
+
+TEST_F(RendererTest, EmptyTextGivesAOnePixelWideEmptySurface) {
+  int descent = -1;
+  Video_Surface* s = render_codes({}, 16, "empty", &descent);
+  ASSERT_NE(s, nullptr) << renderer.get_error();
+  EXPECT_EQ(s->_get_width(), 1);
+  EXPECT_EQ(s->_get_height(), 0);
+  EXPECT_EQ(descent, 0);
+  EXPECT_NE(render("", 16, make_color(1, 2, 3, 4), "empty utf8"), nullptr);
+}
+
+TEST_F(RendererTest, CodePointsAboveFFFFAreDrawnAsTheirLowSixteenBits) {
+  Video_Surface* plain = render_codes({'A', 'z'}, 24, "plain");
+  Video_Surface* high = render_codes({0x10041, 0x7007A}, 24, "high");
+  Video_Surface* utf8 = render("\xF0\x90\x81\x81z", 24, make_color(255, 255, 255, 255), "utf8");
+  ASSERT_TRUE(plain && high && utf8);
+  EXPECT_EQ(all_bytes(high), all_bytes(plain));
+  EXPECT_EQ(all_bytes(utf8), all_bytes(plain));
+}
+
+TEST_F(RendererTest, CachedGlyphsDrawExactlyWhatFreshOnesDo) {
+  Video_Surface* first = render("Quartz 16 \\n jumps", 16, make_color(255, 255, 255, 255), "a");
+  const std::vector<unsigned char> fresh = all_bytes(first);
+  ASSERT_NE(render("Quartz 16 \\n jumps", 48, make_color(255, 255, 255, 255), "b"), nullptr);
+  EXPECT_EQ(all_bytes(render("Quartz 16 \\n jumps", 16, make_color(255, 255, 255, 255), "c")), fresh)
+      << "another size in between must not leak into the cached glyphs";
+  renderer.drop_glyph_cache();
+  EXPECT_EQ(all_bytes(render("Quartz 16 \\n jumps", 16, make_color(255, 255, 255, 255), "d")), fresh);
+}
+
+TEST_F(RendererTest, FailuresSayWhatWentWrong) {
+  std::vector<int> codes = {'a'};
+  const VideoColor white = make_color(255, 255, 255, 255);
+  EXPECT_FALSE(renderer.render_text("MemVideo", "Serif", &codes, white, 16, "n", "g", true, nullptr));
+  EXPECT_EQ(renderer.get_error(), "No such alias:\"Serif\"");
+
+  ASSERT_TRUE(renderer.render_text("MemVideo", "Sans", &codes, white, 16, "once", "g", false, nullptr));
+  EXPECT_FALSE(renderer.render_text("MemVideo", "Sans", &codes, white, 16, "once", "g", false, nullptr));
+  const std::string error = renderer.get_error();
+  EXPECT_EQ(error.rfind("Cant create surface: w:", 0), 0u) << error;
+  EXPECT_NE(error.find("h:"), std::string::npos) << error;
+  EXPECT_EQ(error.substr(error.size() - std::string(":Surface already exist: once").size()),
+            ":Surface already exist: once");
+
+  for (int size : {0, -12, TTF_Renderer::max_pixel_size + 1}) {
+    EXPECT_FALSE(renderer.render_text("MemVideo", "Sans", &codes, white, size, "n", "g", true, nullptr));
+    EXPECT_EQ(renderer.get_error(), "Error setting face size") << size;
+  }
+
+  EXPECT_FALSE(renderer.render_text("NoVideo", "Sans", &codes, white, 16, "n", "g", true, nullptr));
+  EXPECT_EQ(renderer.get_error(), "Can't get video driver: No such video: NoVideo");
+  EXPECT_FALSE(renderer.render_sprite("NoVideo", "Sans", &codes, white, 16, "n", "g", true));
+  EXPECT_EQ(renderer.get_error(), "Can't get video driver: No such video: NoVideo");
+
+  EXPECT_EQ(renderer.get_version(), "1.0");
+}
+
+TEST_F(RendererTest, NullTextsRenderAsEmpty) {
+  const VideoColor white = make_color(255, 255, 255, 255);
+  EXPECT_TRUE(renderer.render_text("MemVideo", "Sans", static_cast<std::vector<int>*>(nullptr),
+                                   white, 16, "n1", "g", true, nullptr));
+  EXPECT_TRUE(renderer.render_text("MemVideo", "Sans", static_cast<std::string*>(nullptr), white,
+                                   16, "n2", "g", true));
+  std::string text = "ok";
+  EXPECT_TRUE(renderer.render_text("MemVideo", "Sans", &text, white, 16, "n3", "g", true));
+  EXPECT_GT(video->_get_surface("n3", "g")->_get_width(), 10);
+}
