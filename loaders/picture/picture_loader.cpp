@@ -17,6 +17,16 @@ std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
 }  // namespace
 
+std::string picture_size_problem(unsigned width, unsigned height) {
+  if (width == 0 || height == 0) return "the picture has no pixels";
+  if (width > max_picture_side || height > max_picture_side ||
+      static_cast<unsigned long long>(width) * height > max_picture_pixels)
+    return "the picture is too big (" + std::to_string(width) + " x " + std::to_string(height) +
+           " pixels; at most " + std::to_string(max_picture_side) + " on a side and " +
+           std::to_string(max_picture_pixels / 1000000) + " million in all)";
+  return {};
+}
+
 Picture_Target::Picture_Target(std::string video_name, std::string surface_name,
                                std::string scene_name, bool replace)
     : video_name_(std::move(video_name)),
@@ -25,17 +35,8 @@ Picture_Target::Picture_Target(std::string video_name, std::string surface_name,
       replace_(replace) {}
 
 bool Picture_Target::begin(unsigned width, unsigned height) {
-  if (width == 0 || height == 0) {
-    error_ = "the picture has no pixels";
-    return false;
-  }
-  if (width > max_picture_side || height > max_picture_side ||
-      static_cast<unsigned long long>(width) * height > max_picture_pixels) {
-    error_ = "the picture is too big (" + std::to_string(width) + " x " + std::to_string(height) +
-             " pixels; at most " + std::to_string(max_picture_side) + " on a side and " +
-             std::to_string(max_picture_pixels / 1000000) + " million in all)";
-    return false;
-  }
+  error_ = picture_size_problem(width, height);
+  if (!error_.empty()) return false;
   Video_Interface* video = video_ = video_get_interface(video_name_);
   if (video == nullptr) {
     error_ = "there is no video driver " + quoted(video_name_);

@@ -15,6 +15,9 @@ class Video_Surface;
 constexpr unsigned max_picture_side = 16384;
 constexpr unsigned long long max_picture_pixels = 8192ull * 8192ull;
 
+// Empty when a picture of that size may be loaded, else the reason it may not.
+std::string picture_size_problem(unsigned width, unsigned height);
+
 // Where a decoder puts the picture: 8-bit RGBA rows, picture row 0 (the top) first.
 class Picture_Target {
 public:
