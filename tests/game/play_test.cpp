@@ -1,0 +1,148 @@
+// Whole games through the real program under the private X server, clicked with xdotool.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <thread>
+
+#include "game_process.h"
+#include "xserver.h"
+
+using namespace game_test;
+using ::testing::HasSubstr;
+
+namespace {
+
+// Six thin sticks in one row without gravity, each lying face to face with the next: they stay
+// where the emitter puts them.
+const int STICKS = 6;
+const int KINDS = 3;
+const float FIRST_X = -0.1122876f, STEP_X = 0.0565686f, ROW_Y = 0.1f;
+
+std::string crafted_scene() {
+  return "[Scene]\n\tshow_mouse_cursor 1\n\tlevel res/game/no_walls.lvl\n"
+         "\t[Objects]\n\t\t[Object0]\n\t\t\tname emitter\n\t\t[/]\n\t[/]\n[/]\n"
+         "[Objects]\n\t[emitter]\n\t\ttype StoneEmitter\n"
+         "\t\t[StoneEmitter]\n\t\t\tstoneName " TARNVALE_TEST_DATA "/game/stick\n"
+         "\t\t\tstoneTypeCount 3\n\t\t\tstoneWidth 0.0377124\n\t\t\tstoneHeight 0.1\n\t\t\twidth 0.3\n"
+         "\t\t\tinitialEmit 6\n\t\t\temitCount 0\n\t\t[/]\n\t[/]\n[/]\n";
+}
+
+// The kinds the program draws with a seed: one rand() for the kind, one for the density.
+std::vector<int> kinds_for(unsigned seed) {
+  srand(seed);
+  std::vector<int> kinds;
+  for (int i = 0; i < STICKS; ++i) {
+    kinds.push_back(rand() % KINDS);
+    rand();
+  }
+  return kinds;
+}
+
+bool has_triple(const std::vector<int>& kinds) {
+  for (size_t i = 0; i + 2 < kinds.size(); ++i)
+    if (kinds[i] == kinds[i + 1] && kinds[i + 1] == kinds[i + 2]) return true;
+  return false;
+}
+
+float stick_x(int i) { return FIRST_X + i * STEP_X; }
+
+class Play : public ::testing::Test {
+protected:
+  void SetUp() override {
+    REQUIRE_X_SERVER();
+    prepare_game_folder(folder);
+  }
+  void start(unsigned seed) {
+    std::vector<std::string> env = GAME_ENV;
+    env.push_back("TARNVALE_SEED=" + std::to_string(seed));
+    ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(), env));
+    ASSERT_TRUE(wait_for_output(game, "Stone5 position:", 60)) << game.err();
+    window = find_window(30);
+    ASSERT_FALSE(window.empty());
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  }
+  test_support::ScratchDir folder;
+  test_support::ChildProcess game;
+  std::string window;
+};
+
+TEST_F(Play, ClicksSelectCompareSwapAndRemoveThenTheWindowCloses) {
+  // A seed whose row has no group yet, and a swap of two neighbours that makes one.
+  unsigned seed = 0;
+  int swap_at = -1;
+  for (unsigned candidate = 1; candidate < 1000 && swap_at < 0; ++candidate) {
+    std::vector<int> kinds = kinds_for(candidate);
+    if (has_triple(kinds)) continue;
+    for (int k = 0; k + 1 < STICKS && swap_at < 0; ++k) {
+      std::swap(kinds[k], kinds[k + 1]);
+      if (has_triple(kinds)) {
+        seed = candidate;
+        swap_at = k;
+      }
+      std::swap(kinds[k], kinds[k + 1]);
+    }
+  }
+  ASSERT_GE(swap_at, 0);
+  folder.write("res/game/game.scn", crafted_scene());
+  start(seed);
+
+  // Two sticks too far apart: compared, nothing swapped, nothing selected.
+  click(window, stick_x(0), ROW_Y);
+  click(window, stick_x(5), ROW_Y);
+  ASSERT_TRUE(wait_for_output(game, "=1\n", 20)) << game.out();
+  EXPECT_THAT(game.out(), HasSubstr("INFO:Dist>maxSize"));
+  EXPECT_EQ(count_of(game.err(), "removing object:"), 0);
+
+  // Two neighbours whose swap makes a group of three: the group goes.
+  click(window, stick_x(swap_at), ROW_Y);
+  click(window, stick_x(swap_at + 1), ROW_Y);
+  ASSERT_TRUE(wait_for_output(game, "removing object:", 20)) << game.out() << game.err();
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_THAT(game.out(), HasSubstr("=0\n"));
+  EXPECT_THAT(game.err(), HasSubstr("(BaseStone::_on_mouse_release_handler):same_type:3"));
+  EXPECT_EQ(count_of(game.err(), "removing object:"), 3);
+  EXPECT_EQ(count_of(game.out(), "INFO:Particles launched"), 3);
+
+  request_close(window);
+  ASSERT_TRUE(game.wait(30));
+  EXPECT_EQ(game.exit_code(), 0);
+}
+
+// Random clicks on the real game for TARNVALE_SOAK_SECONDS (75 by default): no crash, and the
+// resident memory after the first minute grows by less than a tenth.
+TEST_F(Play, SoakWithRandomClicksRunsInBoundedMemory) {
+  const char* seconds_text = std::getenv("TARNVALE_SOAK_SECONDS");
+  const double seconds = seconds_text ? std::max(61.0, atof(seconds_text)) : 75.0;
+  // Refill often so that stones come and go all the time.
+  std::string scene = folder.read("res/game/game.scn");
+  scene.replace(scene.find("time 6"), 6, "time 1");
+  folder.write("res/game/game.scn", scene);
+  start(7);
+
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> across(-0.6f, 0.6f), down(-0.9f, 0.2f);
+  const auto begin = std::chrono::steady_clock::now();
+  auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count(); };
+  long after_a_minute = 0, last = 0;
+  while (elapsed() < seconds) {
+    click(window, across(random), down(random));
+    ASSERT_TRUE(game.running()) << game.err().substr(game.err().size() > 4000 ? game.err().size() - 4000 : 0);
+    if (after_a_minute == 0 && elapsed() >= 60) after_a_minute = resident_kb(game.pid());
+  }
+  last = resident_kb(game.pid());
+  RecordProperty("resident_kb_after_a_minute", std::to_string(after_a_minute));
+  RecordProperty("resident_kb_at_the_end", std::to_string(last));
+  std::cout << "resident memory: " << after_a_minute << " kB after a minute, " << last << " kB after " << seconds
+            << " s" << std::endl;
+  EXPECT_GT(count_of(game.err(), "removing object:"), 0);
+  EXPECT_LT(last, after_a_minute * 1.1);
+  request_close(window);
+  ASSERT_TRUE(game.wait(30));
+  EXPECT_EQ(game.exit_code(), 0);
+}
+
+}  // namespace
