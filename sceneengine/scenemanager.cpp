@@ -21,9 +21,10 @@ struct SceneList {
   Signal keyboard_press, keyboard_release, mouse_press, mouse_release, mouse_move, character;
 };
 
+// Never destroyed: scenes and their objects stay until the process ends.
 SceneList& scene_list() {
-  static SceneList list;
-  return list;
+  static SceneList* list = new SceneList;
+  return *list;
 }
 
 ObjectFabric<Image> image_fabric;
@@ -73,6 +74,17 @@ void pump_events() {
   }
 }
 
+// A scene being replaced lets go of its slots and its objects before it goes, so that nothing
+// in the slot registry points at them any more.
+void discard_scene(Scene* scene) {
+  scene->slot__on_deactivate(nullptr);
+  for (const std::string& name : scene->get_object_names()) {
+    SceneObject* object = scene->get_object(name);
+    if (scene->remove_object(name)) delete object;
+  }
+  delete scene;
+}
+
 Scene* scene_named(const std::string& name) {
   Storage<std::string, Scene*>& scenes = scene_list().scenes;
   auto it = scenes.find(name);
@@ -107,6 +119,9 @@ void init(std::string video_name) {
 bool load_scenes(std::string file, std::string video_name, Brannow::FileManager* file_manager) {
   SceneList& list = scene_list();
   list.file_manager = file_manager;
+  // A later list starts afresh: merged into the earlier one, whose values win, it would be
+  // ignored, and a second create of the same name is refused anyway.
+  config_remove("ScenesLoader");
   if (!config_create("ScenesLoader", "libquorra", false)) {
     std::cerr << "Error while trying to create config from libquorra: " << config_error()
               << std::endl;
@@ -127,7 +142,7 @@ bool load_scenes(std::string file, std::string video_name, Brannow::FileManager*
     const bool preload = config->get_value(entry + "->preload", "false") == "true";
     const std::string type = config->get_value(entry + "->type", "generic");
 
-    if (Scene* earlier = scene_named(name)) delete earlier;
+    if (Scene* earlier = scene_named(name)) discard_scene(earlier);
     list.scenes.remove(name);
 
     Scene* scene = SceneFabric()[type];

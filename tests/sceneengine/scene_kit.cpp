@@ -1,0 +1,255 @@
+#include "scene_kit.h"
+
+#include <dlfcn.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+
+#include "carrow/config.h"
+#include "gtest/gtest.h"
+
+namespace scene_kit {
+namespace {
+
+Brannow::FileManager* file_manager = nullptr;
+Video_Interface* fake = nullptr;
+void* fake_module = nullptr;
+
+template <typename F>
+F hook(const char* name) {
+  return reinterpret_cast<F>(dlsym(fake_module, name));
+}
+
+}  // namespace
+
+void setup() {
+  if (fake) return;
+  file_manager = new Brannow::FileManager(100);
+  file_manager->register_brannow(Brannow::CreatePosixFile);
+  std::string params[] = {"VideoConfig", "Video->", "VX_Video"};
+  if (!video_create("Video", FAKE_VIDEO_PATH, params, 3, 0))
+    FAIL() << "fake video: " << video_error();
+  fake = video_get_interface("Video");
+  fake_module = dlopen(FAKE_VIDEO_PATH, RTLD_NOW | RTLD_NOLOAD);
+  static ObjectFabric<Probe> probe_fabric;
+  SceneObjectFabric::add_fabric("Probe", &probe_fabric);
+  init("Video");
+}
+
+Brannow::FileManager* files() { return file_manager; }
+Video_Interface* video() { return fake; }
+
+Video_Interface* other_video() {
+  // Kept here as well: the video layer's registry goes before the leak check runs.
+  static Video_Interface* other = nullptr;
+  if (!other) {
+    std::string params[] = {"VideoConfig", "Video->", "VX_Video"};
+    EXPECT_TRUE(video_create("Other", FAKE_VIDEO_PATH, params, 3, 0)) << video_error();
+    other = video_get_interface("Other");
+  }
+  return other;
+}
+
+std::vector<std::string>& log() {
+  static std::vector<std::string> lines;
+  return lines;
+}
+
+std::vector<std::string> take_log() {
+  std::vector<std::string> lines;
+  lines.swap(log());
+  return lines;
+}
+
+std::string unique_name(const std::string& stem) {
+  static int counter = 0;
+  return stem + "_" + std::to_string(++counter);
+}
+
+Scene* make_scene(const test_support::ScratchDir& dir, const std::string& name,
+                  const std::string& content) {
+  Scene* scene = SceneFabric()["generic"];
+  scene->set_name(name);
+  scene->set_video_name("Video");
+  scene->set_storage_file(dir.write(name + ".scn", content));
+  scene->set_file_manager(file_manager);
+  return scene;
+}
+
+void destroy_scene(Scene* scene) {
+  scene->slot__on_deactivate(nullptr);
+  for (const std::string& name : scene->get_object_names()) {
+    SceneObject* object = scene->get_object(name);
+    if (object && scene->remove_object(name)) delete object;
+  }
+  Probe::delete_removed();
+  delete scene;
+}
+
+std::string scene_file(const std::vector<std::pair<std::string, int>>& entries,
+                       const std::string& object_sections, const std::string& scene_keys) {
+  std::ostringstream out;
+  out << "[Scene]\n" << scene_keys << "\t[Objects]\n";
+  int index = 0;
+  for (const auto& entry : entries)
+    out << "\t\t[Object" << index++ << "]\n\t\t\tname " << entry.first << "\n\t\t\tz_level "
+        << entry.second << "\n\t\t[/]\n";
+  out << "\t[/]\n[/]\n[Objects]\n" << object_sections << "[/]\n";
+  return out.str();
+}
+
+std::string object_section(const std::string& name, const std::string& type,
+                           const std::string& inner) {
+  return "\t[" + name + "]\n\t\ttype " + type + "\n" + inner + "\t[/]\n";
+}
+
+std::string drawn_last_frame() { return fake->_get_info(); }
+void flip() { fake->_flip(); }
+
+void schedule(int at_frame, EVENT_TYPE type, float x, float y, int buttons, int key) {
+  Event event;
+  event.type = type;
+  event.x = x;
+  event.y = y;
+  event.dx = x / 2;
+  event.dy = y / 2;
+  event.buttons = buttons;
+  event.key = key;
+  event.character = key;
+  hook<void (*)(Video_Interface*, int, const Event*)>("fake_video_schedule")(fake, at_frame,
+                                                                            &event);
+}
+
+int frame() { return hook<int (*)(Video_Interface*)>("fake_video_frame")(fake); }
+long events_taken() {
+  return hook<long (*)(Video_Interface*)>("fake_video_events_taken")(fake);
+}
+bool mouse_shown() { return hook<bool (*)(Video_Interface*)>("fake_video_mouse_shown")(fake); }
+
+std::string masked(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    out += text[i];
+    if (text[i] != ':' || i + 1 >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i + 1])))
+      continue;
+    out += '#';
+    while (i + 1 < text.size() && std::isdigit(static_cast<unsigned char>(text[i + 1]))) ++i;
+  }
+  return out;
+}
+
+SlotArgs pointer_args(float x, float y, int button) {
+  SlotArgs args;
+  args.float_params = {x, y};
+  args.int_params = {button};
+  return args;
+}
+
+}  // namespace scene_kit
+
+bool Probe::load(Scene* owner, std::string storage_name, std::string storage_prefix,
+                 std::string scene_name, std::string object_name,
+                 Brannow::FileManager* file_manager) {
+  _slot_map_.emplace_back(scene_name + "->" + object_name + "->_on_custom", &slot_custom);
+  if (!SceneObject::load(owner, storage_name, storage_prefix, scene_name, object_name,
+                         file_manager))
+    return false;
+  Config_Interface* config = config_get_interface(storage_name);
+  auto value = [&](const char* key, const char* fallback) {
+    return config->get_value(storage_prefix + "Probe->" + key, fallback);
+  };
+  if (value("fail", "") == "true") {
+    _set_error("probe refused to load");
+    return false;
+  }
+  remove_on_draw = value("remove_on_draw", "");
+  next_scene = value("next_scene", "");
+  const int w = std::stoi(value("width", "100"));
+  const int h = std::stoi(value("height", "100"));
+  const bool transparent_corners = value("transparent_corners", "") == "true";
+
+  Video_Interface* video = video_get_interface(_video_name_);
+  if (!video->_create_surface(w, h, object_name, scene_name, true)) return false;
+  Video_Surface* surface = video->_get_surface(object_name, scene_name);
+  auto* pixels = static_cast<unsigned char*>(surface->_get_surface_data());
+  const int row = surface->_get_pitch() / 4;
+  for (int py = 0; py < h; ++py)
+    for (int px = 0; px < w; ++px) {
+      const bool corner = (px < w / 4 || px >= w - w / 4) && (py < h / 4 || py >= h - h / 4);
+      unsigned char* pixel = pixels + 4 * (py * row + px);
+      pixel[0] = 200;
+      pixel[1] = 100;
+      pixel[2] = 50;
+      pixel[3] = transparent_corners && corner ? 0 : 255;
+    }
+  video->_create_sprite(object_name, scene_name, object_name, scene_name, true);
+  video->_get_sprite(object_name, scene_name)
+      ->_set_base_point(std::atof(value("x_base", "0").c_str()),
+                        std::atof(value("y_base", "0").c_str()));
+  return true;
+}
+
+void Probe::note(const std::string& what) { scene_kit::log().push_back(_object_name_ + ":" + what); }
+
+void Probe::draw() {
+  calculate_position();
+  Video_Interface* video = video_get_interface(_video_name_);
+  video->_get_sprite(_object_name_, _scene_name_)->_set_coord(x, y);
+  video->_draw_sprite(_object_name_, _scene_name_);
+  note("draw");
+  if (remove_on_draw.empty()) return;
+  const std::string victim = remove_on_draw == "self" ? _object_name_ : remove_on_draw;
+  remove_on_draw.clear();
+  SceneObject* object = scene->get_object(victim);
+  if (!object || !scene->remove_object(victim)) return;
+  // A probe cannot delete itself while it runs; it is deleted later by delete_removed.
+  if (object == this)
+    removed().push_back(this);
+  else
+    delete object;
+}
+
+std::vector<SceneObject*>& Probe::removed() {
+  static std::vector<SceneObject*> objects;
+  return objects;
+}
+
+void Probe::delete_removed() {
+  for (SceneObject* object : removed()) delete object;
+  removed().clear();
+}
+
+bool Probe::slot__on_activate(SlotArgs*) {
+  note("_on_activate");
+  return false;
+}
+
+bool Probe::slot__on_key_press(SlotArgs* args) {
+  note("_on_key_press " + std::to_string(args->int_params.empty() ? -1 : args->int_params[0]));
+  return false;
+}
+
+bool Probe::slot__on_mouse_release(SlotArgs* args) {
+  std::ostringstream text;
+  text << "_on_mouse_release";
+  for (float value : args->float_params) text << " " << value;
+  for (int64_t value : args->int_params) text << " " << value;
+  note(text.str());
+  return false;
+}
+
+bool Probe::slot__on_scene_reinit(SlotArgs* args) {
+  note("_on_scene_reinit");
+  return SceneObject::slot__on_scene_reinit(args);
+}
+
+void Probe::_on_mouse_enter(float, float, MOUSE_BUTTON) { note("enter"); }
+void Probe::_on_mouse_leave(float, float, MOUSE_BUTTON) { note("leave"); }
+
+bool Probe::slot__on_custom(SlotArgs*) {
+  note("_on_custom");
+  if (!next_scene.empty()) set_next_scene(next_scene);
+  return false;
+}

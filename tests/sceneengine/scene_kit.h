@@ -1,0 +1,95 @@
+#pragma once
+// What the scene suites share: a windowless video device named "Video", the library initialised
+// on it, a probe object type "Probe" that records what happens to it, and scene files written
+// to a scratch folder.
+
+#include <string>
+#include <vector>
+
+#include "brannow/brannow.h"
+#include "olvane/video.h"
+#include "scratch.h"
+#include "voskar/scenemanager.h"
+
+namespace scene_kit {
+
+// Once per process: file manager, fake video "Video", init("Video"), the "Probe" type.
+void setup();
+Brannow::FileManager* files();
+Video_Interface* video();
+// A second fake device, "Other", for objects whose video name is not "Video".
+Video_Interface* other_video();
+
+// Lines recorded by probes ("<object>:<what>"), oldest first; take_log() empties it.
+std::vector<std::string>& log();
+std::vector<std::string> take_log();
+
+// A scene name no other test of the process uses (scene configurations live for the process).
+std::string unique_name(const std::string& stem);
+
+// Writes `content` as a scene file and makes a generic scene for it (not loaded). The caller
+// owns the scene.
+Scene* make_scene(const test_support::ScratchDir& dir, const std::string& name,
+                  const std::string& content);
+
+// Deactivates the scene, removes and deletes every object, then deletes the scene.
+void destroy_scene(Scene* scene);
+
+// A scene file: one "[Scene]" section listing (name, z level) entries, then the object sections
+// given as they are.
+std::string scene_file(const std::vector<std::pair<std::string, int>>& entries,
+                       const std::string& object_sections, const std::string& scene_keys = "");
+// One "[Objects]" entry: type plus raw inner lines.
+std::string object_section(const std::string& name, const std::string& type,
+                           const std::string& inner = "");
+
+// Sprites the fake video drew in the last finished frame, separated by spaces.
+std::string drawn_last_frame();
+// Ends the frame on the fake video.
+void flip();
+// Events the fake hands out at the given frame (counted by _flip calls).
+void schedule(int frame, EVENT_TYPE type, float x = 0, float y = 0, int buttons = 0, int key = 0);
+int frame();
+// Events taken from the fake with _get_event so far, empty polls included.
+long events_taken();
+bool mouse_shown();
+
+// Log text with every number that directly follows a colon (source line numbers) as "#".
+std::string masked(const std::string& text);
+
+// Rises a pointer slot argument pack on a scene: floats x, y; integer button.
+SlotArgs pointer_args(float x, float y, int button = MOUSE_BUTTON_LEFT);
+
+}  // namespace scene_kit
+
+// A scene object with a solid w x h pixel sprite that logs its slots, draws and pointer
+// crossings. Keys under "Probe->": width, height (pixels, default 100), x_base, y_base (base
+// point as fractions of the sprite, default 0: the lower left corner), transparent_corners ("true": the four 25% corner squares are fully transparent), fail
+// ("true": load fails after the base load), remove_on_draw (object name or "self": removed from
+// the scene, and deleted, while drawing), next_scene (set_next_scene on its "_on_custom" slot).
+class Probe : public SceneObject {
+public:
+  bool load(Scene* scene, std::string storage_name, std::string storage_prefix,
+            std::string scene_name, std::string object_name,
+            Brannow::FileManager* file_manager) override;
+  void draw() override;
+  bool slot__on_activate(SlotArgs* args) override;
+  bool slot__on_key_press(SlotArgs* args) override;
+  bool slot__on_mouse_release(SlotArgs* args) override;
+  bool slot__on_scene_reinit(SlotArgs* args) override;
+  void _on_mouse_enter(float x, float y, MOUSE_BUTTON button) override;
+  void _on_mouse_leave(float x, float y, MOUSE_BUTTON button) override;
+  bool slot__on_custom(SlotArgs* args);
+
+  using SceneObject::is_point_in_sprite;
+
+  // Objects removed by probes while drawing, deleted once the test is done with them.
+  static void delete_removed();
+
+private:
+  static std::vector<SceneObject*>& removed();
+  void note(const std::string& what);
+  Slot<Probe> slot_custom{this, &Probe::slot__on_custom};
+  std::string remove_on_draw;
+  std::string next_scene;
+};

@@ -1,0 +1,202 @@
+// Scenes read from real files: object order, list ends, bad entries and their log lines,
+// replaced names, removal while drawing.
+
+#include <gtest/gtest.h>
+
+#include "scene_kit.h"
+
+using namespace scene_kit;
+
+namespace {
+
+class SceneLoading : public ::testing::Test {
+protected:
+  void SetUp() override {
+    setup();
+    take_log();
+  }
+  void TearDown() override {
+    for (Scene* scene : scenes) destroy_scene(scene);
+  }
+  Scene* scene_with(const std::string& content, const std::string& stem = "loading") {
+    scenes.push_back(make_scene(dir, unique_name(stem), content));
+    return scenes.back();
+  }
+  std::string drawn_by(Scene* scene) {
+    EXPECT_TRUE(scene->draw());
+    flip();
+    return drawn_last_frame();
+  }
+  test_support::ScratchDir dir;
+  std::vector<Scene*> scenes;
+};
+
+TEST_F(SceneLoading, DrawsByZLevelKeepingFileOrderWithinALevel) {
+  Scene* scene = scene_with(scene_file({{"a", 1}, {"b", 0}, {"c", 1}, {"d", -5}},
+                                       object_section("a", "Probe") + object_section("b", "Probe") +
+                                           object_section("c", "Probe") +
+                                           object_section("d", "Probe")));
+  ASSERT_TRUE(scene->load_scene());
+  EXPECT_TRUE(scene->scene_loaded());
+  EXPECT_EQ(scene->get_object_names(), (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(drawn_by(scene), "d b a c ");
+}
+
+TEST_F(SceneLoading, AMissingEntryEndsTheObjectList) {
+  const std::string objects = object_section("a", "Probe") + object_section("b", "Probe") +
+                              object_section("d", "Probe");
+  Scene* gap = scene_with(
+      "[Scene]\n[Objects]\n[Object0]\nname a\n[/]\n[Object1]\nname b\n[/]\n"
+      "[Object3]\nname d\n[/]\n[/]\n[/]\n[Objects]\n" + objects + "[/]\n");
+  ASSERT_TRUE(gap->load_scene());
+  EXPECT_EQ(gap->get_object_names(), (std::vector<std::string>{"a", "b"}));
+
+  Scene* empty = scene_with("[Scene]\n[Objects]\n[Object0]\nz_level 3\n[/]\n[Object1]\nname b\n"
+                            "[/]\n[/]\n[/]\n[Objects]\n" + objects + "[/]\n");
+  ASSERT_TRUE(empty->load_scene());
+  EXPECT_TRUE(empty->get_object_names().empty());
+  EXPECT_EQ(drawn_by(empty), "");
+}
+
+TEST_F(SceneLoading, UnknownTypeLogsTwoLinesAndKeepsWhatLoadedBefore) {
+  Scene* scene = scene_with(
+      scene_file({{"first", 0}, {"ghost", 0}, {"after", 0}},
+                 object_section("first", "Probe") + object_section("ghost", "Phantom") +
+                     object_section("after", "Probe")));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(scene->load_scene());
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(masked(err), "SCENE:#: Can't load object\"ghost\" from file \"" +
+                            scene->get_storage_file() +
+                            "\"\nSCENE:#: No object of type \"Phantom\"\n");
+  EXPECT_FALSE(scene->scene_loaded());
+  EXPECT_EQ(scene->get_object_names(), std::vector<std::string>{"first"});
+
+  // A section without any type is an unknown (empty) type as well.
+  Scene* untyped = scene_with(scene_file({{"bare", 0}}, "\t[bare]\n\t\tz 1\n\t[/]\n"));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(untyped->load_scene());
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("No object of type \"\""),
+            std::string::npos);
+}
+
+TEST_F(SceneLoading, AnObjectThatFailsToLoadIsReportedAndLeavesNoSlotsBehind) {
+  const std::string name = unique_name("failing");
+  scenes.push_back(make_scene(
+      dir, name,
+      scene_file({{"bad", 0}}, object_section("bad", "Probe", "\t\t[Probe]\n\t\t\tfail true\n\t\t[/]\n"))));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(scenes.back()->load_scene());
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(masked(err), "SCENE:#: Can't load object \"bad\" from file \"" +
+                            scenes.back()->get_storage_file() +
+                            "\"\nSCENE:#: Error: probe refused to load\n");
+  SlotArgs args;
+  EXPECT_FALSE(send_signal_to("", &args, name + "->bad->_on_custom"));
+  EXPECT_FALSE(send_signal_to("", &args, name + "->bad->_on_activate"));
+}
+
+TEST_F(SceneLoading, ARepeatedNameReplacesTheEarlierObjectCompletely) {
+  const std::string signals =
+      "\t\t[signals]\n\t\t\t[signal0]\n\t\t\t\tconnect on_load\n\t\t\t\tsignal_source Ext\n"
+      "\t\t\t\tsignal_name ping\n\t\t\t\tslot_name _on_custom\n\t\t\t[/]\n\t\t[/]\n";
+  Scene* scene = scene_with(scene_file({{"twin", 0}, {"other", 1}, {"twin", 2}},
+                                       object_section("twin", "Probe", signals) +
+                                           object_section("other", "Probe")));
+  ASSERT_TRUE(scene->load_scene());
+  EXPECT_EQ(scene->get_object_names(), (std::vector<std::string>{"other", "twin"}));
+  EXPECT_EQ(drawn_by(scene), "other twin ");
+
+  // Only the surviving object answers; the replaced one is gone from registry and map.
+  take_log();
+  Signal ping("Ext->ping");
+  ping.rise();
+  EXPECT_EQ(take_log(), std::vector<std::string>{"twin:_on_custom"});
+}
+
+TEST_F(SceneLoading, EnormousAndNonNumericZLevelsStayOrdered) {
+  Scene* scene = scene_with(
+      "[Scene]\n[Objects]\n"
+      "[Object0]\nname huge\nz_level 99999999999999999999\n[/]\n"
+      "[Object1]\nname word\nz_level abc\n[/]\n"
+      "[Object2]\nname tiny\nz_level -99999999999999999999\n[/]\n"
+      "[Object3]\nname one\nz_level 1\n[/]\n[/]\n[/]\n[Objects]\n" +
+      object_section("huge", "Probe") + object_section("word", "Probe") +
+      object_section("tiny", "Probe") + object_section("one", "Probe") + "[/]\n");
+  ASSERT_TRUE(scene->load_scene());
+  EXPECT_EQ(drawn_by(scene), "tiny word one huge ");
+}
+
+TEST_F(SceneLoading, SizeComesFromTheScreenUnlessGivenAndTheCursorFromTheFile) {
+  Scene* screen_sized = scene_with(scene_file({}, "", "\tshow_mouse_cursor 0\n"));
+  ASSERT_TRUE(screen_sized->load_scene());
+  EXPECT_EQ(screen_sized->get_width(), 800);
+  EXPECT_EQ(screen_sized->get_height(), 600);
+  EXPECT_FALSE(screen_sized->get_mouse_cursor_state());
+  drawn_by(screen_sized);
+  EXPECT_FALSE(mouse_shown());
+
+  Scene* given = scene_with(scene_file({}, ""));
+  given->set_width(320);
+  given->set_height(200);
+  ASSERT_TRUE(given->load_scene());
+  EXPECT_EQ(given->get_width(), 320);
+  EXPECT_EQ(given->get_height(), 200);
+  EXPECT_TRUE(given->get_mouse_cursor_state());
+  drawn_by(given);
+  EXPECT_TRUE(mouse_shown());
+}
+
+TEST_F(SceneLoading, IncompleteSetUpWarnsAndAMissingVideoFails) {
+  Scene* scene = scene_with("");
+  scene->set_storage_file("");
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(scene->load_scene());
+  const std::string err = testing::internal::GetCapturedStderr();
+  const std::string file = masked(err).substr(0, masked(err).find(".cpp:") + 5);
+  EXPECT_EQ(masked(err), file + "#: Scene wasn't correctly inited!!!\n");
+  EXPECT_EQ(file.substr(0, 9), "SCENE:#: ");
+  EXPECT_NE(file.find("scene.cpp:"), std::string::npos);
+
+  Scene* blind = scene_with(scene_file({{"a", 0}}, object_section("a", "Probe")));
+  blind->set_video_name("NoSuchVideo");
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(blind->load_scene());
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_FALSE(blind->draw());
+}
+
+TEST_F(SceneLoading, ObjectsMayRemoveThemselvesAndOthersWhileTheSceneDraws) {
+  Scene* scene = scene_with(scene_file(
+      {{"a", 0}, {"b", 1}, {"c", 2}, {"d", 3}},
+      object_section("a", "Probe", "\t\t[Probe]\n\t\t\tremove_on_draw b\n\t\t[/]\n") +
+          object_section("b", "Probe") +
+          object_section("c", "Probe", "\t\t[Probe]\n\t\t\tremove_on_draw self\n\t\t[/]\n") +
+          object_section("d", "Probe")));
+  ASSERT_TRUE(scene->load_scene());
+  take_log();
+  EXPECT_EQ(drawn_by(scene), "a c d ");
+  EXPECT_EQ(scene->get_object_names(), (std::vector<std::string>{"a", "d"}));
+  EXPECT_EQ(scene->get_object("b"), nullptr);
+  EXPECT_EQ(drawn_by(scene), "a d ");
+  EXPECT_FALSE(scene->remove_object("b"));
+}
+
+TEST_F(SceneLoading, AddedObjectsJoinTheDrawingOrderAndRemovedOnesReturnToTheCaller) {
+  Scene* scene = scene_with(scene_file({{"a", 5}}, object_section("a", "Probe")));
+  ASSERT_TRUE(scene->load_scene());
+  SceneObject* extra = SceneObjectFabric()["Probe"];
+  extra->set_video_name("Video");
+  // Loaded from the scene's own configuration under a section of its own name.
+  ASSERT_TRUE(extra->load(scene, scene->get_name(), "Objects->a->", scene->get_name(), "extra",
+                          files()));
+  EXPECT_FALSE(scene->add_object("null", nullptr, 0));
+  EXPECT_TRUE(scene->add_object("extra", extra, 1));
+  EXPECT_EQ(scene->get_object("extra"), extra);
+  EXPECT_EQ(drawn_by(scene), "extra a ");
+  EXPECT_TRUE(scene->remove_object("extra"));
+  EXPECT_EQ(drawn_by(scene), "a ");
+  delete extra;
+}
+
+}  // namespace
