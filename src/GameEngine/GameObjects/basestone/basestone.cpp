@@ -123,15 +123,16 @@ bool BaseStone::slot__on_mouse_release(SlotArgs* args) {
   return _on_mouse_release_handler();
 }
 
+// The stone's own sprite: the group search asks for sizes many times a frame.
 float BaseStone::larger_side() {
   VideoRect rect;
-  _get_active_area_rect(&rect);
+  if (_sprite_) _sprite_->_get_rectangle(&rect);
   return static_cast<float>(std::max(rect.x2 - rect.x1, rect.y2 - rect.y1));
 }
 
 float BaseStone::smaller_side() {
   VideoRect rect;
-  _get_active_area_rect(&rect);
+  if (_sprite_) _sprite_->_get_rectangle(&rect);
   return static_cast<float>(std::min(rect.x2 - rect.x1, rect.y2 - rect.y1));
 }
 
