@@ -231,3 +231,29 @@ private:
   double last_button_x_ = 0, last_button_y_ = 0;
   std::function<void()> before_swap_;
 };
+
+template <typename T>
+inline T* OpenGL_Video::find_item(Groups<T>& groups, const std::string& name, const std::string& group,
+                           const char* group_message, const char* item_message) {
+  if (!groups.exists(group)) {
+    error_ = group_message + group;
+    return nullptr;
+  }
+  Storage<std::string, T*>* items = groups.get(group);
+  if (!items->exists(name)) {
+    error_ = item_message + name;
+    return nullptr;
+  }
+  return items->get(name);
+}
+
+template <typename T>
+inline Storage<std::string, T*>* OpenGL_Video::group_for_creation(Groups<T>& groups,
+                                                           const std::string& group) {
+  if (!groups.exists(group)) groups.add(group, new Storage<std::string, T*>());
+  if (!groups.exists(group)) {
+    error_ = "Group not exist: " + group + " and creation was unsuccesfull";
+    return nullptr;
+  }
+  return groups.get(group);
+}

@@ -39,32 +39,6 @@ OpenGL_Surface::~OpenGL_Surface() {
 
 // ---- lookups ---------------------------------------------------------------------------------
 
-template <typename T>
-T* OpenGL_Video::find_item(Groups<T>& groups, const std::string& name, const std::string& group,
-                           const char* group_message, const char* item_message) {
-  if (!groups.exists(group)) {
-    error_ = group_message + group;
-    return nullptr;
-  }
-  Storage<std::string, T*>* items = groups.get(group);
-  if (!items->exists(name)) {
-    error_ = item_message + name;
-    return nullptr;
-  }
-  return items->get(name);
-}
-
-template <typename T>
-Storage<std::string, T*>* OpenGL_Video::group_for_creation(Groups<T>& groups,
-                                                           const std::string& group) {
-  if (!groups.exists(group)) groups.add(group, new Storage<std::string, T*>());
-  if (!groups.exists(group)) {
-    error_ = "Group not exist: " + group + " and creation was unsuccesfull";
-    return nullptr;
-  }
-  return groups.get(group);
-}
-
 Video_Surface* OpenGL_Video::_get_surface(std::string name, std::string group) {
   return find_item(surfaces_, name, group_or_current(group), "Group not exist: ",
                    "Surface not exist: ");

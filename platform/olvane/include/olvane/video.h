@@ -12,7 +12,7 @@
 
 class Video_Interface;
 
-enum EVENT_TYPE {
+enum EVENT_TYPE : int {
   KEYBOARD_PRESS = 0,
   KEYBOARD_RELEASE = 1,
   MOUSE_PRESS = 2,
@@ -23,8 +23,9 @@ enum EVENT_TYPE {
   NO_EVENT = 7
 };
 
-// Bits; a move event carries the or of the buttons held.
-enum MOUSE_BUTTON { MOUSE_BUTTON_LEFT = 1, MOUSE_BUTTON_RIGHT = 2, MOUSE_BUTTON_MIDDLE = 4 };
+// Bits; a move event carries the or of the buttons held. Fixed to int so that any button
+// number can be passed (values other than these mean the left button).
+enum MOUSE_BUTTON : int { MOUSE_BUTTON_LEFT = 1, MOUSE_BUTTON_RIGHT = 2, MOUSE_BUTTON_MIDDLE = 4 };
 
 // Whether a surface is drawn with blending (ALPHA_BLENDED) or opaque.
 enum ALPHASTATE { ALPHA_OPAQUE = 0, ALPHA_BLENDED = 1 };
