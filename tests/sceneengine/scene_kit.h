@@ -9,6 +9,7 @@
 #include "brannow/brannow.h"
 #include "olvane/video.h"
 #include "scratch.h"
+#include "probe.h"
 #include "voskar/scenemanager.h"
 
 namespace scene_kit {
@@ -61,35 +62,3 @@ std::string masked(const std::string& text);
 SlotArgs pointer_args(float x, float y, int button = MOUSE_BUTTON_LEFT);
 
 }  // namespace scene_kit
-
-// A scene object with a solid w x h pixel sprite that logs its slots, draws and pointer
-// crossings. Keys under "Probe->": width, height (pixels, default 100), x_base, y_base (base
-// point as fractions of the sprite, default 0: the lower left corner), transparent_corners ("true": the four 25% corner squares are fully transparent), fail
-// ("true": load fails after the base load), remove_on_draw (object name or "self": removed from
-// the scene, and deleted, while drawing), next_scene (set_next_scene on its "_on_custom" slot).
-class Probe : public SceneObject {
-public:
-  bool load(Scene* scene, std::string storage_name, std::string storage_prefix,
-            std::string scene_name, std::string object_name,
-            Brannow::FileManager* file_manager) override;
-  void draw() override;
-  bool slot__on_activate(SlotArgs* args) override;
-  bool slot__on_key_press(SlotArgs* args) override;
-  bool slot__on_mouse_release(SlotArgs* args) override;
-  bool slot__on_scene_reinit(SlotArgs* args) override;
-  void _on_mouse_enter(float x, float y, MOUSE_BUTTON button) override;
-  void _on_mouse_leave(float x, float y, MOUSE_BUTTON button) override;
-  bool slot__on_custom(SlotArgs* args);
-
-  using SceneObject::is_point_in_sprite;
-
-  // Objects removed by probes while drawing, deleted once the test is done with them.
-  static void delete_removed();
-
-private:
-  static std::vector<SceneObject*>& removed();
-  void note(const std::string& what);
-  Slot<Probe> slot_custom{this, &Probe::slot__on_custom};
-  std::string remove_on_draw;
-  std::string next_scene;
-};
