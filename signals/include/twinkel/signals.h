@@ -46,6 +46,9 @@ private:
   Handler handler_;
 };
 
+// Plain (undecorated) names, except connect: the POSIX socket call owns the plain "connect".
+extern "C" {
+
 // Slot registry. The registry only points to the slots: unregister before deleting one.
 // false when the name is taken (the first slot stays).
 bool register_slot(const std::string& slot_name, AbstractSlot* slot);
@@ -53,7 +56,6 @@ bool register_slot(const std::string& slot_name, AbstractSlot* slot);
 bool unregister_slot(const std::string& slot_name);
 
 // Connection map. A (signal, slot) pair exists at most once; equal signals keep connection order.
-void connect(const std::string& signal_name, const std::string& slot_name);
 void disconnect(const std::string& signal_name, const std::string& slot_name);
 
 // Calls the connected slots in connection order until one answers true; true if one did.
@@ -67,6 +69,10 @@ bool send_signal_to(const std::string& unused, SlotArgs* args, const std::string
 
 // Writes the connection map to standard error, one line per connection.
 void print_slot_map();
+
+}  // extern "C"
+
+void connect(const std::string& signal_name, const std::string& slot_name);
 
 // A signal name with its parameters, risen through rise_signal.
 class Signal {

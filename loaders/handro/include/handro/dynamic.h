@@ -5,6 +5,32 @@
 #include <map>
 #include <string>
 
+class Dynamic_Module;
+
+// Plain (undecorated) names; strings by value.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wreturn-type-c-linkage"
+#endif
+extern "C" {
+
+// true when loaded now or before; appends "Couldn`t load library \"<name>\"\n" to the error
+// text on failure.
+bool module_load(std::string name);
+// The loaded module (loading it on demand), owned by the loader; null on failure.
+Dynamic_Module* module_get(std::string name);
+// Unloads and forgets the module; any pointer to it is invalid afterwards. Always true.
+bool module_remove(std::string name);
+// The name under which the loaded module holding `address` (a function or object of that
+// library) was loaded; empty when no loaded module holds it. Lets a plug-in tell its own name.
+std::string module_get_name_of(const void* address);
+std::string dynamic_error();
+std::string dynamic_version();
+}  // extern "C"
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
+
 class Dynamic_Module {
 public:
   Dynamic_Module(const Dynamic_Module& other);
@@ -32,16 +58,3 @@ private:
   std::string name_;
   std::map<std::string, void*> symbols_;
 };
-
-// true when loaded now or before; appends "Couldn`t load library \"<name>\"\n" to the error
-// text on failure.
-bool module_load(std::string name);
-// The loaded module (loading it on demand), owned by the loader; null on failure.
-Dynamic_Module* module_get(std::string name);
-// Unloads and forgets the module; any pointer to it is invalid afterwards. Always true.
-bool module_remove(std::string name);
-// The name under which the loaded module holding `address` (a function or object of that
-// library) was loaded; empty when no loaded module holds it. Lets a plug-in tell its own name.
-std::string module_get_name_of(const void* address);
-std::string dynamic_error();
-std::string dynamic_version();

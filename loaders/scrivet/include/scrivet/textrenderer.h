@@ -44,6 +44,13 @@ extern "C" {
 typedef Text_Renderer* (*Get_Textrenderer_Func)();
 }
 
+// Plain (undecorated) names; strings by value.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wreturn-type-c-linkage"
+#endif
+extern "C" {
+
 // Loads the module, creates the renderer and starts it with init(); false when any step fails.
 bool textrenderer_create(std::string renderer_name, std::string module_name, bool replace);
 // Owned by the registry; null when the name is not registered (the error text stays).
@@ -52,3 +59,8 @@ Text_Renderer* textrenderer_get(std::string renderer_name);
 bool textrenderer_remove(std::string renderer_name);
 std::string textrenderer_error();
 std::string textrenderer_version();
+}  // extern "C"
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
+

@@ -29,6 +29,13 @@ extern "C" {
 typedef Image_Loader* (*Get_Imageloader_Func)();
 }
 
+// Plain (undecorated) names except imageloader_error; strings by value.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wreturn-type-c-linkage"
+#endif
+extern "C" {
+
 bool imageloader_create(std::string loader_name, std::string module_name, bool replace);
 bool imageloader_loadimage(std::string loader_name, std::string video_name, std::string file_name,
                            std::string scene_name, std::string surface_name,
@@ -41,5 +48,10 @@ bool imageloader_loadimage_noext(std::string video_name, std::string file_name,
 // Destroys the loader and unloads its module; always true.
 bool imageloader_remove(std::string loader_name);
 void imageloader_seterror(std::string text);
-std::string imageloader_error();
 std::string imageloader_version();
+}  // extern "C"
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
+
+std::string imageloader_error();
