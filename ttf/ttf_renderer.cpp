@@ -120,7 +120,11 @@ bool TTF_Renderer::render_text(std::string video_name, std::string alias, std::v
     error_ = "Can't get video driver: " + video_error();
     return false;
   }
-  if (!video->_create_surface(width, height, surface_name, surface_group, replace)) {
+  bool created = video->_create_surface(width, height, surface_name, surface_group, replace);
+  // A driver that refuses surfaces without rows still gets an empty text: one clear row.
+  if (!created && height == 0)
+    created = video->_create_surface(width, 1, surface_name, surface_group, replace);
+  if (!created) {
     error_ = "Cant create surface: w:" + std::to_string(width) + "h:" + std::to_string(height) +
              ":" + video->_get_error();
     return false;

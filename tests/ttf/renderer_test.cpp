@@ -129,6 +129,19 @@ TEST_F(RendererTest, EmptyTextGivesAOnePixelWideEmptySurface) {
   EXPECT_EQ(s->_get_height(), 0);
   EXPECT_EQ(descent, 0);
   EXPECT_NE(render("", 16, make_color(1, 2, 3, 4), "empty utf8"), nullptr);
+
+  // Where the driver wants at least one row, the empty text gets one clear row.
+  video->refuse_empty_surfaces = true;
+  s = render_codes({'\\', 'n'}, 16, "one row", &descent);
+  ASSERT_NE(s, nullptr) << renderer.get_error();
+  EXPECT_EQ(s->_get_width(), 1);
+  EXPECT_EQ(s->_get_height(), 1);
+  EXPECT_EQ(pixel(s, 0, 0), (Rgba{0, 0, 0, 0}));
+  std::vector<int> nothing;
+  EXPECT_FALSE(renderer.render_text("MemVideo", "Sans", &nothing, make_color(1, 2, 3, 4), 16,
+                                    "one row", "texts", false, nullptr));
+  EXPECT_EQ(renderer.get_error(), "Cant create surface: w:1h:0:Surface already exist: one row")
+      << "a real failure still reports the size asked for";
 }
 
 TEST_F(RendererTest, CodePointsAboveFFFFAreDrawnAsTheirLowSixteenBits) {

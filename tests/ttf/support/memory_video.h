@@ -70,6 +70,7 @@ public:
                            name, group, replace);
   }
   bool _create_surface(int w, int h, std::string name, std::string group, bool replace) override {
+    if (refuse_empty_surfaces && (w < 1 || h < 1)) return fail("Can`t crfeate surface");
     auto surface = std::make_unique<MemorySurface>();
     if (!surface->_create(w, h)) return fail("Can`t crfeate surface");
     const MemoryKey key{group_or_current(group), name};
@@ -145,7 +146,9 @@ public:
   void _show_cursor(bool) override {}
   bool _remove_particles(std::string, std::string) override { return false; }
 
-  std::vector<MemoryKey> drawn;  // sprites queued since the last _flip, as (group, name)
+  std::vector<MemoryKey> drawn;
+  // Behave like drivers whose surfaces need at least one row and one column.
+  bool refuse_empty_surfaces = false;  // sprites queued since the last _flip, as (group, name)
 
 private:
   bool fail(const std::string& text) {
