@@ -105,6 +105,8 @@ std::string BaseUIObject::style_value(const std::string& key) {
   return style_config ? style_config->get_value(key, "") : std::string();
 }
 
+bool BaseUIObject::slot__on_mouse_release(SlotArgs*) { return false; }
+
 void BaseUIObject::connect_signals(bool keep_on_load) {
   SceneObject::connect_signals(keep_on_load);
   if (!keep_on_load) pressed = true;

@@ -161,7 +161,9 @@ void Button::_on_mouse_leave(float x, float y, MOUSE_BUTTON button) {
 
 bool Button::slot__on_mouse_release(SlotArgs* args) {
   if (!args || args->int_params.empty() || args->float_params.size() < 4) return true;
-  if (!take_click(args)) return true;
+  // Every widget's release link is live after a scene comes back: a release that ends no
+  // click here goes on to the others.
+  if (!take_click(args)) return false;
   // The button itself is never drawn, so its position is worked out here.
   calculate_position();
   rise_released(x, y, args->int_params[0]);

@@ -92,7 +92,8 @@ void Checkbox::_on_mouse_leave(float x, float y, MOUSE_BUTTON button) {
 
 bool Checkbox::slot__on_mouse_release(SlotArgs* args) {
   if (!args || args->int_params.empty() || args->float_params.size() < 4) return true;
-  if (!take_click(args)) return true;
+  // Not a click here: the next widget may own it.
+  if (!take_click(args)) return false;
   return _on_mouse_release_handler(args->float_params[0], args->float_params[1],
                                    args->float_params[2], args->float_params[3],
                                    args->int_params[0]);

@@ -19,8 +19,10 @@ bool SceneSwitcher::load(Scene* scene, std::string storage_name, std::string sto
 }
 
 bool SceneSwitcher::slot__on_mouse_release(SlotArgs* args) {
-  if (args && !args->int_params.empty() && args->float_params.size() >= 4 && take_click(args))
-    set_next_scene(next_scene);
+  if (!args || args->int_params.empty() || args->float_params.size() < 4) return true;
+  // Not a click here: the next widget may own it.
+  if (!take_click(args)) return false;
+  set_next_scene(next_scene);
   return true;
 }
 

@@ -3,7 +3,8 @@
 #include <cstdlib>
 
 Window::Window()
-    : width(100), height(100), internal_scene(nullptr), last_pointer_x(0), last_pointer_y(0) {}
+    : width(100), height(100), internal_scene(nullptr), last_pointer_x(0), last_pointer_y(0),
+      hit_x(0), hit_y(0), press_forwarded(false) {}
 
 Window::~Window() { delete_internal_scene(); }
 
@@ -102,8 +103,34 @@ void Window::forward_pointer(Video_Interface* video) {
   internal_scene->slot__on_mouse_move(&args);
 }
 
-bool Window::slot__on_activate(SlotArgs* args) {
+void Window::forward_press(SlotArgs* args) {
   if (internal_scene) internal_scene->slot__on_mouse_press(args);
+}
+
+bool Window::_is_point_in_object(float x, float y) {
+  if (!Image::_is_point_in_object(x, y)) return false;
+  hit_x = x;
+  hit_y = y;
+  return true;
+}
+
+void Window::connect_signals(bool keep_on_load) {
+  BaseUIObject::connect_signals(keep_on_load);
+  if (keep_on_load) return;
+  // Which button it was is not known here; the inner objects react to any.
+  SlotArgs args;
+  args.float_params = {hit_x, hit_y};
+  args.int_params = {MOUSE_BUTTON_LEFT};
+  forward_press(&args);
+  press_forwarded = true;
+}
+
+bool Window::slot__on_activate(SlotArgs* args) {
+  // The focusing press has been handed in already.
+  if (press_forwarded)
+    press_forwarded = false;
+  else
+    forward_press(args);
   return false;
 }
 

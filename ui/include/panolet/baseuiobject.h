@@ -42,6 +42,9 @@ public:
   bool real_load(Scene* scene, std::string storage_name, std::string storage_prefix,
                  std::string scene_name, std::string object_name,
                  Brannow::FileManager* file_manager);
+  // Every widget listens to releases (the link of real_load); one that does nothing with them
+  // lets the others have them.
+  bool slot__on_mouse_release(SlotArgs* args) override;
   // The scene calls this with false when a press lands on the widget (it gets the focus).
   void connect_signals(bool keep_on_load) override;
 

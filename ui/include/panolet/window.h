@@ -1,7 +1,7 @@
 #pragma once
 // An image that holds a whole scene of its own, read from its own scene file and drawn where
 // the window stands. Presses on the window are hit-tested inside it, and the pointer's moves
-// over it reach the inner scene, so the objects inside react as in any scene.
+// reach the inner scene, so the objects inside react (and hover) as in any scene.
 
 #include <string>
 
@@ -29,6 +29,11 @@ public:
   bool slot__on_mouse_release(SlotArgs* args) override;
   bool slot__on_scene_reinit(SlotArgs* args) override;
   void unregister_slots() override;
+  // A press that lands on the window gives it the focus: the press is handed inside then.
+  // (The scene's activate signal reaches only the first object wired to it, which need not be
+  // the window.)
+  void connect_signals(bool keep_on_load) override;
+  bool _is_point_in_object(float x, float y) override;
 
   bool real_load(Scene* scene, std::string storage_name, std::string storage_prefix,
                  std::string scene_name, std::string object_name,
@@ -46,6 +51,7 @@ public:
 protected:
   // Hands the pointer's position to the inner scene when it moved since the last draw.
   void forward_pointer(Video_Interface* video);
+  void forward_press(SlotArgs* args);
   void delete_internal_scene();
   bool scene_file_readable(Brannow::FileManager* file_manager);
 
@@ -53,4 +59,7 @@ protected:
   std::string internal_scene_file;
   Scene* internal_scene;
   double last_pointer_x, last_pointer_y;
+  // The last point found on the window, which is where a focusing press landed.
+  float hit_x, hit_y;
+  bool press_forwarded;
 };
