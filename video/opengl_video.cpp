@@ -45,6 +45,11 @@ bool adopt_arb_buffer_entry_points() {
   return __glewGenBuffers != nullptr;
 }
 
+// GLFW's own reason for a failure, written beside the driver's message.
+void on_glfw_error(int, const char* description) {
+  std::cerr << "GLFW: " << (description ? description : "unknown error") << std::endl;
+}
+
 void on_window_close(GLFWwindow* window) {
   // The window stays open until _deinit; the engine decides what a close request means.
   glfwSetWindowShouldClose(window, GLFW_FALSE);
@@ -151,6 +156,7 @@ bool OpenGL_Video::_init() {
                ? static_cast<double>(settings_.height) / settings_.base_height
                : 1.0;
 
+  glfwSetErrorCallback(on_glfw_error);
   if (!glfwInit()) {
     error_ = "Unable to init GLFW";
     return false;

@@ -43,6 +43,13 @@ void check_required_extensions(const std::string& extensions, bool core_buffers,
 // GLFW 3 key code -> the engine's key numbering; -1 for keys that have no number.
 int translate_glfw_key(int glfw_key);
 
+// One corner of a sprite quad as the batch hands it to OpenGL.
+struct SpriteVertex {
+  float s, t;
+  unsigned char rgba[4];
+  float x, y;
+};
+
 class OpenGL_Surface : public Video_Surface {
 public:
   explicit OpenGL_Surface(OpenGL_Video* driver) : driver_(driver) {}
@@ -222,7 +229,7 @@ private:
   std::vector<Video_Sprite*> sprite_queue_;
   std::vector<OpenGL_Particles*> particles_over_, particles_under_;
   std::vector<std::vector<VideoPoint>> polygons_;
-  std::vector<float> batch_;  // reused vertex data of one sprite batch
+  std::vector<SpriteVertex> batch_;  // reused vertex data of one sprite batch
 
   GLFWwindow* window_ = nullptr;
   bool glfw_up_ = false;

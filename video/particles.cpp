@@ -128,10 +128,11 @@ void OpenGL_Particles::render() {
   }
   const GLsizei vertices = point_mode_ ? count_ : 4 * count_;
   if (use_vbo_) {
+    // A fresh store each frame: the card may still be reading last frame's (no stall).
     auto upload = [](GLuint buffer, const std::vector<float>& data) {
       glBindBuffer(GL_ARRAY_BUFFER, buffer);
-      glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(data.size() * sizeof(float)),
-                      data.data());
+      glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.size() * sizeof(float)),
+                   data.data(), GL_STREAM_DRAW);
     };
     upload(colour_buffer_, colours_);
     glColorPointer(4, GL_FLOAT, 0, nullptr);

@@ -206,33 +206,35 @@ bool OpenGL_Video::_is_point_in_sprite(double x, double y, double px, double py,
 
 namespace {
 
-// One vertex of the batch: texture s, t; colour r, g, b, a; position x, y.
-constexpr int kFloatsPerVertex = 8;
+unsigned char colour_byte(float v) {
+  return static_cast<unsigned char>(v <= 0 ? 0 : v >= 1 ? 255 : v * 255.0f + 0.5f);
+}
 
-void append_quad(std::vector<float>& out, Video_Sprite& s, double W, double H, double G, float tu,
-                 float tv) {
-  const double bx = s._get_base_x(), by = s._get_base_y();
-  const double uL = -bx, uR = -bx + 2.0 * s._get_width() / W;
-  const double vB = -by, vT = -by + 2.0 * s._get_height() / H;
-  const double r = s._get_rotation();
-  const double c = std::cos(r), sn = std::sin(r);
-  const double x = s._get_x(), y = s._get_y();
-  const double kx = s._get_scale_x() * G, ky = s._get_scale_y() * G;
-  const float red = s._get_blend_r(), green = s._get_blend_g(), blue = s._get_blend_b(),
-              alpha = s._get_alpha();
-  const double corners[4][2] = {{uL, vB}, {uL, vT}, {uR, vT}, {uR, vB}};
+// Appends the four corners of one sprite (lower left, upper left, upper right, lower right).
+void append_quad(std::vector<SpriteVertex>& out, Video_Sprite& s, float W, float H, float G,
+                 float tu, float tv) {
+  // Floats are plenty for pixel positions and keep the per-sprite cost down.
+  const float bx = static_cast<float>(s._get_base_x()), by = static_cast<float>(s._get_base_y());
+  const float uL = -bx, uR = -bx + 2.0f * s._get_width() / W;
+  const float vB = -by, vT = -by + 2.0f * s._get_height() / H;
+  const float r = s._get_rotation();
+  const float c = r == 0 ? 1.0f : std::cos(r), sn = r == 0 ? 0.0f : std::sin(r);
+  const float x = static_cast<float>(s._get_x()), y = static_cast<float>(s._get_y());
+  const float kx = s._get_scale_x() * G, ky = s._get_scale_y() * G;
+  const unsigned char colour[4] = {colour_byte(s._get_blend_r()), colour_byte(s._get_blend_g()),
+                                   colour_byte(s._get_blend_b()), colour_byte(s._get_alpha())};
+  const float corners[4][2] = {{uL, vB}, {uL, vT}, {uR, vT}, {uR, vB}};
   const float tex[4][2] = {{0, 0}, {0, tv}, {tu, tv}, {tu, 0}};
+  const size_t first = out.size();
+  out.resize(first + 4);
   for (int i = 0; i < 4; ++i) {
-    const double u = corners[i][0], v = corners[i][1];
-    const float vertex[kFloatsPerVertex] = {tex[i][0],
-                                            tex[i][1],
-                                            red,
-                                            green,
-                                            blue,
-                                            alpha,
-                                            static_cast<float>((u * c - v * sn + x) * kx),
-                                            static_cast<float>((u * sn + v * c + y) * ky)};
-    out.insert(out.end(), vertex, vertex + kFloatsPerVertex);
+    SpriteVertex& v = out[first + i];
+    const float u = corners[i][0], w = corners[i][1];
+    v.s = tex[i][0];
+    v.t = tex[i][1];
+    std::copy(colour, colour + 4, v.rgba);
+    v.x = (u * c - w * sn + x) * kx;
+    v.y = (u * sn + w * c + y) * ky;
   }
 }
 
@@ -240,7 +242,7 @@ void append_quad(std::vector<float>& out, Video_Sprite& s, double W, double H, d
 
 void OpenGL_Video::draw_sprite_queue() {
   if (sprite_queue_.empty()) return;
-  const double W = settings_.width, H = settings_.height;
+  const float W = settings_.width, H = settings_.height, G = static_cast<float>(scale_);
   bool arrays_on = false;
   for (Video_Sprite* queued : sprite_queue_) {
     if (!queued->_queued_ || queued->_drawn_) continue;
@@ -258,9 +260,10 @@ void OpenGL_Video::draw_sprite_queue() {
     set_blending(surface->_get_alpha_status() == ALPHA_BLENDED);
 
     batch_.clear();
+    batch_.reserve(4 * surface->_get_linked_sprites().size());
     for (Video_Sprite* s : surface->_get_linked_sprites()) {
       if (s == nullptr || !s->_queued_ || s->_drawn_) continue;
-      append_quad(batch_, *s, W, H, scale_, surface->tu(), surface->tv());
+      append_quad(batch_, *s, W, H, G, surface->tu(), surface->tv());
       s->_drawn_ = true;
       s->_queued_ = false;
     }
@@ -270,11 +273,11 @@ void OpenGL_Video::draw_sprite_queue() {
       glEnableClientState(GL_VERTEX_ARRAY);
       arrays_on = true;
     }
-    const GLsizei stride = kFloatsPerVertex * sizeof(float);
-    glTexCoordPointer(2, GL_FLOAT, stride, batch_.data());
-    glColorPointer(4, GL_FLOAT, stride, batch_.data() + 2);
-    glVertexPointer(2, GL_FLOAT, stride, batch_.data() + 6);
-    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(batch_.size() / kFloatsPerVertex));
+    const GLsizei stride = sizeof(SpriteVertex);
+    glTexCoordPointer(2, GL_FLOAT, stride, &batch_[0].s);
+    glColorPointer(4, GL_UNSIGNED_BYTE, stride, batch_[0].rgba);
+    glVertexPointer(2, GL_FLOAT, stride, &batch_[0].x);
+    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(batch_.size()));
   }
   if (arrays_on) {
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
