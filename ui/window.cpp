@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "panolet/ui.h"
+
 Window::Window()
     : width(100), height(100), internal_scene(nullptr), last_pointer_x(0), last_pointer_y(0),
       hit_x(0), hit_y(0), press_forwarded(false) {}
@@ -9,16 +11,7 @@ Window::Window()
 Window::~Window() { delete_internal_scene(); }
 
 void Window::delete_internal_scene() {
-  if (!internal_scene) return;
-  internal_scene->slot__on_deactivate(nullptr);
-  for (const std::string& name : internal_scene->get_object_names()) {
-    // A button takes its sub-objects along, so some names are gone by the time they come up.
-    SceneObject* object = internal_scene->get_object(name);
-    if (!object) continue;
-    internal_scene->remove_object(name);
-    delete object;
-  }
-  delete internal_scene;
+  ui_release_scene(internal_scene);
   internal_scene = nullptr;
 }
 

@@ -6,6 +6,8 @@
 
 #include "brannow/brannow.h"
 
+class Scene;
+
 // Registers the widget fabrics: "Button", "Checkbox", "FPSCounter", "Numeric", "SceneSwitcher",
 // "TextEdit", "Window".
 void ui_init();
@@ -27,3 +29,7 @@ Brannow::FileManager* ui_get_file_manager();
 // another scene (an FPS counter) reads it when its scene comes back.
 void ui_set_setting(std::string name, std::string value);
 std::string ui_get_setting(std::string name, std::string default_value);
+
+// Deactivates a scene and deletes it with every object in it (a button takes its pictures and
+// captions along). For scenes owned outside the scene list, such as a window's.
+void ui_release_scene(Scene* scene);
