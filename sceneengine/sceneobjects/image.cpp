@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "carrow/config.h"
 #include "vistrel/imageloader.h"
+#include "object_loading.h"
 
 Image::Image() : x_base(0.5f), y_base(0.5f), _sprite_(nullptr) {}
 
@@ -13,14 +13,9 @@ Image::~Image() = default;
 bool Image::load(Scene* scene, std::string storage_name, std::string storage_prefix,
                  std::string scene_name, std::string object_name,
                  Brannow::FileManager* file_manager) {
-  Config_Interface* config = config_get_interface(storage_name);
-  if (config == nullptr) {
-    _error_ = "Can't get config interface:" + config_error();
-    return false;
-  }
-  if (!SceneObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
-                         file_manager))
-    return false;
+  Config_Interface* config = load_base(this, scene, storage_name, storage_prefix, scene_name,
+                                       object_name, file_manager);
+  if (config == nullptr) return false;
   image_file = config->get_value(storage_prefix + "Image->image_file", "");
   loader = config->get_value(storage_prefix + "Image->loader", "");
   x_base = static_cast<float>(std::atof(config->get_value(storage_prefix + "Image->x_base", "0.5").c_str()));

@@ -4,8 +4,8 @@
 #include <climits>
 #include <cstdlib>
 
-#include "carrow/config.h"
 #include "scrivet/textrenderer.h"
+#include "object_loading.h"
 
 Text::Text() : font_size(14), color(0xffffffffu), x_base(0.5f), y_base(0.5f), _sprite_(nullptr) {}
 
@@ -14,14 +14,9 @@ Text::~Text() = default;
 bool Text::load(Scene* scene, std::string storage_name, std::string storage_prefix,
                 std::string scene_name, std::string object_name,
                 Brannow::FileManager* file_manager) {
-  Config_Interface* config = config_get_interface(storage_name);
-  if (config == nullptr) {
-    _error_ = "Can't get config interface:" + config_error();
-    return false;
-  }
-  if (!SceneObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
-                         file_manager))
-    return false;
+  Config_Interface* config = load_base(this, scene, storage_name, storage_prefix, scene_name,
+                                       object_name, file_manager);
+  if (config == nullptr) return false;
   auto value = [&](const char* key, const char* default_value) {
     return config->get_value(storage_prefix + key, default_value);
   };

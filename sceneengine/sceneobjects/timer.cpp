@@ -2,8 +2,8 @@
 
 #include <cfloat>
 #include <cstdlib>
+#include "object_loading.h"
 
-#include "carrow/config.h"
 
 Timer::Timer()
     : slot_new_cycle(this, &Timer::slot__on_new_cycle), repeat(false), time(1.0f) {}
@@ -36,19 +36,14 @@ Timer::~Timer() = default;
 bool Timer::load(Scene* scene, std::string storage_name, std::string storage_prefix,
                  std::string scene_name, std::string object_name,
                  Brannow::FileManager* file_manager) {
-  Config_Interface* config = config_get_interface(storage_name);
-  if (config == nullptr) {
-    _error_ = "Can't get config interface:" + config_error();
-    return false;
-  }
   // The new-cycle slot goes into the slot map before the base load registers the map, so it is
   // known by name at once; a scene activated before it is loaded (the first scene of the run
   // loop) would otherwise never register it and the timer would never fire.
   const std::string object_path = scene_name + "->" + object_name;
   _slot_map_.emplace_back(object_path + "->_on_new_cycle", &slot_new_cycle);
-  if (!SceneObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
-                         file_manager))
-    return false;
+  Config_Interface* config = load_base(this, scene, storage_name, storage_prefix, scene_name,
+                                       object_name, file_manager);
+  if (config == nullptr) return false;
   repeat = config->get_value(storage_prefix + "Timer->repeat", "") == "true";
   time = static_cast<float>(std::atof(config->get_value(storage_prefix + "Timer->time", "1.0").c_str()));
   time_out_signal.set_name(object_path + "->time_out");
