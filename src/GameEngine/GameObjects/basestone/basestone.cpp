@@ -35,7 +35,9 @@ BaseStone::BaseStone()
       friction(0.0f),
       restitution(0.0f),
       body(nullptr),
-      file_manager(nullptr) {}
+      file_manager(nullptr),
+      sprite_width(0.0f),
+      sprite_height(0.0f) {}
 
 // Whoever deletes a stone has destroyed its body already.
 BaseStone::~BaseStone() = default;
@@ -85,6 +87,9 @@ bool BaseStone::real_load(Scene* scene, std::string, std::string, std::string sc
 
   VideoRect rect;
   sprite->_get_rectangle(&rect);
+  // A stone's sprite keeps its size; the group search asks for it many times a frame.
+  sprite_width = static_cast<float>(rect.x2 - rect.x1);
+  sprite_height = static_cast<float>(rect.y2 - rect.y1);
   BoxBodyDef def;
   def.type = b2_dynamicBody;
   def.position = scene_to_world(_get_x(), _get_y());
@@ -123,18 +128,9 @@ bool BaseStone::slot__on_mouse_release(SlotArgs* args) {
   return _on_mouse_release_handler();
 }
 
-// The stone's own sprite: the group search asks for sizes many times a frame.
-float BaseStone::larger_side() {
-  VideoRect rect;
-  if (_sprite_) _sprite_->_get_rectangle(&rect);
-  return static_cast<float>(std::max(rect.x2 - rect.x1, rect.y2 - rect.y1));
-}
+float BaseStone::larger_side() { return std::max(sprite_width, sprite_height); }
 
-float BaseStone::smaller_side() {
-  VideoRect rect;
-  if (_sprite_) _sprite_->_get_rectangle(&rect);
-  return static_cast<float>(std::min(rect.x2 - rect.x1, rect.y2 - rect.y1));
-}
+float BaseStone::smaller_side() { return std::min(sprite_width, sprite_height); }
 
 void BaseStone::set_blend(float shade) {
   if (Video_Sprite* sprite = _get__sprite_()) sprite->_set_blend_color(shade, shade, shade);
@@ -230,20 +226,20 @@ void BaseStone::draw() {
     return;
   }
 
-  Video_Sprite* sprite = _get__sprite_();
-  if (sprite) sprite->_set_rotation(static_cast<float>(body->GetAngle() * RADIANS_TO_DEGREES));
-  _set_x(world_to_scene(position.x));
-  _set_y(world_to_scene(position.y));
+  if (_sprite_) _sprite_->_set_rotation(static_cast<float>(body->GetAngle() * RADIANS_TO_DEGREES));
+  x = world_to_scene(position.x);
+  y = world_to_scene(position.y);
 
-  Video_Interface* video = video_get_interface(_get__video_name_());
-  if (!_get_show() || !video) return;
-  if (sprite) sprite->_set_coord(_get_x(), _get_y());
+  Video_Interface* video = video_get_interface(_video_name_);
+  if (!show || !video) return;
+  if (_sprite_) _sprite_->_set_coord(x, y);
   // Out of the field: gone without a burst. There is no upper limit: stones fall in from above.
-  if (_get_x() > 2 || _get_x() < -2 || _get_y() < -2) {
+  if (x > 2 || x < -2 || y < -2) {
     remove_from_game();
     return;
   }
-  video->_draw_sprite(_get__object_name_(), _get__scene_name_());
+  // The stone's own sprite is the one filed under its name; no lookup needed.
+  if (_sprite_) video->_draw_sprite(_sprite_);
 }
 
 bool BaseStone::_is_point_in_object(float x, float y) {

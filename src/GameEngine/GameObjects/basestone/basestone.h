@@ -65,6 +65,7 @@ private:
   float restitution;
   b2Body* body;
   Brannow::FileManager* file_manager;
+  float sprite_width, sprite_height;  // scene units, taken when the body is made
 };
 
 // Stone with the given body, or null for walls, particles and foreign bodies.
