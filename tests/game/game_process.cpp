@@ -14,7 +14,9 @@ void pause(double seconds) { std::this_thread::sleep_for(std::chrono::duration<d
 void prepare_game_folder(const test_support::ScratchDir& folder) {
   folder.copy_from_source("cfg");
   folder.copy_from_source("res");
-  folder.write("cfg/Game.cfg", "[Options]\n\tStartScene game\n[/]\n");
+  folder.write("cfg/Game.cfg",
+               "[Fonts]\n\t[Font0]\n\t\tname Font0\n\t\tsource res/fonts/DejaVuSans.ttf\n\t[/]\n[/]\n"
+               "[Options]\n\tStartScene game\n[/]\n");
 }
 
 bool wait_for_output(test_support::ChildProcess& child, const std::string& text, double timeout_seconds) {

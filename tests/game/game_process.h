@@ -14,7 +14,7 @@ namespace game_test {
 // driver's own allocations go with modules unloaded at exit: leaks are looked for in-process.
 const std::vector<std::string> GAME_ENV = {"ASAN_OPTIONS=detect_leaks=0"};
 
-// Copies cfg/ and res/ into the folder; Game.cfg then starts the scene "game" without fonts.
+// Copies cfg/ and res/ into the folder; Game.cfg then starts with the scene "game".
 void prepare_game_folder(const test_support::ScratchDir& folder);
 
 // Waits until the child's standard output or error holds the text; false after timeout seconds.
