@@ -2,9 +2,6 @@
 
 #include <GL/glew.h>
 
-#include <dlfcn.h>
-#include <link.h>
-
 #include <cmath>
 
 #include "carrow/config.h"
@@ -18,23 +15,6 @@ void make_config(const std::string& name, const std::map<std::string, std::strin
   ASSERT_NE(config, nullptr);
   for (const auto& [key, value] : values) config->set_value("Video->" + key, value, true);
 }
-
-namespace {
-
-// Mesa's driver module is unloaded with the last window, and the leak checker then cannot name
-// the allocations it keeps for the process (the suppressions match by module). Keep it loaded.
-void pin_gl_driver_modules() {
-  dl_iterate_phdr(
-      [](dl_phdr_info* info, size_t, void*) {
-        const std::string path = info->dlpi_name ? info->dlpi_name : "";
-        if (path.find("_dri.so") != std::string::npos || path.find("libgallium") != std::string::npos)
-          dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-        return 0;
-      },
-      nullptr);
-}
-
-}  // namespace
 
 std::unique_ptr<OpenGL_Video> open_driver(int width, int height,
                                           std::map<std::string, std::string> extra) {
@@ -51,7 +31,6 @@ std::unique_ptr<OpenGL_Video> open_driver(int width, int height,
     ADD_FAILURE() << "driver did not start: " << video->_get_error();
     return nullptr;
   }
-  pin_gl_driver_modules();
   return video;
 }
 
