@@ -201,7 +201,7 @@ TEST_F(Stones, LeavingTheFieldAndASelectedStoneThatGoes) {
   EXPECT_EQ(scene->get_selected_stone(), nullptr);
 }
 
-TEST_F(Stones, StonesFallAndSettleOnAVFloor) {
+TEST_F(Stones, StonesFallAndSettleOnAVFloorFaceToFaceWithoutOverlapping) {
   // Two walls turned by 45 degrees meeting at the bottom: the diamonds land face to face.
   const std::string wall = "\t\ttype Border\n\t\t[Image]\n\t\t\timage_file res/game/wall.png\n\t\t[/]\n";
   load(scene_with("\tgravity_y -60\n"),
@@ -211,20 +211,27 @@ TEST_F(Stones, StonesFallAndSettleOnAVFloor) {
            wall +
            "\t\t[SceneObject]\n\t\t\tabsolute_x 0.3241\n\t\t\tabsolute_y -0.6241\n\t\t[/]\n"
            "\t\t[Border]\n\t\t\trotation 45\n\t\t[/]\n\t[/]\n[/]\n");
-  BaseStone* left = place("L", 1, -0.3f, 0.0f);
-  BaseStone* right = place("R", 2, 0.3f, 0.0f);
-  BaseStone* top = place("T", 3, 0.0f, 0.3f);
-  step(900);
+  srand(3);  // the emitter's densities, from 0 to 0.999
+  std::vector<BaseStone*> stones;
+  for (int i = 0; i < 40; ++i) {
+    stones.push_back(place("S" + std::to_string(i), i % 5, -0.5f + (i % 9) * 0.12f, (i / 9) * 0.24f));
+    stones.back()->_set_type(100 + i);  // no groups: all of them stay
+  }
+  step(600);
   int in_the_corner = 0;
-  for (BaseStone* stone : {left, right, top}) {
+  for (BaseStone* stone : stones) {
     b2Body* body = stone->_get_body();
     EXPECT_FALSE(body->IsAwake()) << stone->_get__object_name_();
     EXPECT_NEAR(body->GetAngle(), b2_pi / 4, 1e-6);
-    // Every stone rests on a face, not on a corner.
+    // Every stone rests on a face, not on a corner, and none sinks into another.
     bool face = false;
     for (b2ContactEdge* edge = body->GetContactList(); edge; edge = edge->next)
       face |= edge->contact->IsTouching() && edge->contact->GetManifold()->pointCount == 2;
     EXPECT_TRUE(face) << stone->_get__object_name_();
+    for (BaseStone* other : stones) {
+      if (other == stone) continue;
+      EXPECT_GT(b2Distance(body->GetPosition(), other->_get_body()->GetPosition()), 0.98f * SIDE * WORLD_SCALE);
+    }
     const float x = world_to_scene(body->GetPosition().x), y = world_to_scene(body->GetPosition().y);
     in_the_corner += std::abs(x) < 0.01f && std::abs(y - (-0.92f + FACE_OFFSET)) < 0.01f;
   }

@@ -102,7 +102,10 @@ bool BaseStone::real_load(Scene* scene, std::string, std::string, std::string sc
   def.category = 0x0002;
   def.mask = 0x0007;
   def.fixed_rotation = true;
-  def.bullet = true;
+  // Not a bullet: stacked bullets freeze in each other's time of impact, overlap and never
+  // sleep. Continuous collision against the walls stays (Box2D does it for every dynamic body),
+  // and a falling stone moves far less than its own size in one step.
+  def.bullet = false;
   def.user_data = this;
   body = create_box_body(game_scene->get_world(), def);
 
