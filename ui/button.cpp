@@ -109,6 +109,7 @@ bool Button::add_sub_object(const std::string& type, const std::string& create_f
   if (!object || !scene || scene->get_object(name)) {
     delete made;
     PANOLET_LOG("Button::real_load", create_failure);
+    _set_error(create_failure);
     return false;
   }
   object->set_video_name(_video_name_);
@@ -118,8 +119,9 @@ bool Button::add_sub_object(const std::string& type, const std::string& create_f
   setup(object);
   if (!object->T::real_load(scene, storage_name, storage_prefix, scene_name, name,
                             file_manager)) {
-    PANOLET_LOG("Button::real_load",
-                "Unable to load " + type + " subobject: " + object->_get_error());
+    // The scene reports the button's own error text: it says what went wrong below it.
+    _set_error("Unable to load " + type + " subobject: " + object->_get_error());
+    PANOLET_LOG("Button::real_load", _get_error());
     object->disconnect_signals(true);
     object->unregister_slots();
     delete object;

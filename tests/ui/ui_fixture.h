@@ -39,6 +39,15 @@ protected:
   // One cycle of the run loop: end the frame (input is polled), pump the events, draw.
   void cycle(Scene* scene);
   void cycles(Scene* scene, int count);
+  // Cycles until the condition holds (X input takes a few frames to arrive); false after many.
+  template <typename Condition>
+  bool cycle_until(Scene* scene, Condition condition) {
+    for (int i = 0; i < 100; ++i) {
+      cycle(scene);
+      if (condition()) return true;
+    }
+    return false;
+  }
   // Draws the scene and shows it; the pixels of that frame can then be read.
   void show(Scene* scene);
   // The pixel at a point given in the engine's normalised coordinates.
