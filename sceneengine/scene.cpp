@@ -37,6 +37,9 @@ Scene::Scene()
       slot_mouse_move(this, &Scene::slot__on_mouse_move),
       slot_activate(this, &Scene::slot__on_activate),
       slot_deactivate(this, &Scene::slot__on_deactivate),
+      z_order_stale(false),
+      draw_depth(0),
+      removals(0),
       loaded(false),
       focus(nullptr),
       hover(nullptr),
@@ -62,6 +65,9 @@ Scene& Scene::operator=(const Scene& other) {
   z_levels = other.z_levels;
   object_names = other.object_names;
   z_order = other.z_order;
+  z_order_stale = other.z_order_stale;
+  draw_depth = 0;
+  removals = other.removals;
   loaded = other.loaded;
   focus = other.focus;
   hover = other.hover;
@@ -145,9 +151,7 @@ bool Scene::load_scene() {
       delete object;
       return false;
     }
-    objects.add(object_name, object);
-    z_levels.add(object_name, z);
-    object_names.push_back(object_name);
+    remember_object(object_name, object, z);
   }
 
   loaded = true;
@@ -160,10 +164,15 @@ bool Scene::load_scene() {
 
 bool Scene::add_object(const std::string& object_name, SceneObject* object, int z_level) {
   if (!object) return false;
+  remember_object(object_name, object, z_level);
+  return true;
+}
+
+void Scene::remember_object(const std::string& object_name, SceneObject* object, int z_level) {
   objects.add(object_name, object);
   z_levels.add(object_name, z_level);
   object_names.push_back(object_name);
-  return true;
+  z_order_stale = true;
 }
 
 SceneObject* Scene::get_object(const std::string& object_name) {
@@ -190,27 +199,42 @@ void Scene::forget_object(const std::string& object_name) {
   z_levels.remove(object_name);
   object_names.erase(std::remove(object_names.begin(), object_names.end(), object_name),
                      object_names.end());
+  z_order_stale = true;
+  ++removals;
+}
+
+void Scene::rebuild_z_order() {
+  z_order.clear();
+  z_order.reserve(object_names.size());
+  for (const std::string& object_name : object_names) {
+    auto level = z_levels.find(object_name);
+    z_order.push_back(
+        {level == z_levels.end() ? 0 : level->second, object_name, get_object(object_name)});
+  }
+  std::stable_sort(z_order.begin(), z_order.end(),
+                   [](const ZEntry& a, const ZEntry& b) { return a.z_level < b.z_level; });
+  z_order_stale = false;
 }
 
 bool Scene::draw() {
   new_cycle_signal.rise();
-
-  z_order.clear();
-  for (const std::string& object_name : object_names) {
-    auto level = z_levels.find(object_name);
-    z_order.emplace(level == z_levels.end() ? 0 : level->second, object_name);
-  }
+  // A draw nested in an object's draw walks the order of the outer one as it stands.
+  if (z_order_stale && draw_depth == 0) rebuild_z_order();
 
   Video_Interface* video = video_get_interface(video_name);
   if (!video) return false;
   video->_show_mouse(mouse_cursor_state);
 
-  // Objects may remove themselves or others while drawing: each one is looked up by name
-  // right before it draws, so a removed one is simply skipped.
-  for (const auto& entry : z_order) {
-    SceneObject* object = get_object(entry.second);
+  // Objects may remove themselves or others while drawing: once anything was removed, the
+  // remaining entries are looked up by name again, so a removed one is simply skipped.
+  const unsigned long removals_before = removals;
+  ++draw_depth;
+  for (std::size_t i = 0; i < z_order.size(); ++i) {
+    SceneObject* object =
+        removals == removals_before ? z_order[i].object : get_object(z_order[i].name);
     if (object && object->_get_show()) object->draw();
   }
+  --draw_depth;
   return true;
 }
 
@@ -222,7 +246,7 @@ bool Scene::slot__on_mouse_press(SlotArgs* args) {
   if (!video_get_interface(video_name) || !pointer_args(args, &px, &py, &button)) return false;
 
   for (auto it = z_order.rbegin(); it != z_order.rend(); ++it) {
-    SceneObject* object = get_object(it->second);
+    SceneObject* object = get_object(it->name);
     if (!object || !object->_get_show() || !object->_is_point_in_object(px, py)) continue;
     if (focus) focus->disconnect_signals(false);
     focus = object;
@@ -243,7 +267,7 @@ bool Scene::slot__on_mouse_move(SlotArgs* args) {
   if (!video_get_interface(video_name) || !pointer_args(args, &px, &py, &button)) return false;
 
   for (auto it = z_order.rbegin(); it != z_order.rend(); ++it) {
-    SceneObject* object = get_object(it->second);
+    SceneObject* object = get_object(it->name);
     if (!object || !object->_get_show()) continue;
     if (object->_is_point_in_object(px, py)) {
       if (object == hover) return true;

@@ -2,7 +2,6 @@
 // One screen of the program: the objects of one scene file, drawn every frame in z order, with
 // the pointer input of the video device routed to them.
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -83,7 +82,19 @@ protected:
   Storage<std::string, SceneObject*> objects;
   Storage<std::string, int> z_levels;
   std::vector<std::string> object_names;
-  std::multimap<int, std::string> z_order;
+  // Drawing order: lowest z level first, equal levels in the order of object_names. Rebuilt by
+  // draw after objects were added or removed (add_object, remove_object, load_scene); each entry
+  // keeps the object it named at that time.
+  struct ZEntry {
+    int z_level;
+    std::string name;
+    SceneObject* object;
+  };
+  std::vector<ZEntry> z_order;
+  bool z_order_stale;
+  int draw_depth;
+  // Counts removals, so a walk over z_order knows when its object pointers may have gone.
+  unsigned long removals;
   bool loaded;
   SceneObject* focus;
   SceneObject* hover;
@@ -99,6 +110,9 @@ protected:
 
   // Forgets a name in every index of the scene (objects, z levels, drawing order, focus, hover).
   void forget_object(const std::string& object_name);
+  // Records a new object under its name and level.
+  void remember_object(const std::string& object_name, SceneObject* object, int z_level);
+  void rebuild_z_order();
 
 private:
   void bind_slots();
