@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libbox2d-dev libglfw3-dev libglew-dev libfreetype-dev libpng-dev libjpeg62-turbo-dev
-  libgl1-mesa-dri xvfb xauth xdotool imagemagick
+  libgl1-mesa-dri xvfb xauth xdotool imagemagick libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   libinih-dev libsigc++-2.0-dev libsfml-dev
