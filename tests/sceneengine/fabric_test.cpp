@@ -19,6 +19,14 @@ public:
 };
 int Marker::alive = 0;
 
+// Answers its activate slot with whether it was called on itself.
+class SelfAware : public Marker {
+public:
+  bool slot__on_activate(SlotArgs*) override { return this == expected; }
+  void map_builtin_slots() { _slot_map_.emplace_back("activate", &slot_activate); }
+  SceneObject* expected = nullptr;
+};
+
 class OtherMarker : public Marker {
 public:
   OtherMarker() : Marker(2) {}
@@ -54,6 +62,20 @@ TEST(Storage, TraversesInByteOrderAndNeverDeletesValues) {
     for (auto& entry : storage) delete entry.second;
   }
   EXPECT_EQ(Marker::alive, 0);
+}
+
+TEST(SceneObjectCopy, TheCopysSlotsCallTheCopy) {
+  SelfAware original;
+  original.map_builtin_slots();
+  SelfAware copy(original);
+  copy.expected = &copy;
+  SlotArgs args;
+  EXPECT_TRUE(copy._get__slot_map_().front().second->call(&args));
+
+  SelfAware assigned;
+  assigned = original;
+  assigned.expected = &assigned;
+  EXPECT_TRUE(assigned._get__slot_map_().front().second->call(&args));
 }
 
 TEST(Fabric, FirstRegistrationWinsAndEveryCallMakesAFreshObject) {
