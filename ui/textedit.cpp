@@ -150,6 +150,13 @@ void TextEdit::disconnect_signals(bool all) {
   if (active) _on_deactivate_handler();
 }
 
+bool TextEdit::slot__on_mouse_release(SlotArgs* args) {
+  if (active && args && args->float_params.size() >= 2 &&
+      !_is_point_in_object(args->float_params[0], args->float_params[1]))
+    _on_deactivate_handler();
+  return false;
+}
+
 void TextEdit::unregister_slots() {
   if (active) _on_deactivate_handler();
   SceneObject::unregister_slots();

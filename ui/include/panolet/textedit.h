@@ -34,6 +34,9 @@ public:
   // when another object is clicked; the field takes and ends its input with them.
   void connect_signals(bool keep_on_load) override;
   void disconnect_signals(bool all) override;
+  // A click that ends beside the field ends the input (a press on empty space keeps the
+  // focus where it was).
+  bool slot__on_mouse_release(SlotArgs* args) override;
   // Leaving the scene ends the input too.
   void unregister_slots() override;
 
