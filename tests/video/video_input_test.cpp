@@ -164,18 +164,30 @@ TEST_F(Input, DraggingCarriesTheHeldButtons) {
   pump_until_type(MOUSE_RELEASE);
 }
 
+// One stroke of a key: press (with its character, if any), repeated only if the machine stalled
+// long enough for the server's auto-repeat, then one release without a character.
+void expect_one_keystroke(const std::vector<Event>& events, int key, int character) {
+  const size_t per_press = character != 0 ? 2 : 1;
+  ASSERT_GE(events.size(), per_press + 1);
+  ASSERT_EQ((events.size() - 1) % per_press, 0u);
+  for (size_t i = 0; i + 1 < events.size(); i += per_press) {
+    EXPECT_EQ(events[i].type, KEYBOARD_PRESS);
+    EXPECT_EQ(events[i].key, key);
+    EXPECT_EQ(events[i].character, 0);
+    if (character != 0) {
+      EXPECT_EQ(events[i + 1].type, CHARACTER);
+      EXPECT_EQ(events[i + 1].character, character);
+      EXPECT_EQ(events[i + 1].key, 0);
+    }
+  }
+  EXPECT_EQ(events.back().type, KEYBOARD_RELEASE);
+  EXPECT_EQ(events.back().key, key);
+}
+
 TEST_F(Input, KeysAndCharacters) {
   xdotool({"key", "a"});
   auto events = only(pump_until_type(KEYBOARD_RELEASE), {KEYBOARD_PRESS, KEYBOARD_RELEASE, CHARACTER});
-  ASSERT_EQ(events.size(), 3u);
-  EXPECT_EQ(events[0].type, KEYBOARD_PRESS);
-  EXPECT_EQ(events[0].key, 'A');
-  EXPECT_EQ(events[0].character, 0);
-  EXPECT_EQ(events[1].type, CHARACTER);
-  EXPECT_EQ(events[1].character, 'a');
-  EXPECT_EQ(events[1].key, 0);
-  EXPECT_EQ(events[2].type, KEYBOARD_RELEASE);
-  EXPECT_EQ(events[2].key, 'A');
+  expect_one_keystroke(events, 'A', 'a');
 
   xdotool({"type", "Hi!"});
   auto chars = only(pump_until_type(CHARACTER, 3), {CHARACTER});
@@ -193,10 +205,9 @@ TEST_F(Input, SpecialKeysKeepTheirNumbers) {
       {"Delete", 297}, {"End", 301},    {"KP_Enter", 318}, {"space", 32}};
   for (const auto& [name, code] : keys) {
     xdotool({"key", name});
-    auto events = only(pump_until_type(KEYBOARD_RELEASE), {KEYBOARD_PRESS, KEYBOARD_RELEASE});
-    ASSERT_EQ(events.size(), 2u) << name;
-    EXPECT_EQ(events[0].key, code) << name;
-    EXPECT_EQ(events[1].key, code) << name;
+    SCOPED_TRACE(name);
+    expect_one_keystroke(only(pump_until_type(KEYBOARD_RELEASE), {KEYBOARD_PRESS, KEYBOARD_RELEASE}),
+                         code, 0);
   }
 }
 
