@@ -130,6 +130,19 @@ TEST_P(ParticleModes, BaseCoordinateAndReplacement) {
   frame_->flip();
 }
 
+TEST_P(ParticleModes, MissingTextureKeepsTheLastOne) {
+  ASSERT_NE(make_set("p"), nullptr);
+  ASSERT_TRUE(video_->_create_particles("lost", "g", "no_such_surface", "g", 1, false));
+  Video_Particles* lost = video_->_get_particles("lost", "g");
+  lost->_set_particle_size(20);
+  lost->_set_particle(0, 0.0f, 0.0f, 0, 0, 255, 1.0f);
+  video_->_draw_particles("p", "g", false);
+  video_->_draw_particles("lost", "g", false);
+  frame_->flip();
+  EXPECT_RGB_NEAR(inside(50), 255, 0, 0);
+  EXPECT_RGB_NEAR(inside(100), 0, 0, 255);  // drawn with the white dot still bound
+}
+
 INSTANTIATE_TEST_SUITE_P(AllModes, ParticleModes,
                          ::testing::Values(Mode{true, true}, Mode{false, true}, Mode{true, false},
                                            Mode{false, false}),
