@@ -2,9 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
-#include "../GameObjects/basestone/basestone.h"
 #include "../game_fabrics.h"
 #include "../game_log.h"
 #include "carrow/config.h"

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "../../game_fabrics.h"
 #include "../../game_log.h"
 #include "../../physscene/physscene.h"
 #include "../stone_particles/stone_particles.h"
