@@ -68,7 +68,8 @@ void Image::draw() {
   if (video == nullptr) return;
   calculate_position();
   _sprite_->_set_coord(x, y);
-  video->_draw_sprite(_object_name_, _scene_name_);
+  // The sprite made at load; a lookup by name would cost a map search per image per frame.
+  video->_draw_sprite(_sprite_);
 }
 
 bool Image::_is_point_in_object(float px, float py) {
