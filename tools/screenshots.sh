@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Takes the README's pictures: builds the game if needed, runs it on a private Xvfb server,
+# photographs the start screen and a game in progress, then quits through the menu.
+# Writes docs/screenshots/start_screen.png and docs/screenshots/game.png.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+out=docs/screenshots
+settle_seconds=${SETTLE_SECONDS:-8}
+
+if [ ! -x build/bin/tarnvale ] || [ ! -f build/build.ninja ]; then
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNVALE_TESTS=OFF
+fi
+# The program loads its plug-ins at run time, so they are built alongside it.
+cmake --build build --target tarnvale quorra GL_tessar mordent grisk_png grisk_jpg -j2
+
+work=$(mktemp -d)
+xvfb_pid=""
+game_pid=""
+cleanup() {
+  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "screenshots: $*" >&2
+  if [ -s "$work/game.log" ]; then
+    echo "--- game output ---" >&2
+    tail -n 40 "$work/game.log" >&2
+  fi
+  exit 1
+}
+
+# waits up to $1 seconds for the command after it to succeed
+wait_for() {
+  local tries=$(($1 * 5))
+  shift
+  while ! "$@" 2>/dev/null; do
+    tries=$((tries - 1))
+    [ "$tries" -gt 0 ] || return 1
+    sleep 0.2
+  done
+}
+
+# Xvfb picks a free display itself and writes its number once it accepts connections.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$work/display")"
+
+TARNVALE_SEED=1 ./build/bin/tarnvale >"$work/game.log" 2>&1 &
+game_pid=$!
+
+find_window() {
+  window=$(xdotool search --name '^Tarnvale$' | head -n 1)
+  [ -n "$window" ]
+}
+wait_for 60 find_window || fail "the game window did not appear"
+
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "$WIDTH" -eq 800 ] && [ "$HEIGHT" -eq 600 ] || fail "window is ${WIDTH}x${HEIGHT}, expected 800x600"
+
+# x runs from -1 (left) to 1 (right), y from -1 (bottom) to 1 (top) across the window.
+click() {
+  local px py
+  px=$(awk -v x="$1" 'BEGIN { printf "%d", (x + 1) * 400 + 0.5 }')
+  py=$(awk -v y="$2" 'BEGIN { printf "%d", (1 - y) * 300 + 0.5 }')
+  xdotool mousemove --window "$window" "$px" "$py"
+  sleep 0.2
+  xdotool click 1
+}
+
+shot() {
+  import -window root -crop "800x600+${X}+${Y}" +repage "$1"
+}
+
+# A picture of one flat colour means the first frame is not drawn yet.
+drawn() {
+  shot "$work/probe.png"
+  [ "$(convert "$work/probe.png" -format '%k' info:)" -gt 1 ]
+}
+
+# Keep the pointer off the buttons so none of them shows its hover picture.
+xdotool mousemove --window "$window" 790 590
+wait_for 30 drawn || fail "the start screen was never drawn"
+sleep 1
+mkdir -p "$out"
+shot "$out/start_screen.png"
+
+click 0 0            # Play
+sleep "$settle_seconds"
+xdotool mousemove --window "$window" 790 590
+sleep 0.5
+shot "$out/game.png"
+
+click 0.8 0.9        # Menu
+sleep 1
+click 0 -0.48        # Quit
+
+# The finished game stays a zombie until it is waited for.
+game_exited() {
+  local state
+  state=$(awk '/^State:/ { print $2 }' "/proc/$game_pid/status" 2>/dev/null || true)
+  [ -z "$state" ] || [ "$state" = Z ]
+}
+wait_for 20 game_exited || fail "the game did not quit from the menu"
+status=0
+wait "$game_pid" || status=$?
+game_pid=""
+[ "$status" -eq 0 ] || fail "the game exited with code $status"
+
+echo "Wrote $out/start_screen.png and $out/game.png"
