@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNVALE_TESTS=OFF
-cmake --build build --target tarnvale
+cmake --build build
 exec ./build/bin/tarnvale
