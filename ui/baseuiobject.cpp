@@ -101,6 +101,29 @@ bool BaseUIObject::real_load(Scene*, std::string storage_name, std::string stora
   return true;
 }
 
+Config_Interface* BaseUIObject::load_base(Scene* scene, std::string storage_name,
+                                          std::string storage_prefix, std::string scene_name,
+                                          std::string object_name,
+                                          Brannow::FileManager* file_manager) {
+  Config_Interface* config = config_get_interface(storage_name);
+  if (!config) {
+    _set_error("Can't get config interface:" + config_error());
+    return nullptr;
+  }
+  if (!BaseUIObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
+                          file_manager))
+    return nullptr;
+  return config;
+}
+
+void BaseUIObject::read_text_style(const std::string& key_prefix, std::string* font,
+                                   uint32_t* color, int32_t* size, std::string* renderer) {
+  *font = style_value(key_prefix + "font");
+  *color = std::strtoul(style_value(key_prefix + "font_color").c_str(), nullptr, 0);
+  *size = std::strtol(style_value(key_prefix + "font_size").c_str(), nullptr, 0);
+  *renderer = style_value(key_prefix + "renderer_type");
+}
+
 std::string BaseUIObject::style_value(const std::string& key) {
   return style_config ? style_config->get_value(key, "") : std::string();
 }

@@ -23,26 +23,16 @@ Button::~Button() {
 bool Button::load(Scene* scene, std::string storage_name, std::string storage_prefix,
                   std::string scene_name, std::string object_name,
                   Brannow::FileManager* file_manager) {
-  Config_Interface* config = config_get_interface(storage_name);
-  if (!config) {
-    _set_error("Can't get config interface:" + config_error());
-    return false;
-  }
-  if (!BaseUIObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
-                          file_manager))
-    return false;
+  Config_Interface* config =
+      load_base(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
+  if (!config) return false;
   caption = config->get_value(storage_prefix + "Button->caption", "");
   released.set_name(scene_name + "->" + object_name + "->released");
-  font = style_value("font");
-  hover_font = style_value("hover->font");
-  font_color = std::strtoul(style_value("font_color").c_str(), nullptr, 0);
-  hover_font_color = std::strtoul(style_value("hover->font_color").c_str(), nullptr, 0);
-  font_size = std::strtol(style_value("font_size").c_str(), nullptr, 0);
-  hover_font_size = std::strtol(style_value("hover->font_size").c_str(), nullptr, 0);
+  read_text_style("", &font, &font_color, &font_size, &renderer_type);
+  read_text_style("hover->", &hover_font, &hover_font_color, &hover_font_size,
+                  &hover_renderer_type);
   image_file = style_value("image_file");
   hover_image_file = style_value("hover->image_file");
-  renderer_type = style_value("renderer_type");
-  hover_renderer_type = style_value("hover->renderer_type");
   return Button::real_load(scene, storage_name, storage_prefix, scene_name, object_name,
                            file_manager);
 }

@@ -17,14 +17,9 @@ Checkbox::~Checkbox() = default;
 bool Checkbox::load(Scene* scene, std::string storage_name, std::string storage_prefix,
                     std::string scene_name, std::string object_name,
                     Brannow::FileManager* file_manager) {
-  Config_Interface* config = config_get_interface(storage_name);
-  if (!config) {
-    _set_error("Can't get config interface:" + config_error());
-    return false;
-  }
-  if (!BaseUIObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
-                          file_manager))
-    return false;
+  Config_Interface* config =
+      load_base(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
+  if (!config) return false;
   auto value = [&](const char* key, const char* default_value) {
     return config->get_value(storage_prefix + key, default_value);
   };

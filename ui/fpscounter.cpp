@@ -50,14 +50,9 @@ bool FPSCounter::_on_new_frame_handler() {
 bool FPSCounter::load(Scene* scene, std::string storage_name, std::string storage_prefix,
                       std::string scene_name, std::string object_name,
                       Brannow::FileManager* file_manager) {
-  Config_Interface* config = config_get_interface(storage_name);
-  if (!config) {
-    _set_error("Can't get config interface:" + config_error());
-    return false;
-  }
-  if (!BaseUIObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
-                          file_manager))
-    return false;
+  Config_Interface* config =
+      load_base(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
+  if (!config) return false;
   frames_count_limit = std::strtol(
       config->get_value(storage_prefix + "FPSCounter->frames_count_limit", "150").c_str(),
       nullptr, 0);
@@ -66,10 +61,7 @@ bool FPSCounter::load(Scene* scene, std::string storage_name, std::string storag
   _slot_map_.emplace_back(slot, &slot_new_frame);
   register_slot(slot, &slot_new_frame);
 
-  font = style_value("font");
-  font_color = std::strtoul(style_value("font_color").c_str(), nullptr, 0);
-  font_size = std::strtol(style_value("font_size").c_str(), nullptr, 0);
-  renderer_type = style_value("renderer_type");
+  read_text_style("", &font, &font_color, &font_size, &renderer_type);
   apply_show_setting();
   return FPSCounter::real_load(scene, storage_name, storage_prefix, scene_name, object_name,
                                file_manager);

@@ -47,14 +47,9 @@ Numeric::~Numeric() = default;
 bool Numeric::load(Scene* scene, std::string storage_name, std::string storage_prefix,
                    std::string scene_name, std::string object_name,
                    Brannow::FileManager* file_manager) {
-  Config_Interface* config = config_get_interface(storage_name);
-  if (!config) {
-    _set_error("Can't get config interface:" + config_error());
-    return false;
-  }
-  if (!BaseUIObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
-                          file_manager))
-    return false;
+  Config_Interface* config =
+      load_base(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
+  if (!config) return false;
   auto whole = [&](const char* key, const char* default_value) {
     return static_cast<int32_t>(
         std::strtol(config->get_value(storage_prefix + key, default_value).c_str(), nullptr, 0));
@@ -73,10 +68,7 @@ bool Numeric::load(Scene* scene, std::string storage_name, std::string storage_p
     register_slot(prefix + name, slot);
   }
 
-  font = style_value("font");
-  font_color = std::strtoul(style_value("font_color").c_str(), nullptr, 0);
-  font_size = std::strtol(style_value("font_size").c_str(), nullptr, 0);
-  renderer_type = style_value("renderer_type");
+  read_text_style("", &font, &font_color, &font_size, &renderer_type);
   return Numeric::real_load(scene, storage_name, storage_prefix, scene_name, object_name,
                             file_manager);
 }

@@ -59,6 +59,15 @@ public:
   Config_Interface* _get_style_config() { return style_config; }
 
 protected:
+  // The first steps of every widget's load: its configuration (the error text says when there
+  // is none) and BaseUIObject::load. The configuration, or null when a step failed.
+  Config_Interface* load_base(Scene* scene, std::string storage_name, std::string storage_prefix,
+                              std::string scene_name, std::string object_name,
+                              Brannow::FileManager* file_manager);
+  // The text look of the style under the key prefix ("" or "hover->"): "font", "font_color"
+  // (unsigned, base prefix accepted), "font_size" (base prefix accepted) and "renderer_type".
+  void read_text_style(const std::string& key_prefix, std::string* font, uint32_t* color,
+                       int32_t* size, std::string* renderer);
   // A value of the widget's style by plain key ("font", "hover->font"); "" when absent.
   std::string style_value(const std::string& key);
   // Whether a release ends a click on this widget: the press landed on it (and no release

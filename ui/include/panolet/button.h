@@ -53,7 +53,7 @@ protected:
   std::string base_image_name, hover_image_name, base_caption_name, hover_caption_name;
   std::string font, hover_font;
   uint32_t font_color, hover_font_color;
-  int font_size, hover_font_size;
+  int32_t font_size, hover_font_size;
   std::string image_file, hover_image_file;
   std::string renderer_type, hover_renderer_type;
   int state;
