@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "fake_video.h"
 #include "picture_files.h"
 #include "vistrel/imageloader.h"
 

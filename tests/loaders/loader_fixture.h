@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "fake_video.h"
+#include "memory_video.h"
 #include "picture_files.h"
 #include "scratch.h"
 #include "vistrel/imageloader.h"
@@ -22,9 +22,9 @@ protected:
 
   void SetUp() override {
     files_.register_brannow(Brannow::CreatePosixFile);
-    video_ = testing_video();
-    video_->surfaces.clear();
-    video_->surfaces_created = 0;
+    video_ = memory_video("TestVideo");
+    ASSERT_NE(video_, nullptr) << video_error();
+    video_->reset();
   }
 
   static void TearDownTestSuite() { video_remove("TestVideo"); }
@@ -37,13 +37,13 @@ protected:
                                  &files_, flag);
   }
 
-  Fake_Surface* surface() { return video_->surface("pic", "scene"); }
+  MemorySurface* surface() { return video_->surface("pic", "scene"); }
 
   // Every pixel against the expectation (y from the top); the surface has the picture's size
   // and was handed to the driver.
   void expect_picture(int width, int height, const std::function<Rgba(int, int)>& expected,
                       int tolerance = 0) {
-    Fake_Surface* s = surface();
+    MemorySurface* s = surface();
     ASSERT_NE(s, nullptr);
     ASSERT_EQ(s->_get_width(), width);
     ASSERT_EQ(s->_get_height(), height);
@@ -74,5 +74,5 @@ protected:
 
   test_support::ScratchDir dir_;
   Brannow::FileManager files_{100};
-  Fake_Video* video_ = nullptr;
+  MemoryVideo* video_ = nullptr;
 };

@@ -158,9 +158,10 @@ TEST_F(PngLoader, ReplacesOnlyWhenTheFlagSaysSo) {
   ASSERT_TRUE(load(bytes, "a.png", "png", 1));
   EXPECT_EQ(video_->surfaces_created, 2);
   EXPECT_FALSE(load(bytes, "a.png", "png", 0));
-  EXPECT_NE(imageloader_error().find("Surface exists"), std::string::npos) << imageloader_error();
+  EXPECT_NE(imageloader_error().find("Surface already exist: "), std::string::npos)
+      << imageloader_error();
+  video_->reset();
   video_->refuse_next_surface = true;
-  video_->surfaces.clear();
   expect_refused(bytes, "a.png", "png", "refused for the test");
   EXPECT_FALSE(imageloader_loadimage("png", "NoSuchVideo", dir_.file("a.png"), "scene", "pic",
                                      &files_, 1));

@@ -1,7 +1,8 @@
 #pragma once
-// A video driver without a window for the text tests: surfaces are plain pixel buffers, sprites
-// are kept by name, nothing is drawn. Surfaces follow the OpenGL driver's rules (power-of-two
-// rows, 4 bytes per pixel) and its error texts; a 0-pixel-high surface is allowed.
+// A video driver without a window for the suites that render into memory: surfaces are plain
+// pixel buffers, sprites are kept by name, nothing is shown. Surfaces follow the OpenGL driver's
+// rules (power-of-two rows, 4 bytes per pixel) and its error texts; a 0-pixel-high surface is
+// allowed unless refuse_empty_surfaces is set.
 // Built as the plug-in "libtest_memory_video"; tests reach its state with memory_video().
 
 #include <map>
@@ -11,7 +12,6 @@
 #include <vector>
 
 #include "olvane/video.h"
-
 
 class MemorySurface : public Video_Surface {
 public:
@@ -70,12 +70,17 @@ public:
                            name, group, replace);
   }
   bool _create_surface(int w, int h, std::string name, std::string group, bool replace) override {
+    if (refuse_next_surface) {
+      refuse_next_surface = false;
+      return fail("refused for the test");
+    }
     if (refuse_empty_surfaces && (w < 1 || h < 1)) return fail("Can`t crfeate surface");
     auto surface = std::make_unique<MemorySurface>();
     if (!surface->_create(w, h)) return fail("Can`t crfeate surface");
     const MemoryKey key{group_or_current(group), name};
     if (surfaces_.count(key) != 0 && !replace) return fail("Surface already exist: " + name);
     surfaces_[key] = std::move(surface);
+    ++surfaces_created;
     return true;
   }
   bool _set_group(std::string group) override {
@@ -85,21 +90,15 @@ public:
   std::string _get_group() override { return group_; }
   std::string _get_info() override { return "memory video"; }
   Video_Surface* _get_surface(std::string name, std::string group) override {
-    auto found = surfaces_.find({group_or_current(group), name});
-    if (found == surfaces_.end()) {
-      fail("Surface not exist: " + name);
-      return nullptr;
-    }
-    return found->second.get();
+    if (MemorySurface* found = surface(name, group)) return found;
+    fail("Surface not exist: " + name);
+    return nullptr;
   }
   Video_Particles* _get_particles(std::string, std::string) override { return nullptr; }
   Video_Sprite* _get_sprite(std::string name, std::string group) override {
-    auto found = sprites_.find({group_or_current(group), name});
-    if (found == sprites_.end()) {
-      fail("Sprite not exist: " + name);
-      return nullptr;
-    }
-    return found->second.get();
+    if (Video_Sprite* found = kept(sprites_, name, group)) return found;
+    fail("Sprite not exist: " + name);
+    return nullptr;
   }
   bool _create_sprite(std::string name, std::string group, std::string surface_name,
                       std::string surface_group, bool replace) override {
@@ -146,9 +145,25 @@ public:
   void _show_cursor(bool) override {}
   bool _remove_particles(std::string, std::string) override { return false; }
 
-  std::vector<MemoryKey> drawn;
+  // The surface kept under (name, group), or null; leaves the error text alone.
+  MemorySurface* surface(const std::string& name, const std::string& group) {
+    return kept(surfaces_, name, group);
+  }
+  // Back to a fresh driver: no surfaces, sprites or queued draws; counters and switches cleared.
+  void reset() {
+    surfaces_.clear();
+    sprites_.clear();
+    drawn.clear();
+    surfaces_created = 0;
+    refuse_next_surface = refuse_empty_surfaces = false;
+  }
+
+  std::vector<MemoryKey> drawn;  // sprites queued since the last _flip, as (group, name)
+  int surfaces_created = 0;
+  // The next _create_surface fails with "refused for the test".
+  bool refuse_next_surface = false;
   // Behave like drivers whose surfaces need at least one row and one column.
-  bool refuse_empty_surfaces = false;  // sprites queued since the last _flip, as (group, name)
+  bool refuse_empty_surfaces = false;
 
 private:
   bool fail(const std::string& text) {
@@ -156,6 +171,12 @@ private:
     return false;
   }
   std::string group_or_current(const std::string& group) const { return group.empty() ? group_ : group; }
+  template <typename Kept>
+  Kept* kept(const std::map<MemoryKey, std::unique_ptr<Kept>>& map, const std::string& name,
+             const std::string& group) const {
+    auto found = map.find({group_or_current(group), name});
+    return found == map.end() ? nullptr : found->second.get();
+  }
 
   std::map<MemoryKey, std::unique_ptr<MemorySurface>> surfaces_;
   std::map<MemoryKey, std::unique_ptr<Video_Sprite>> sprites_;
