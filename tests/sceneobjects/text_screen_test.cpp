@@ -2,9 +2,7 @@
 // it, and the pixels read back show it where its position and base point put it.
 
 #include <GL/gl.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <link.h>
 
 #include <vector>
 
@@ -34,19 +32,6 @@ Split bright_pixels(const std::vector<unsigned char>& frame, int x0, int y0, int
   return split;
 }
 
-// Mesa's driver module goes with the window, and the leak checker could then no longer name the
-// allocations it keeps for the process (the suppressions match by module): keep it loaded.
-void keep_gl_driver_loaded() {
-  dl_iterate_phdr(
-      [](dl_phdr_info* info, size_t, void*) {
-        const std::string path = info->dlpi_name ? info->dlpi_name : "";
-        if (path.find("_dri.so") != std::string::npos || path.find("libgallium") != std::string::npos)
-          dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-        return 0;
-      },
-      nullptr);
-}
-
 }  // namespace
 
 TEST(TextOnScreen, IsDrawnWhereItsPositionAndBasePointSay) {
@@ -62,7 +47,6 @@ TEST(TextOnScreen, IsDrawnWhereItsPositionAndBasePointSay) {
   ASSERT_TRUE(video_create("Screen", "libGL_tessar", params, 3, 0)) << video_error();
   Video_Interface* video = video_get_interface("Screen");
   ASSERT_TRUE(video->_init()) << video->_get_error();
-  keep_gl_driver_loaded();
 
   Brannow::FileManager files(100);
   files.register_brannow(Brannow::CreatePosixFile);
