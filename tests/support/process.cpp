@@ -1,24 +1,16 @@
 #include "process.h"
+#include "scratch.h"
 
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 namespace test_support {
 namespace {
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 std::string temp_path(const char* tag) {
   char pattern[] = "/tmp/tarnvale-test-XXXXXX";

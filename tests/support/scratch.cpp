@@ -29,12 +29,14 @@ std::string ScratchDir::write(const std::string& relative, const std::string& co
   return target;
 }
 
-std::string ScratchDir::read(const std::string& relative) const {
-  std::ifstream in(file(relative), std::ios::binary);
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
 }
+
+std::string ScratchDir::read(const std::string& relative) const { return read_file(file(relative)); }
 
 void ScratchDir::copy_from_source(const std::string& relative) const {
 #ifdef TARNVALE_SOURCE_DIR

@@ -3,6 +3,9 @@
 
 namespace test_support {
 
+// The whole content of a file; empty when it cannot be read.
+std::string read_file(const std::string& path);
+
 // A fresh folder under /tmp, removed with everything in it when the object goes.
 class ScratchDir {
 public:

@@ -2,21 +2,12 @@
 
 #include <dirent.h>
 
-#include <fstream>
 #include <random>
-#include <sstream>
 
 #include "renderer_fixture.h"
 #include "scratch.h"
 
 namespace {
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 std::vector<std::string> files_in(const std::string& folder) {
   std::vector<std::string> paths;
@@ -87,7 +78,7 @@ TEST_F(FontFilesTest, FilesThatAreNoFontsFailWithTheirName) {
 }
 
 TEST_F(FontFilesTest, CutOffFontsFailOrRenderWithoutHarm) {
-  const std::string font = read_file(shipped_font());
+  const std::string font = test_support::read_file(shipped_font());
   ASSERT_GT(font.size(), 700000u);
   for (size_t cut : {4u, 12u, 200u, 1000u, 20000u, 300000u, 700000u})
     load_and_render(scratch.write("cut" + std::to_string(cut) + ".ttf", font.substr(0, cut)));
