@@ -47,114 +47,112 @@ void make_solid(OpenGL_Video& video, const std::string& name, int w, int h, Rgba
 class Render : public ::testing::Test {
 protected:
   void SetUp() override { REQUIRE_X_SERVER(); }
+
+  // Opens the driver's window (settings as open_driver) and reads its frames back.
+  void open(int width, int height, std::map<std::string, std::string> extra = {}) {
+    video = open_driver(width, height, std::move(extra));
+    ASSERT_TRUE(video);
+    frame = std::make_unique<FrameGrabber>(*video);
+  }
+
+  std::unique_ptr<OpenGL_Video> video;
+  std::unique_ptr<FrameGrabber> frame;  // declared after the driver it reads from
 };
 
 TEST_F(Render, QuadCornersAndBottomRowFirst) {
-  auto video = open_driver(800, 600);
-  ASSERT_TRUE(video);
-  FrameGrabber frame(*video);
+  ASSERT_NO_FATAL_FAILURE(open(800, 600));
   make_two_tone(*video, "tone");
   Video_Sprite* sprite = make_sprite(*video, "sp", "tone");
   sprite->_set_coord(0, 0);
   ASSERT_TRUE(video->_draw_sprite(sprite));
-  frame.flip();
+  frame->flip();
   // x 0 .. 0.16 is pixels 400 .. 463, y 0 .. 0.2133 is rows 300 .. 363.
-  EXPECT_RGB_NEAR(frame.at(401, 301), 255, 0, 0);  // row 0 of the surface at the bottom
-  EXPECT_RGB_NEAR(frame.at(462, 330), 255, 0, 0);
-  EXPECT_RGB_NEAR(frame.at(401, 362), 0, 255, 0);
-  EXPECT_RGB_NEAR(frame.at(462, 334), 0, 255, 0);
-  EXPECT_RGB_NEAR(frame.at(399, 301), 0, 0, 0);
-  EXPECT_RGB_NEAR(frame.at(465, 301), 0, 0, 0);
-  EXPECT_RGB_NEAR(frame.at(401, 299), 0, 0, 0);
-  EXPECT_RGB_NEAR(frame.at(401, 365), 0, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(401, 301), 255, 0, 0);  // row 0 of the surface at the bottom
+  EXPECT_RGB_NEAR(frame->at(462, 330), 255, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(401, 362), 0, 255, 0);
+  EXPECT_RGB_NEAR(frame->at(462, 334), 0, 255, 0);
+  EXPECT_RGB_NEAR(frame->at(399, 301), 0, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(465, 301), 0, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(401, 299), 0, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(401, 365), 0, 0, 0);
 
   // The next frame starts cleared: nothing queued, nothing drawn.
-  frame.flip();
-  EXPECT_RGB_NEAR(frame.at(420, 320), 0, 0, 0);
+  frame->flip();
+  EXPECT_RGB_NEAR(frame->at(420, 320), 0, 0, 0);
 }
 
 TEST_F(Render, BasePointInFractionsAndPixels) {
-  auto video = open_driver(800, 600);
-  ASSERT_TRUE(video);
-  FrameGrabber frame(*video);
+  ASSERT_NO_FATAL_FAILURE(open(800, 600));
   make_two_tone(*video, "tone");
   Video_Sprite* sprite = make_sprite(*video, "sp", "tone");
   sprite->_set_base_point(0.5, 0.5);  // centred on (0, 0): pixels 368 .. 431, rows 268 .. 331
   video->_draw_sprite(sprite);
-  frame.flip();
-  EXPECT_RGB_NEAR(frame.at(369, 269), 255, 0, 0);
-  EXPECT_RGB_NEAR(frame.at(430, 330), 0, 255, 0);
-  EXPECT_RGB_NEAR(frame.at(366, 300), 0, 0, 0);
-  EXPECT_RGB_NEAR(frame.at(433, 300), 0, 0, 0);
+  frame->flip();
+  EXPECT_RGB_NEAR(frame->at(369, 269), 255, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(430, 330), 0, 255, 0);
+  EXPECT_RGB_NEAR(frame->at(366, 300), 0, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(433, 300), 0, 0, 0);
 
   sprite->_set_base_point(16, 8);  // pixels: 384 .. 447, rows 292 .. 355
   video->_draw_sprite(sprite);
-  frame.flip();
-  EXPECT_RGB_NEAR(frame.at(385, 293), 255, 0, 0);
-  EXPECT_RGB_NEAR(frame.at(382, 293), 0, 0, 0);
-  EXPECT_RGB_NEAR(frame.at(385, 290), 0, 0, 0);
-  EXPECT_RGB_NEAR(frame.at(446, 354), 0, 255, 0);
+  frame->flip();
+  EXPECT_RGB_NEAR(frame->at(385, 293), 255, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(382, 293), 0, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(385, 290), 0, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(446, 354), 0, 255, 0);
 }
 
 TEST_F(Render, QuarterTurnAboutTheBasePoint) {
-  auto video = open_driver(200, 200);
-  ASSERT_TRUE(video);
-  FrameGrabber frame(*video);
+  ASSERT_NO_FATAL_FAILURE(open(200, 200));
   make_two_tone(*video, "tone");
   Video_Sprite* sprite = make_sprite(*video, "sp", "tone");
   sprite->_set_rotation(90);
   video->_draw_sprite(sprite);
-  frame.flip();
+  frame->flip();
   // Turned counter-clockwise about its lower-left corner: x -0.64 .. 0, y 0 .. 0.64, with the
   // surface's bottom rows (red) along the right edge and its top rows (green) on the left.
-  EXPECT_RGB_NEAR(frame.at(98, 110), 255, 0, 0);
-  EXPECT_RGB_NEAR(frame.at(40, 110), 0, 255, 0);
-  EXPECT_RGB_NEAR(frame.at(70, 95), 0, 0, 0);   // below
-  EXPECT_RGB_NEAR(frame.at(110, 110), 0, 0, 0);  // right of the base point
-  EXPECT_RGB_NEAR(frame.at(30, 110), 0, 0, 0);   // beyond the far edge (x < -0.64)
+  EXPECT_RGB_NEAR(frame->at(98, 110), 255, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(40, 110), 0, 255, 0);
+  EXPECT_RGB_NEAR(frame->at(70, 95), 0, 0, 0);   // below
+  EXPECT_RGB_NEAR(frame->at(110, 110), 0, 0, 0);  // right of the base point
+  EXPECT_RGB_NEAR(frame->at(30, 110), 0, 0, 0);   // beyond the far edge (x < -0.64)
 }
 
 TEST_F(Render, SpriteScaleAppliesToThePositionToo) {
-  auto video = open_driver(800, 600);
-  ASSERT_TRUE(video);
-  FrameGrabber frame(*video);
+  ASSERT_NO_FATAL_FAILURE(open(800, 600));
   make_solid(*video, "white", 64, 64, {255, 255, 255, 255});
   Video_Sprite* sprite = make_sprite(*video, "sp", "white");
   sprite->_set_coord(0.1, 0.1);
   sprite->_set_scale(2, 0.5);
   video->_draw_sprite(sprite);
-  frame.flip();
+  frame->flip();
   // x (0.1 .. 0.26) * 2 = 0.2 .. 0.52 -> pixels 480 .. 608; y (0.1 .. 0.3133) * 0.5 -> rows 315 .. 347
-  EXPECT_RGB_NEAR(frame.at(482, 317), 255, 255, 255);
-  EXPECT_RGB_NEAR(frame.at(606, 345), 255, 255, 255);
-  EXPECT_RGB_NEAR(frame.at(477, 330), 0, 0, 0);
-  EXPECT_RGB_NEAR(frame.at(611, 330), 0, 0, 0);
-  EXPECT_RGB_NEAR(frame.at(500, 350), 0, 0, 0);
-  EXPECT_RGB_NEAR(frame.at(500, 312), 0, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(482, 317), 255, 255, 255);
+  EXPECT_RGB_NEAR(frame->at(606, 345), 255, 255, 255);
+  EXPECT_RGB_NEAR(frame->at(477, 330), 0, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(611, 330), 0, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(500, 350), 0, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(500, 312), 0, 0, 0);
 }
 
 TEST_F(Render, DriverScaleFromBaseHeight) {
-  auto video = open_driver(800, 600, {{"BaseHeight", "300"}});
-  ASSERT_TRUE(video);
+  ASSERT_NO_FATAL_FAILURE(open(800, 600, {{"BaseHeight", "300"}}));
   EXPECT_DOUBLE_EQ(video->_get_scale(), 2.0);
-  FrameGrabber frame(*video);
   make_solid(*video, "white", 64, 64, {255, 255, 255, 255});
   Video_Sprite* sprite = make_sprite(*video, "sp", "white");
   video->_draw_sprite(sprite);
-  frame.flip();
+  frame->flip();
   // Every vertex doubled: x 0 .. 0.32 (pixels 400 .. 528), y 0 .. 0.4267 (rows 300 .. 428).
-  EXPECT_RGB_NEAR(frame.at(526, 426), 255, 255, 255);
-  EXPECT_RGB_NEAR(frame.at(531, 426), 0, 0, 0);
-  EXPECT_RGB_NEAR(frame.at(526, 431), 0, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(526, 426), 255, 255, 255);
+  EXPECT_RGB_NEAR(frame->at(531, 426), 0, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(526, 431), 0, 0, 0);
   VideoRect rect;
   sprite->_get_rectangle(&rect);
   EXPECT_DOUBLE_EQ(rect.x2, 0.32);
 }
 
 TEST_F(Render, AlphaBlendColourAndOpaqueSurfaces) {
-  auto video = open_driver(200, 200);
-  ASSERT_TRUE(video);
-  FrameGrabber frame(*video);
+  ASSERT_NO_FATAL_FAILURE(open(200, 200));
   make_solid(*video, "blue", 200, 200, {0, 0, 255, 255}, ALPHA_OPAQUE);
   make_solid(*video, "white", 40, 40, {255, 255, 255, 255});
   make_solid(*video, "clear_red", 40, 40, {255, 0, 0, 0}, ALPHA_OPAQUE);
@@ -169,17 +167,15 @@ TEST_F(Render, AlphaBlendColourAndOpaqueSurfaces) {
   Video_Sprite* invisible = make_sprite(*video, "invisible", "clear_green");
   invisible->_set_coord(0.5, 0.5);
   for (Video_Sprite* s : {back, tinted, opaque, invisible}) video->_draw_sprite(s);
-  frame.flip();
-  EXPECT_RGB_NEAR(frame.at(110, 110), 0, 128, 128);  // half green over blue
-  EXPECT_RGB_NEAR(frame.at(30, 30), 255, 0, 0);      // alpha 0 but drawn without blending
-  EXPECT_RGB_NEAR(frame.at(160, 160), 0, 0, 255);    // alpha 0 blended away
-  EXPECT_RGB_NEAR(frame.at(180, 60), 0, 0, 255);
+  frame->flip();
+  EXPECT_RGB_NEAR(frame->at(110, 110), 0, 128, 128);  // half green over blue
+  EXPECT_RGB_NEAR(frame->at(30, 30), 255, 0, 0);      // alpha 0 but drawn without blending
+  EXPECT_RGB_NEAR(frame->at(160, 160), 0, 0, 255);    // alpha 0 blended away
+  EXPECT_RGB_NEAR(frame->at(180, 60), 0, 0, 255);
 }
 
 TEST_F(Render, BatchesBySurfaceInQueueOrder) {
-  auto video = open_driver(200, 200);
-  ASSERT_TRUE(video);
-  FrameGrabber frame(*video);
+  ASSERT_NO_FATAL_FAILURE(open(200, 200));
   make_solid(*video, "one", 40, 40, {255, 0, 0, 255});
   make_solid(*video, "two", 40, 40, {0, 255, 0, 255});
   Video_Sprite* a = make_sprite(*video, "a", "one");
@@ -187,11 +183,11 @@ TEST_F(Render, BatchesBySurfaceInQueueOrder) {
   Video_Sprite* c = make_sprite(*video, "c", "one");
   c->_set_coord(0.2, 0);  // overlaps b only on the right half of b
   for (Video_Sprite* s : {a, b, c}) video->_draw_sprite(s);
-  frame.flip();
+  frame->flip();
   // a and c (surface one) are drawn first, then b over both.
-  EXPECT_RGB_NEAR(frame.at(105, 105), 0, 255, 0);
-  EXPECT_RGB_NEAR(frame.at(135, 105), 0, 255, 0);
-  EXPECT_RGB_NEAR(frame.at(145, 105), 255, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(105, 105), 0, 255, 0);
+  EXPECT_RGB_NEAR(frame->at(135, 105), 0, 255, 0);
+  EXPECT_RGB_NEAR(frame->at(145, 105), 255, 0, 0);
 
   // A sprite queued twice is drawn once: half white over black stays half.
   make_solid(*video, "white", 40, 40, {255, 255, 255, 255});
@@ -199,105 +195,95 @@ TEST_F(Render, BatchesBySurfaceInQueueOrder) {
   half->_set_alpha(0.5f);
   video->_draw_sprite(half);
   video->_draw_sprite(half);
-  frame.flip();
-  EXPECT_RGB_NEAR(frame.at(110, 110), 128, 128, 128);
+  frame->flip();
+  EXPECT_RGB_NEAR(frame->at(110, 110), 128, 128, 128);
 }
 
 TEST_F(Render, DirtySurfacesAreUploadedAgain) {
-  auto video = open_driver(200, 200);
-  ASSERT_TRUE(video);
-  FrameGrabber frame(*video);
+  ASSERT_NO_FATAL_FAILURE(open(200, 200));
   make_solid(*video, "s", 32, 32, {255, 0, 0, 255});
   Video_Sprite* sprite = make_sprite(*video, "sp", "s");
   video->_draw_sprite(sprite);
-  frame.flip();
-  EXPECT_RGB_NEAR(frame.at(110, 110), 255, 0, 0);
+  frame->flip();
+  EXPECT_RGB_NEAR(frame->at(110, 110), 255, 0, 0);
   EXPECT_FALSE(video->_get_surface("s", "g")->_is_dirty());
 
   // Changed pixels without the mark keep the old texture; with it they show.
   auto* data = static_cast<unsigned char*>(video->_get_surface("s", "g")->_get_surface_data());
   for (int i = 0; i < 32 * 32 * 4; i += 4) data[i] = 0, data[i + 2] = 255;
   video->_draw_sprite(sprite);
-  frame.flip();
-  EXPECT_RGB_NEAR(frame.at(110, 110), 255, 0, 0);
+  frame->flip();
+  EXPECT_RGB_NEAR(frame->at(110, 110), 255, 0, 0);
   video->_get_surface("s", "g")->_mark_dirty();
   video->_draw_sprite(sprite);
-  frame.flip();
-  EXPECT_RGB_NEAR(frame.at(110, 110), 0, 0, 255);
+  frame->flip();
+  EXPECT_RGB_NEAR(frame->at(110, 110), 0, 0, 255);
 }
 
 TEST_F(Render, SpritesFollowReplacedAndLateSurfaces) {
-  auto video = open_driver(200, 200);
-  ASSERT_TRUE(video);
-  FrameGrabber frame(*video);
+  ASSERT_NO_FATAL_FAILURE(open(200, 200));
   // A sprite made before its surface is skipped until the surface exists.
   Video_Sprite* late = make_sprite(*video, "late", "later");
   late->_set_coord(-1, -1);
   video->_draw_sprite(late);
-  frame.flip();
-  EXPECT_RGB_NEAR(frame.at(5, 5), 0, 0, 0);
+  frame->flip();
+  EXPECT_RGB_NEAR(frame->at(5, 5), 0, 0, 0);
   make_solid(*video, "later", 20, 20, {0, 255, 0, 255});
   video->_draw_sprite(late);
-  frame.flip();
-  EXPECT_RGB_NEAR(frame.at(5, 5), 0, 255, 0);
-  EXPECT_RGB_NEAR(frame.at(25, 5), 0, 0, 0);
+  frame->flip();
+  EXPECT_RGB_NEAR(frame->at(5, 5), 0, 255, 0);
+  EXPECT_RGB_NEAR(frame->at(25, 5), 0, 0, 0);
 
   // A surface replaced under a sprite (new text, new size) is drawn at its new size.
   make_solid(*video, "later", 40, 20, {255, 0, 0, 255});
   video->_draw_sprite(late);
-  frame.flip();
-  EXPECT_RGB_NEAR(frame.at(35, 5), 255, 0, 0);
+  frame->flip();
+  EXPECT_RGB_NEAR(frame->at(35, 5), 255, 0, 0);
   EXPECT_EQ(late->_get_width(), 40);
 
   // A displaced sprite that was queued is neither drawn nor kept.
   video->_draw_sprite(late);
   ASSERT_TRUE(video->_create_sprite("late", "g", "missing", "g", true));
-  frame.flip();
-  EXPECT_RGB_NEAR(frame.at(5, 5), 0, 0, 0);
+  frame->flip();
+  EXPECT_RGB_NEAR(frame->at(5, 5), 0, 0, 0);
 }
 
 TEST_F(Render, PolygonsAreWhiteOutlines) {
-  auto video = open_driver(200, 200);
-  ASSERT_TRUE(video);
-  FrameGrabber frame(*video);
+  ASSERT_NO_FATAL_FAILURE(open(200, 200));
   // Vertices on pixel centres, so the outline falls on known rows and columns.
   video->_draw_polygon({{-0.495, -0.495}, {0.505, -0.495}, {0.505, 0.505}, {-0.495, 0.505}});
-  frame.flip();
-  EXPECT_RGB_NEAR(frame.at(100, 50), 255, 255, 255);
-  EXPECT_RGB_NEAR(frame.at(50, 100), 255, 255, 255);
-  EXPECT_RGB_NEAR(frame.at(100, 100), 0, 0, 0);  // outline only
+  frame->flip();
+  EXPECT_RGB_NEAR(frame->at(100, 50), 255, 255, 255);
+  EXPECT_RGB_NEAR(frame->at(50, 100), 255, 255, 255);
+  EXPECT_RGB_NEAR(frame->at(100, 100), 0, 0, 0);  // outline only
 }
 
 TEST_F(Render, MissingCursorSpriteIsReportedEachFrame) {
-  auto video = open_driver(200, 200);
-  ASSERT_TRUE(video);
-  FrameGrabber frame(*video);
+  ASSERT_NO_FATAL_FAILURE(open(200, 200));
   make_solid(*video, "s", 20, 20, {255, 0, 0, 255});
   video->_set_cursor_sprite("nocursor", "g");
   video->_draw_sprite(make_sprite(*video, "sp", "s"));
   ::testing::internal::CaptureStderr();
-  frame.flip();
-  frame.flip();
+  frame->flip();
+  frame->flip();
   const std::string err = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(err, "Can't get sprite:Sprite not exist: nocursor\nCan't get sprite:Sprite not exist: nocursor\n");
-  EXPECT_RGB_NEAR(frame.at(105, 105), 0, 0, 0);  // second frame had nothing queued
+  EXPECT_RGB_NEAR(frame->at(105, 105), 0, 0, 0);  // second frame had nothing queued
 }
 
 TEST_F(Render, CursorSpriteFollowsTheMouse) {
-  auto video = open_driver(200, 200);
-  ASSERT_TRUE(video);
-  FrameGrabber frame(*video);
+  ASSERT_NO_FATAL_FAILURE(open(200, 200));
   make_solid(*video, "arrow", 10, 10, {255, 255, 0, 255});
   make_sprite(*video, "cursor", "arrow");
   video->_set_cursor_sprite("cursor", "g");
   glfwSetCursorPos(video->window(), 50, 150);
-  frame.flip();
+  frame->flip();
   double x = 0, y = 0;
   video->_get_mouse_position(&x, &y);
   EXPECT_DOUBLE_EQ(x, -0.5);
   EXPECT_DOUBLE_EQ(y, -0.5);
-  EXPECT_RGB_NEAR(frame.at(52, 52), 255, 255, 0);
-  EXPECT_RGB_NEAR(frame.at(48, 52), 0, 0, 0);
+  EXPECT_RGB_NEAR(frame->at(52, 52), 255, 255, 0);
+  EXPECT_RGB_NEAR(frame->at(48, 52), 0, 0, 0);
 }
 
 TEST_F(Render, FrameLimiterWaits) {
