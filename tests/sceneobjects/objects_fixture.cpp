@@ -37,12 +37,6 @@ std::string write_png(const test_support::ScratchDir& dir, const std::string& na
   return path;
 }
 
-Rgba pixel(Video_Surface* surface, int x, int y) {
-  const auto* p = static_cast<const unsigned char*>(surface->_get_surface_data()) +
-                  static_cast<size_t>(y) * surface->_get_pitch() + x * 4;
-  return {p[0], p[1], p[2], p[3]};
-}
-
 SlotRecorder::SlotRecorder(std::string slot_name)
     : name_(std::move(slot_name)), slot_(this, &SlotRecorder::on_signal) {
   register_slot(name_, &slot_);

@@ -4,23 +4,21 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "scene_kit.h"
+#include "surface_pixels.h"
 
 namespace objects_test {
 
-using Rgba = std::array<unsigned char, 4>;
+using test_support::Rgba;
+using test_support::pixel;
 
 // Writes a w x h RGBA PNG; `colour(x, y)` gives the pixel with y counted from the TOP row.
 std::string write_png(const test_support::ScratchDir& dir, const std::string& name, int w, int h,
                       const std::function<Rgba(int x, int y)>& colour);
-
-// Pixel (x, y) of a surface, y from the bottom row.
-Rgba pixel(Video_Surface* surface, int x, int y);
 
 // Records the parameters of every delivery to the slot "<name>".
 class SlotRecorder {

@@ -4,28 +4,23 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <string>
 #include <vector>
 
 #include "brannow/brannow.h"
 #include "memory_video.h"
+#include "surface_pixels.h"
 #include "ttf_renderer.h"
 
 inline std::string shipped_font() { return std::string(TARNVALE_SOURCE_DIR) + "/res/fonts/DejaVuSans.ttf"; }
 
-using Rgba = std::array<unsigned char, 4>;
+using test_support::Rgba;
+using test_support::pixel;
 
 inline VideoColor make_color(int r, int g, int b, int a) {
   VideoColor color;
   color.set_color(r, g, b, a);
   return color;
-}
-
-inline Rgba pixel(Video_Surface* surface, int x, int y) {
-  const unsigned char* p =
-      static_cast<const unsigned char*>(surface->_get_surface_data()) + y * surface->_get_pitch() + x * 4;
-  return {p[0], p[1], p[2], p[3]};
 }
 
 // Alpha of every shown pixel, row 0 first.
