@@ -1,0 +1,56 @@
+// Time from starting a program to the first lit pixels of its window: the first drawn frame.
+// Run from the source tree under an X server, with the program to start and its arguments:
+//   xvfb-run -a -s "-screen 0 1024x768x24" build-scene-bench/bin/scene_first_frame build-scene-bench/bin/tarnvale
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+// Whether anything but black shows in the top left 800 x 600 pixels (every fourth one checked).
+bool screen_lit(Display* display) {
+  XImage* image = XGetImage(display, DefaultRootWindow(display), 0, 0, 800, 600, AllPlanes, ZPixmap);
+  if (!image) return false;
+  bool lit = false;
+  for (int y = 0; y < 600 && !lit; y += 4)
+    for (int x = 0; x < 800 && !lit; x += 4) lit = (XGetPixel(image, x, y) & 0xffffff) != 0;
+  XDestroyImage(image);
+  return lit;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Display* display = XOpenDisplay(nullptr);
+  if (argc < 2 || !display) {
+    std::fprintf(stderr, "usage (with DISPLAY set): scene_first_frame <program> [arguments]\n");
+    return 2;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    execv(argv[1], argv + 1);
+    _exit(127);
+  }
+  double seconds = -1;
+  while (std::chrono::steady_clock::now() - start < std::chrono::seconds(30)) {
+    if (screen_lit(display)) {
+      seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      break;
+    }
+    usleep(2000);
+  }
+  if (seconds < 0)
+    std::printf("no frame within 30 s\n");
+  else
+    std::printf("first frame after %.0f ms\n", seconds * 1000);
+  kill(child, SIGTERM);
+  waitpid(child, nullptr, 0);
+  XCloseDisplay(display);
+  return seconds < 0 ? 1 : 0;
+}
