@@ -75,9 +75,9 @@ bool Numeric::load(Scene* scene, std::string storage_name, std::string storage_p
 
 bool Numeric::real_load(Scene*, std::string, std::string, std::string, std::string,
                         Brannow::FileManager*) {
-  char spec[16];
-  std::snprintf(spec, sizeof spec, "%%0%dd", value_length);
-  value_spec = std::string(spec).substr(0, 9);
+  char format[16];
+  std::snprintf(format, sizeof format, "%%0%dd", value_length);
+  value_spec = std::string(format).substr(0, 9);
   value = start_value;
   is_value_changed = true;
   return true;
@@ -126,19 +126,19 @@ bool Numeric::slot_set_value(SlotArgs* args) {
 }
 
 // value_spec can be set from outside: only the one shape of format it is built in is used.
-static bool is_padded_decimal_spec(const std::string& spec) {
-  if (spec.size() < 3 || spec.compare(0, 2, "%0") != 0 || spec.back() != 'd') return false;
+static bool is_padded_decimal_format(const std::string& format) {
+  if (format.size() < 3 || format.compare(0, 2, "%0") != 0 || format.back() != 'd') return false;
   std::size_t i = 2;
-  if (spec[i] == '-') ++i;
-  for (; i + 1 < spec.size(); ++i)
-    if (spec[i] < '0' || spec[i] > '9') return false;
+  if (format[i] == '-') ++i;
+  for (; i + 1 < format.size(); ++i)
+    if (format[i] < '0' || format[i] > '9') return false;
   return true;
 }
 
 std::string Numeric::format_value() {
   char formatted[64];
   std::snprintf(formatted, sizeof formatted,
-                is_padded_decimal_spec(value_spec) ? value_spec.c_str() : "%d", value);
+                is_padded_decimal_format(value_spec) ? value_spec.c_str() : "%d", value);
   const std::size_t length = value_length > 0 ? static_cast<std::size_t>(value_length) : 0;
   return std::string(formatted).substr(0, length);
 }
