@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
 #include "GameEngine/GameObjects/stone_particles/stone_particles.h"
 #include "game_fixture.h"
+#include "window_picture.h"
 
 using namespace game_test;
 using ::testing::HasSubstr;
@@ -188,6 +190,39 @@ TEST_F(BurstsInThePile, AGroupBurstingAtTheBottomJostlesThePileButKeepsItInTheFi
     EXPECT_LT(std::abs(scene_x(stone)), 0.64f) << stone->_get__object_name_() << " is beyond the side walls";
     EXPECT_GT(scene_y(stone), -0.95f) << stone->_get__object_name_() << " went through the floor";
   }
+}
+
+TEST_F(Bursts, ParticlesAreDrawnRoundWithoutFrames) {
+  load_with_bursts(1, 5.0f);
+  video()->_flip();  // a blank frame: nothing older can pass for the burst's
+  StoneParticles* burst = burst_at("S", 0.0f, 0.0f);
+  ASSERT_NE(burst, nullptr);
+  dynamic_cast<BaseStone*>(scene->get_object("S"))->remove_from_game();
+  b2Body* particle = burst->_get_bodies().at(0);
+  particle->SetLinearVelocity(b2Vec2(0.0f, 0.0f));  // it stays in the middle of the window
+  frame();
+
+  const int width = video()->_get_width(), height = video()->_get_height();
+  const int cx = width / 2, cy = height / 2;
+  // The server may show the frame a moment after the swap.
+  std::unique_ptr<WindowPicture> picture;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    picture = std::make_unique<WindowPicture>(width, height);
+    if (picture->taken() && picture->brightness(cx, cy) > 100) break;
+    wait(0.05);
+  }
+  ASSERT_TRUE(picture->taken());
+  auto brightness = [&](int x, int y) { return picture->brightness(x, y); };
+  EXPECT_GT(brightness(cx, cy), 100);
+  // The particle's box spans 3.5 world units: 28 x 21 pixels. Its corners lie outside the round
+  // picture, so nothing may be drawn there.
+  const int half_w = 14, half_h = 10;
+  for (int sx : {-1, 1})
+    for (int sy : {-1, 1})
+      for (int dx = -1; dx <= 1; ++dx)
+        for (int dy = -1; dy <= 1; ++dy)
+          EXPECT_LT(brightness(cx + sx * half_w + dx, cy + sy * half_h + dy), 40)
+              << "corner " << sx << "," << sy << " offset " << dx << "," << dy;
 }
 
 TEST_F(Bursts, ManyBurstsLeaveNothingBehindInTheDriver) {

@@ -115,23 +115,11 @@ void StoneParticles::draw() {
     return;
   }
   const float alpha = (life_time - elapsed) / life_time;
+  // Only the particles are drawn: outlines of their boxes framed every particle in white.
   for (size_t i = 0; i < bodies.size(); ++i) {
-    b2Body* body = bodies[i];
-    const b2Fixture* fixture = body->GetFixtureList();
-    if (fixture && fixture->GetType() == b2Shape::e_polygon) {
-      const b2PolygonShape* box = static_cast<const b2PolygonShape*>(fixture->GetShape());
-      std::vector<VideoPoint> outline;
-      for (int corner = 0; corner < box->m_count; ++corner) {
-        const b2Vec2 point = b2Mul(body->GetTransform(), box->m_vertices[corner]);
-        VideoPoint scene_point;
-        scene_point.x = world_to_scene(point.x);
-        scene_point.y = world_to_scene(point.y);
-        outline.push_back(scene_point);
-      }
-      video->_draw_polygon(outline);
-    }
-    particles->_set_particle(static_cast<int>(i), world_to_scene(body->GetPosition().x),
-                             world_to_scene(body->GetPosition().y), 255, 255, 255, alpha);
+    const b2Vec2 position = bodies[i]->GetPosition();
+    particles->_set_particle(static_cast<int>(i), world_to_scene(position.x), world_to_scene(position.y), 255, 255,
+                             255, alpha);
   }
   video->_draw_particles(particles_name(), _get__scene_name_(), false);
 }
