@@ -1,6 +1,9 @@
 // Particle sets drawn in the four modes (point sprites or quads, vertex buffers or not).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "video_fixture.h"
 #include "xserver.h"
 
@@ -141,6 +144,34 @@ TEST_P(ParticleModes, MissingTextureKeepsTheLastOne) {
   frame_->flip();
   EXPECT_RGB_NEAR(inside(50), 255, 0, 0);
   EXPECT_RGB_NEAR(inside(100), 0, 0, 255);  // drawn with the white dot still bound
+}
+
+TEST_P(ParticleModes, PictureWithTransparentEdgesLeavesNoFrame) {
+  // A 16 x 16 picture: a white disc of radius 6 in the middle, transparent around it.
+  ASSERT_TRUE(video_->_create_surface(16, 16, "disc", "g", false));
+  Video_Surface* disc = video_->_get_surface("disc", "g");
+  fill_surface(disc, {0, 0, 0, 0});
+  auto* data = static_cast<unsigned char*>(disc->_get_surface_data());
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x)
+      if ((x - 7.5) * (x - 7.5) + (y - 7.5) * (y - 7.5) <= 36)
+        std::fill_n(data + y * disc->_get_pitch() + x * 4, 4, 255);
+  ASSERT_TRUE(video_->_create_particles("p", "g", "disc", "g", 1, false));
+  Video_Particles* set = video_->_get_particles("p", "g");
+  set->_set_particle_size(32);  // two pixels a texel
+  set->_set_particle(0, 0.0f, 0.0f, 255, 255, 255, 1.0f);
+  video_->_draw_particles("p", "g", false);
+  frame_->flip();
+
+  // The particle's square: centred on the point, or from it up and right for a quad.
+  const int left = GetParam().point_sprite ? 84 : 100, bottom = left;
+  EXPECT_RGB_NEAR(frame_->at(left + 16, bottom + 16), 255, 255, 255);
+  for (int along = 1; along < 31; ++along)
+    for (int edge : {1, 30}) {
+      SCOPED_TRACE("pixel " + std::to_string(along) + " along the edge at " + std::to_string(edge));
+      EXPECT_RGB_NEAR(frame_->at(left + along, bottom + edge), 0, 0, 0);
+      EXPECT_RGB_NEAR(frame_->at(left + edge, bottom + along), 0, 0, 0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllModes, ParticleModes,
