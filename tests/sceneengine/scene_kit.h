@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "brannow/brannow.h"
+#include "memory_video.h"
 #include "olvane/video.h"
 #include "scratch.h"
 #include "probe.h"
@@ -14,12 +15,12 @@
 
 namespace scene_kit {
 
-// Once per process: file manager, fake video "Video", init("Video"), the "Probe" type.
+// Once per process: file manager, memory video "Video", init("Video"), the "Probe" type.
 void setup();
 Brannow::FileManager* files();
-Video_Interface* video();
-// A second fake device, "Other", for objects whose video name is not "Video".
-Video_Interface* other_video();
+MemoryVideo* video();
+// A second memory device, "Other", for objects whose video name is not "Video".
+MemoryVideo* other_video();
 
 // Lines recorded by probes ("<object>:<what>"), oldest first; take_log() empties it.
 std::vector<std::string>& log();
@@ -44,14 +45,14 @@ std::string scene_file(const std::vector<std::pair<std::string, int>>& entries,
 std::string object_section(const std::string& name, const std::string& type,
                            const std::string& inner = "");
 
-// Sprites the fake video drew in the last finished frame, separated by spaces.
+// Sprites the memory video drew in the last finished frame, separated by spaces.
 std::string drawn_last_frame();
-// Ends the frame on the fake video.
+// Ends the frame on the memory video.
 void flip();
-// Events the fake hands out at the given frame (counted by _flip calls).
+// Events the memory video hands out at the given frame (counted by _flip calls).
 void schedule(int frame, EVENT_TYPE type, float x = 0, float y = 0, int buttons = 0, int key = 0);
 int frame();
-// Events taken from the fake with _get_event so far, empty polls included.
+// Events taken from the memory video with _get_event so far, empty polls included.
 long events_taken();
 bool mouse_shown();
 

@@ -2,9 +2,11 @@
 // A video driver without a window for the suites that render into memory: surfaces are plain
 // pixel buffers, sprites are kept by name, nothing is shown. Surfaces follow the OpenGL driver's
 // rules (power-of-two rows, 4 bytes per pixel) and its error texts; a 0-pixel-high surface is
-// allowed unless refuse_empty_surfaces is set.
+// allowed unless refuse_empty_surfaces is set. Frames are counted by _flip; _get_event hands out
+// the events a test scheduled for a frame once that frame has been reached.
 // Built as the plug-in "libtest_memory_video"; tests reach its state with memory_video().
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -116,7 +118,15 @@ public:
   void _enable_key_events(bool) override {}
   void _enable_char_events(bool) override {}
   void _enable_mouse_move_events(bool) override {}
-  void _flip() override { drawn.clear(); }
+  void _flip() override {
+    ++frames;
+    last_frame.swap(drawn);
+    drawn.clear();
+    auto due = scheduled_.find(frames);
+    if (due == scheduled_.end()) return;
+    events_.insert(events_.end(), due->second.begin(), due->second.end());
+    scheduled_.erase(due);
+  }
   short _get_width() override { return 800; }
   short _get_height() override { return 600; }
   bool _init() override { return true; }
@@ -124,16 +134,22 @@ public:
   std::string _get_error() override { return error_; }
   void _get_mouse_position(double* x, double* y) override { *x = *y = 0; }
   void _get_mouse_position(int* x, int* y) override { *x = *y = 0; }
-  void _get_mouse_button_state(MOUSE_BUTTON* button, EVENT_TYPE* state) override {
-    *button = MOUSE_BUTTON_LEFT;
-    *state = NO_EVENT;
+  // No button is ever held: released, as the OpenGL driver answers for a button not pressed.
+  void _get_mouse_button_state(MOUSE_BUTTON*, EVENT_TYPE* state) override {
+    if (state != nullptr) *state = MOUSE_RELEASE;
   }
-  Event _get_event() override { return Event(); }
+  Event _get_event() override {
+    ++events_taken;
+    if (events_.empty()) return Event();
+    Event event = events_.front();
+    events_.pop_front();
+    return event;
+  }
   bool _is_point_in_sprite(double, double, double, double, std::string, std::string) override {
     return false;
   }
   bool _set_cursor_sprite(std::string, std::string) override { return false; }
-  void _show_mouse(bool) override {}
+  void _show_mouse(bool visible) override { mouse_shown = visible; }
   bool _group_blit(std::string, double, double, std::string, double, double, std::string,
                    std::string) override {
     return false;
@@ -142,24 +158,36 @@ public:
                    std::string) override {
     return false;
   }
-  void _show_cursor(bool) override {}
+  void _show_cursor(bool visible) override { _show_mouse(visible); }
   bool _remove_particles(std::string, std::string) override { return false; }
 
   // The surface kept under (name, group), or null; leaves the error text alone.
   MemorySurface* surface(const std::string& name, const std::string& group) {
     return kept(surfaces_, name, group);
   }
-  // Back to a fresh driver: no surfaces, sprites or queued draws; counters and switches cleared.
+  // `event` comes out of _get_event once _flip has been called `frame` times in all.
+  void schedule(int frame, const Event& event) { scheduled_[frame].push_back(event); }
+  // Back to a fresh driver: no surfaces, sprites, queued draws or events; counters and switches
+  // cleared.
   void reset() {
     surfaces_.clear();
     sprites_.clear();
     drawn.clear();
-    surfaces_created = 0;
+    last_frame.clear();
+    scheduled_.clear();
+    events_.clear();
+    surfaces_created = frames = 0;
+    events_taken = 0;
+    mouse_shown = true;
     refuse_next_surface = refuse_empty_surfaces = false;
   }
 
-  std::vector<MemoryKey> drawn;  // sprites queued since the last _flip, as (group, name)
+  std::vector<MemoryKey> drawn;       // sprites queued since the last _flip, as (group, name)
+  std::vector<MemoryKey> last_frame;  // what was queued in the frame the last _flip ended
   int surfaces_created = 0;
+  int frames = 0;          // _flip calls
+  long events_taken = 0;   // _get_event calls, empty polls included
+  bool mouse_shown = true;
   // The next _create_surface fails with "refused for the test".
   bool refuse_next_surface = false;
   // Behave like drivers whose surfaces need at least one row and one column.
@@ -180,6 +208,8 @@ private:
 
   std::map<MemoryKey, std::unique_ptr<MemorySurface>> surfaces_;
   std::map<MemoryKey, std::unique_ptr<Video_Sprite>> sprites_;
+  std::map<int, std::vector<Event>> scheduled_;
+  std::deque<Event> events_;
   std::string group_;
   std::string error_;
 };
