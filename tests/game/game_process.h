@@ -7,6 +7,7 @@
 
 #include "process.h"
 #include "scratch.h"
+#include "x_window.h"
 
 namespace game_test {
 
@@ -17,19 +18,17 @@ const std::vector<std::string> GAME_ENV = {"ASAN_OPTIONS=detect_leaks=0"};
 // Copies cfg/ and res/ into the folder; Game.cfg then starts with the scene "game".
 void prepare_game_folder(const test_support::ScratchDir& folder);
 
-// Waits until the child's standard output or error holds the text; false after timeout seconds.
-bool wait_for_output(test_support::ChildProcess& child, const std::string& text, double timeout_seconds);
+using test_support::click;
+using test_support::count_of;
+using test_support::request_close;
+using test_support::wait_for_output;
 
 // The game's window on the private X server ("" when none shows up).
-std::string find_window(double timeout_seconds);
-// A left click at the normalised point (x, y) of the 800 x 600 window.
-void click(const std::string& window, float x, float y);
-// What a window manager sends when the player closes the window.
-void request_close(const std::string& window);
+inline std::string find_window(double timeout_seconds) {
+  return test_support::find_window("Tarnvale", timeout_seconds);
+}
 
 // Resident memory of a process in kB (0 when it is gone).
 long resident_kb(int pid);
-
-int count_of(const std::string& text, const std::string& part);
 
 }  // namespace game_test

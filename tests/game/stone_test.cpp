@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "game_fixture.h"
+#include "process.h"
 
 using namespace game_test;
 using ::testing::HasSubstr;
@@ -14,13 +15,9 @@ using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStderr;
 using ::testing::internal::GetCapturedStdout;
 
-namespace {
+using test_support::count_of;
 
-int count_of(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
+namespace {
 
 class Stones : public GameField {
 protected:

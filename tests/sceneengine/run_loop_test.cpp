@@ -4,76 +4,24 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "process.h"
 #include "scratch.h"
+#include "x_window.h"
 #include "xserver.h"
-
-// After gtest: Xlib's macros (None, Bool, ...) would break its headers.
-#include <X11/Xlib.h>
 
 namespace {
 
 using test_support::ChildProcess;
+using test_support::click;
+using test_support::count_of;
 using test_support::run_process;
 
-void pause(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
-
-int count_of(const std::string& text, const std::string& part) {
-  int n = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
-
-// Waits until the child has printed `text` `times` times; false when it ends or time runs out.
-bool wait_for(ChildProcess& child, const std::string& text, int times = 1, double seconds = 30) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (std::chrono::steady_clock::now() < end) {
-    if (count_of(child.out(), text) >= times) return true;
-    if (!child.running()) return count_of(child.out(), text) >= times;
-    pause(0.05);
-  }
-  return false;
-}
-
-std::string find_window(const std::string& caption) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    auto found = run_process({"xdotool", "search", "--name", caption}, ".", 10);
-    if (found.exit_code == 0 && !found.out.empty()) return found.out.substr(0, found.out.find('\n'));
-    pause(0.1);
-  }
-  return "";
-}
-
-// A left click at the normalised point (x, y) of the 800 x 600 window.
-void click(const std::string& window, float x, float y) {
-  run_process({"xdotool", "mousemove", "--window", window,
-               std::to_string(static_cast<int>((x + 1) * 400)),
-               std::to_string(static_cast<int>((1 - y) * 300))},
-              ".", 10);
-  pause(0.1);
-  run_process({"xdotool", "click", "1"}, ".", 10);
+// Waits until the program has printed `text` `times` times; false when it ends or time runs out.
+bool wait_for(ChildProcess& program, const std::string& text, int times = 1) {
+  return test_support::wait_for_output(program, text, 30, times);
 }
 
 void type_key(const std::string& key) { run_process({"xdotool", "key", key}, ".", 10); }
-
-// What a window manager sends when the user closes the window.
-void request_close(const std::string& window) {
-  Display* display = XOpenDisplay(nullptr);
-  ASSERT_NE(display, nullptr);
-  XEvent request{};
-  request.xclient.type = ClientMessage;
-  request.xclient.window = std::stoul(window);
-  request.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  request.xclient.format = 32;
-  request.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  request.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, request.xclient.window, False, NoEventMask, &request);
-  XFlush(display);
-  XCloseDisplay(display);
-}
 
 std::string declaration(int index, const std::string& connect, const std::string& signal,
                         const std::string& slot) {
@@ -130,7 +78,7 @@ protected:
                                "scenes.scns", "one"},
                               dir.path(), {"ASAN_OPTIONS=detect_leaks=0"}));
     ASSERT_TRUE(wait_for(program, "b:draw")) << program.out() << program.err();
-    window = find_window("SceneLoop");
+    window = test_support::find_window("SceneLoop", 30);
     ASSERT_FALSE(window.empty());
   }
 
@@ -180,7 +128,7 @@ TEST_F(RunLoop, ClicksAndKeysMoveTheFocusSwitchScenesAndExit) {
 
 TEST_F(RunLoop, ClosingTheWindowEndsTheLoop) {
   start();
-  request_close(window);
+  ASSERT_TRUE(test_support::request_close(window));
   expect_clean_end();
   EXPECT_EQ(count_of(program.out(), "_on_"), 0) << program.out();
 }

@@ -105,4 +105,22 @@ std::string built_program(const std::string& name) {
 #endif
 }
 
+bool wait_for_output(ChildProcess& child, const std::string& text, double timeout_seconds,
+                     int times) {
+  auto printed = [&] { return count_of(child.out(), text) + count_of(child.err(), text) >= times; };
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    if (printed()) return true;
+    if (!child.running()) return printed();  // it may have printed just before it ended
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+int count_of(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
 }  // namespace test_support

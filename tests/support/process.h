@@ -42,6 +42,14 @@ struct ProcessResult {
 ProcessResult run_process(const std::vector<std::string>& argv, const std::string& working_dir = ".",
                           double timeout_seconds = 60, const std::vector<std::string>& env = {});
 
+// Waits until the child's standard output and error hold `text` at least `times` times in all;
+// false when time runs out or the child ends without it.
+bool wait_for_output(ChildProcess& child, const std::string& text, double timeout_seconds,
+                     int times = 1);
+
+// How often `part` stands in `text`.
+int count_of(const std::string& text, const std::string& part);
+
 // Path of a program built by this project ("tarnvale" -> <build>/bin/tarnvale).
 std::string built_program(const std::string& name);
 
