@@ -30,23 +30,14 @@ std::string link(const std::string& target, const std::string& v, const std::str
          "\n\t\t\tlink_h_offset " + h_offset + "\n";
 }
 
-class Placement : public ::testing::Test {
+class Placement : public SceneFixture {
 protected:
-  void SetUp() override {
-    setup();
-    take_log();
-  }
-  void TearDown() override {
-    for (Scene* scene : scenes) destroy_scene(scene);
-  }
   Scene* loaded_scene(const std::vector<std::pair<std::string, int>>& entries,
                       const std::string& sections) {
-    scenes.push_back(make_scene(dir, unique_name("placement"), scene_file(entries, sections)));
-    EXPECT_TRUE(scenes.back()->load_scene());
-    return scenes.back();
+    Scene* scene = add_scene("placement", scene_file(entries, sections));
+    EXPECT_TRUE(scene->load_scene());
+    return scene;
   }
-  test_support::ScratchDir dir;
-  std::vector<Scene*> scenes;
 };
 
 TEST_F(Placement, AnObjectWithoutKeysTakesTheDefaults) {

@@ -84,6 +84,20 @@ void destroy_scene(Scene* scene) {
   delete scene;
 }
 
+void SceneFixture::SetUp() {
+  setup();
+  take_log();
+}
+
+void SceneFixture::TearDown() {
+  for (Scene* scene : scenes) destroy_scene(scene);
+}
+
+Scene* SceneFixture::add_scene(const std::string& stem, const std::string& content) {
+  scenes.push_back(make_scene(dir, unique_name(stem), content));
+  return scenes.back();
+}
+
 std::string scene_file(const std::vector<std::pair<std::string, int>>& entries,
                        const std::string& object_sections, const std::string& scene_keys) {
   std::ostringstream out;

@@ -3,6 +3,8 @@
 // on it, a probe object type "Probe" that records what happens to it, and scene files written
 // to a scratch folder.
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -36,6 +38,19 @@ Scene* make_scene(const test_support::ScratchDir& dir, const std::string& name,
 
 // Deactivates the scene, removes and deletes every object, then deletes the scene.
 void destroy_scene(Scene* scene);
+
+// The base of the scene fixtures: the kit set up, the probe log emptied, a scratch folder, and
+// every scene made with add_scene destroyed after the test.
+class SceneFixture : public ::testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+  // A scene (not loaded) under a fresh name made from `stem`, read from `content`.
+  Scene* add_scene(const std::string& stem, const std::string& content);
+
+  test_support::ScratchDir dir;
+  std::vector<Scene*> scenes;
+};
 
 // A scene file: one "[Scene]" section listing (name, z level) entries, then the object sections
 // given as they are.

@@ -9,26 +9,16 @@ using namespace scene_kit;
 
 namespace {
 
-class SceneLoading : public ::testing::Test {
+class SceneLoading : public SceneFixture {
 protected:
-  void SetUp() override {
-    setup();
-    take_log();
-  }
-  void TearDown() override {
-    for (Scene* scene : scenes) destroy_scene(scene);
-  }
   Scene* scene_with(const std::string& content, const std::string& stem = "loading") {
-    scenes.push_back(make_scene(dir, unique_name(stem), content));
-    return scenes.back();
+    return add_scene(stem, content);
   }
   std::string drawn_by(Scene* scene) {
     EXPECT_TRUE(scene->draw());
     flip();
     return drawn_last_frame();
   }
-  test_support::ScratchDir dir;
-  std::vector<Scene*> scenes;
 };
 
 TEST_F(SceneLoading, DrawsByZLevelKeepingFileOrderWithinALevel) {

@@ -40,29 +40,20 @@ std::vector<std::string> rise(const std::string& signal_name) {
 
 using Lines = std::vector<std::string>;
 
-class SignalWiring : public ::testing::Test {
+class SignalWiring : public SceneFixture {
 protected:
-  void SetUp() override {
-    setup();
-    take_log();
-  }
-  void TearDown() override {
-    for (Scene* scene : scenes) destroy_scene(scene);
-  }
   Scene* loaded_scene(const std::vector<std::pair<std::string, int>>& entries,
                       const std::string& sections, const std::string& video_name = "Video") {
-    scenes.push_back(make_scene(dir, unique_name("wiring"), scene_file(entries, sections)));
-    scenes.back()->set_video_name(video_name);
-    EXPECT_TRUE(scenes.back()->load_scene());
-    scenes.back()->draw();
-    return scenes.back();
+    Scene* scene = add_scene("wiring", scene_file(entries, sections));
+    scene->set_video_name(video_name);
+    EXPECT_TRUE(scene->load_scene());
+    scene->draw();
+    return scene;
   }
   void press(Scene* scene, float x, float y) {
     SlotArgs args = pointer_args(x, y);
     scene->slot__on_mouse_press(&args);
   }
-  test_support::ScratchDir dir;
-  std::vector<Scene*> scenes;
 };
 
 TEST_F(SignalWiring, EveryObjectGetsTheThreeBuiltInConnections) {

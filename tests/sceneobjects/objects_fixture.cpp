@@ -51,7 +51,7 @@ bool SlotRecorder::on_signal(SlotArgs* args) {
 }
 
 void SceneObjects::SetUp() {
-  scene_kit::setup();
+  SceneFixture::SetUp();
   static const bool plugins = [] {
     EXPECT_TRUE(imageloader_create("png", "libgrisk_png", true)) << imageloader_error();
     EXPECT_TRUE(textrenderer_create("ttf", "libmordent", true)) << textrenderer_error();
@@ -62,19 +62,12 @@ void SceneObjects::SetUp() {
     return true;
   }();
   (void)plugins;
-  scene_kit::take_log();
   scene_kit::flip();  // forget what earlier tests queued
-}
-
-void SceneObjects::TearDown() {
-  for (Scene* scene : scenes) scene_kit::destroy_scene(scene);
 }
 
 Scene* SceneObjects::scene_of(const std::vector<std::pair<std::string, int>>& entries,
                               const std::string& sections) {
-  scenes.push_back(scene_kit::make_scene(dir, scene_kit::unique_name("objects"),
-                                         scene_kit::scene_file(entries, sections)));
-  return scenes.back();
+  return add_scene("objects", scene_kit::scene_file(entries, sections));
 }
 
 Scene* SceneObjects::loaded(const std::vector<std::pair<std::string, int>>& entries,

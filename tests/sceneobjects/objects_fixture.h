@@ -35,10 +35,9 @@ private:
   Slot<SlotRecorder> slot_;
 };
 
-class SceneObjects : public ::testing::Test {
+class SceneObjects : public scene_kit::SceneFixture {
 protected:
   void SetUp() override;
-  void TearDown() override;
   // A scene (not loaded) with the given (name, z level) entries and object sections.
   Scene* scene_of(const std::vector<std::pair<std::string, int>>& entries,
                   const std::string& sections);
@@ -46,8 +45,6 @@ protected:
   Scene* loaded(const std::vector<std::pair<std::string, int>>& entries,
                 const std::string& sections);
 
-  test_support::ScratchDir dir;
-  std::vector<Scene*> scenes;
   std::string load_log;
 };
 
