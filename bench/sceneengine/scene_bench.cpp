@@ -17,7 +17,7 @@
 #include <string>
 
 #include "brannow/brannow.h"
-#include "carrow/config.h"
+#include "gl_video.h"
 #include "olvane/video.h"
 #include "vistrel/imageloader.h"
 #include "voskar/scenemanager.h"
@@ -93,25 +93,13 @@ struct Engine {
     files.register_brannow(Brannow::CreatePosixFile);
     std::system(("mkdir -p " + kFolder).c_str());
     if (!write_picture(picture)) error = "cannot write " + picture;
-    config_create("VideoConfig", "libquorra", true);
-    Config_Interface* config = config_get_interface("VideoConfig");
-    for (const auto& [key, value] : {std::pair<const char*, const char*>{"Width", "800"},
-                                     {"Height", "600"},
-                                     {"BaseHeight", "600"},
-                                     {"LimitFPS", "0"},
-                                     {"Caption", "SceneBench"}})
-      config->set_value(std::string("Video->") + key, value, true);
-    std::string params[] = {"VideoConfig", "Video->", "VX_Video"};
-    if (!video_create("Video", "libGL_tessar", params, 3, 0)) {
-      error = "video: " + video_error();
-      return;
-    }
+    error = test_support::open_gl_video("VideoConfig", {{"Width", "800"},
+                                                        {"Height", "600"},
+                                                        {"BaseHeight", "600"},
+                                                        {"LimitFPS", "0"},
+                                                        {"Caption", "SceneBench"}});
+    if (!error.empty()) return;
     video = video_get_interface("Video");
-    if (!video->_init()) {
-      error = "no window: " + video->_get_error();
-      video = nullptr;
-      return;
-    }
     init("Video");
     static ObjectFabric<Marker> markers;
     SceneObjectFabric::add_fabric("Marker", &markers);

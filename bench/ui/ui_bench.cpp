@@ -15,7 +15,7 @@
 #include <string>
 
 #include "brannow/brannow.h"
-#include "carrow/config.h"
+#include "gl_video.h"
 #include "olvane/video.h"
 #include "panolet/textedit.h"
 #include "panolet/ui.h"
@@ -73,25 +73,13 @@ struct Engine {
   Engine() {
     files.register_brannow(Brannow::CreatePosixFile);
     std::system(("mkdir -p " + kFolder).c_str());
-    config_create("VideoConfig", "libquorra", true);
-    Config_Interface* config = config_get_interface("VideoConfig");
-    for (const auto& [key, value] : {std::pair<const char*, const char*>{"Width", "800"},
-                                     {"Height", "600"},
-                                     {"BaseHeight", "600"},
-                                     {"LimitFPS", "0"},
-                                     {"Caption", "UiBench"}})
-      config->set_value(std::string("Video->") + key, value, true);
-    std::string params[] = {"VideoConfig", "Video->", "VX_Video"};
-    if (!video_create("Video", "libGL_tessar", params, 3, 0)) {
-      error = "video: " + video_error();
-      return;
-    }
+    error = test_support::open_gl_video("VideoConfig", {{"Width", "800"},
+                                                        {"Height", "600"},
+                                                        {"BaseHeight", "600"},
+                                                        {"LimitFPS", "0"},
+                                                        {"Caption", "UiBench"}});
+    if (!error.empty()) return;
     video = video_get_interface("Video");
-    if (!video->_init()) {
-      error = "no window: " + video->_get_error();
-      video = nullptr;
-      return;
-    }
     init("Video");
     ui_init();
     if (!imageloader_create("png", "libgrisk_png", true)) error = imageloader_error();

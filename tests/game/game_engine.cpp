@@ -3,10 +3,10 @@
 #include <unistd.h>
 
 #include "GameEngine/game_fabrics.h"
-#include "carrow/config.h"
 #include "olvane/video.h"
 #include "vistrel/imageloader.h"
 #include "voskar/scenemanager.h"
+#include "gl_video.h"
 #include "xserver.h"
 
 namespace game_test {
@@ -29,14 +29,10 @@ bool start_game_engine(std::string* error) {
   if (chdir(TARNVALE_SOURCE_DIR) != 0) failure = "no source tree";
   file_manager = new Brannow::FileManager(100);
   file_manager->register_brannow(Brannow::CreatePosixFile);
-  config_create("VideoConfig", "libquorra", true);
-  Config_Interface* config = config_get_interface("VideoConfig");
-  for (auto [key, value] : {std::pair{"Width", "800"}, {"Height", "600"}, {"FullScreen", "no"},
-                            {"HideMouse", "no"}, {"LimitFPS", "0"}})
-    config->set_value(std::string("Video->") + key, value, true);
-  std::string params[3] = {"VideoConfig", "Video->", "VX_Video"};
-  if (!video_create("Video", "libGL_tessar", params, 3, 0)) failure = "video: " + video_error();
-  else if (!video_get_interface("Video")->_init()) failure = "video init: " + video_get_interface("Video")->_get_error();
+  if (failure.empty())
+    failure = test_support::open_gl_video(
+        "VideoConfig",
+        {{"Width", "800"}, {"Height", "600"}, {"FullScreen", "no"}, {"HideMouse", "no"}, {"LimitFPS", "0"}});
   if (!imageloader_create("png", "libgrisk_png", true)) failure = "png: " + imageloader_error();
   init("Video");
   SceneFabric::add_fabric("GameScene", game_scene_fabric());

@@ -9,8 +9,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "carrow/config.h"
 #include "panolet/ui.h"
+#include "gl_video.h"
 #include "process.h"
 #include "scrivet/textrenderer.h"
 #include "vistrel/imageloader.h"
@@ -30,19 +30,11 @@ bool bring_up(std::string* error) {
   if (video_get_interface("Video")) return true;
   // Style sets and scenes name the game's pictures relative to the source tree.
   if (chdir(TARNVALE_SOURCE_DIR) != 0) return *error = "no source tree", false;
-  config_create("UiTestVideo", "libquorra", true);
-  Config_Interface* settings = config_get_interface("UiTestVideo");
-  if (!settings) return *error = config_error(), false;
-  const std::pair<const char*, std::string> values[] = {
-      {"Width", std::to_string(kWidth)}, {"Height", std::to_string(kHeight)},
-      {"BaseHeight", std::to_string(kHeight)}, {"FullScreen", "no"}, {"HideMouse", "no"},
-      {"Caption", kCaption}};
-  for (const auto& [key, value] : values)
-    settings->set_value(std::string("Video->") + key, value, true);
-  std::string params[] = {"UiTestVideo", "Video->", "VX_Video"};
-  if (!video_create("Video", "libGL_tessar", params, 3, 0)) return *error = video_error(), false;
-  if (!video_get_interface("Video")->_init())
-    return *error = video_get_interface("Video")->_get_error(), false;
+  *error = test_support::open_gl_video(
+      "UiTestVideo", {{"Width", std::to_string(kWidth)}, {"Height", std::to_string(kHeight)},
+                      {"BaseHeight", std::to_string(kHeight)}, {"FullScreen", "no"},
+                      {"HideMouse", "no"}, {"Caption", kCaption}});
+  if (!error->empty()) return false;
 
   file_manager = std::make_unique<Brannow::FileManager>(100);
   file_manager->register_brannow(Brannow::CreatePosixFile);
