@@ -1,6 +1,6 @@
 // Time from starting a program to the first lit pixels of its window: the first drawn frame.
 // Run from the source tree under an X server, with the program to start and its arguments:
-//   xvfb-run -a -s "-screen 0 1024x768x24" build-scene-bench/bin/scene_first_frame build-scene-bench/bin/tarnvale
+//   xvfb-run -a -s "-screen 0 1024x768x24 -noreset" build-scene-bench/bin/scene_first_frame build-scene-bench/bin/tarnvale
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <signal.h>

@@ -3,7 +3,7 @@
 // each with a surface of its own, with the driver's _flip (the GL work) timed apart; and the
 // same scenes of objects without sprites, for the scene manager's own share.
 // Run under an X server:
-//   xvfb-run -a -s "-screen 0 1024x768x24" build-bench/bin/scene_bench
+//   xvfb-run -a -s "-screen 0 1024x768x24 -noreset" build-bench/bin/scene_bench
 #include <benchmark/benchmark.h>
 #include <png.h>
 #include <time.h>

@@ -3,7 +3,7 @@
 // pointer moving over the buttons every frame (hover switching) or standing still; and the
 // per-frame cost of a 30-character text field, unchanged and changed every frame.
 // Run under an X server:
-//   xvfb-run -a -s "-screen 0 1024x768x24" build-bench/bin/ui_bench
+//   xvfb-run -a -s "-screen 0 1024x768x24 -noreset" build-bench/bin/ui_bench
 #include <benchmark/benchmark.h>
 #include <time.h>
 #include <unistd.h>
