@@ -207,31 +207,18 @@ Video_Particles* OpenGL_Video::_get_particles(std::string name, std::string grou
 }
 
 bool OpenGL_Video::_draw_particles(std::string name, std::string group, bool under_sprites) {
-  group = group_or_current(group);
-  if (!particles_.exists(group)) {
-    error_ = "No such particles group: " + group;
-    return false;
-  }
-  Storage<std::string, OpenGL_Particles*>* items = particles_.get(group);
-  if (!items->exists(name)) {
-    error_ = "No such particles: " + name;
-    return false;
-  }
-  (under_sprites ? particles_under_ : particles_over_).push_back(items->get(name));
+  OpenGL_Particles* set = find_item(particles_, name, group_or_current(group),
+                                    "No such particles group: ", "No such particles: ");
+  if (set == nullptr) return false;
+  (under_sprites ? particles_under_ : particles_over_).push_back(set);
   return true;
 }
 
 bool OpenGL_Video::_remove_particles(std::string name, std::string group) {
-  if (!particles_.exists(group)) {
-    error_ = "No such particles group: " + group;
-    return false;
-  }
-  Storage<std::string, OpenGL_Particles*>* items = particles_.get(group);
-  if (!items->exists(name)) {
-    error_ = "No such particles: " + name;
-    return false;
-  }
-  delete items->get(name);  // unfiles itself
+  OpenGL_Particles* set =
+      find_item(particles_, name, group, "No such particles group: ", "No such particles: ");
+  if (set == nullptr) return false;
+  delete set;  // unfiles itself
   return true;
 }
 
