@@ -12,10 +12,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iostream>
 #include <map>
 #include <string>
 
+#include "../support/bench_scene.h"
 #include "brannow/brannow.h"
 #include "gl_video.h"
 #include "olvane/video.h"
@@ -111,16 +111,8 @@ struct Engine {
     const std::string name = type + std::to_string(objects);
     const std::string file = kFolder + "/" + name + ".scn";
     std::ofstream(file) << scene_text(objects, type, picture);
-    Scene* scene = SceneFabric()["generic"];
-    scene->set_name(name);
-    scene->set_video_name("Video");
-    scene->set_storage_file(file);
-    scene->set_file_manager(&files);
-    std::cerr.setstate(std::ios::failbit);  // one "loaded" line per object
-    const bool loaded = scene->load_scene();
-    std::cerr.clear();
-    if (!loaded) return nullptr;
-    scene->slot__on_activate(nullptr);
+    Scene* scene = load_active_scene(name, file, &files);
+    if (scene == nullptr) return nullptr;
     return scenes[{type, objects}] = scene;
   }
 };

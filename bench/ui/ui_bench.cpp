@@ -10,10 +10,10 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iostream>
 #include <map>
 #include <string>
 
+#include "../support/bench_scene.h"
 #include "brannow/brannow.h"
 #include "gl_video.h"
 #include "olvane/video.h"
@@ -101,16 +101,8 @@ struct Engine {
     if (scenes.count(kind)) return scenes[kind];
     const std::string file = kFolder + "/" + kind + ".scn";
     std::ofstream(file) << text;
-    Scene* scene = SceneFabric()["generic"];
-    scene->set_name(kind);
-    scene->set_video_name("Video");
-    scene->set_storage_file(file);
-    scene->set_file_manager(&files);
-    std::cerr.setstate(std::ios::failbit);  // one "loaded" line per picture
-    const bool loaded = scene->load_scene();
-    std::cerr.clear();
-    if (!loaded) return nullptr;
-    scene->slot__on_activate(nullptr);
+    Scene* scene = load_active_scene(kind, file, &files);
+    if (scene == nullptr) return nullptr;
     return scenes[kind] = scene;
   }
 };
