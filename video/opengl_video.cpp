@@ -4,7 +4,6 @@
 #include <GLFW/glfw3.h>
 #include <dlfcn.h>
 #include <link.h>
-#include <malloc.h>
 #include <time.h>
 
 #include <cstdlib>
@@ -13,8 +12,6 @@
 #include "carrow/config.h"
 
 namespace {
-
-constexpr int kKeptFreeHeap = 32 << 20;
 
 // The configuration name and key prefix given to _get_video_driver.
 std::string& kept_config_name() {
@@ -174,11 +171,6 @@ bool OpenGL_Video::_init() {
   scale_ = settings_.base_height > 0
                ? static_cast<double>(settings_.height) / settings_.base_height
                : 1.0;
-
-  // Software GL (Mesa's llvmpipe) frees and allocates again megabytes at the top of the heap every
-  // frame. By default the C library hands that memory back to the kernel each time and the next
-  // frame pays a page fault per page to get it back: that cost more than all the drawing.
-  mallopt(M_TRIM_THRESHOLD, kKeptFreeHeap);
 
   glfwSetErrorCallback(on_glfw_error);
   if (!glfwInit()) {
