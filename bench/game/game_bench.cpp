@@ -5,12 +5,12 @@
 
 #include <benchmark/benchmark.h>
 #include <box2d/box2d.h>
-#include <time.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
+#include "../support/thread_clock.h"
 #include "GameEngine/GameObjects/basestone/basestone.h"
 #include "GameEngine/GameObjects/stoneemitter/stoneemitter.h"
 #include "GameEngine/physscene/physscene.h"
@@ -22,12 +22,6 @@ namespace {
 const int MOVING_FRAMES = 300;
 const int SETTLED_FRAMES = 100;
 const int MAX_SETTLING_STEPS = 2000;
-
-double cpu_seconds() {
-  timespec now;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return now.tv_sec + now.tv_nsec * 1e-9;
-}
 
 std::string write_file(const std::string& name, const std::string& text) {
   const std::string path = "/tmp/tarnvale_game_bench_" + name;
@@ -119,16 +113,16 @@ FrameCosts run_frames(PhysScene* scene, b2World* bare, int frames) {
   Video_Interface* video = video_get_interface("Video");
   FrameCosts costs;
   for (int frame = 0; frame < frames; ++frame) {
-    double start = cpu_seconds();
+    double start = thread_cpu_seconds();
     scene->step_world();
-    costs.step += cpu_seconds() - start;
-    start = cpu_seconds();
+    costs.step += thread_cpu_seconds() - start;
+    start = thread_cpu_seconds();
     scene->Scene::draw();
-    costs.game += cpu_seconds() - start;
+    costs.game += thread_cpu_seconds() - start;
     video->_flip();
-    start = cpu_seconds();
+    start = thread_cpu_seconds();
     bare->Step(scene->get_time_step(), scene->get_velocity_iterations(), scene->get_position_iterations());
-    costs.bare += cpu_seconds() - start;
+    costs.bare += thread_cpu_seconds() - start;
   }
   for (double* cost : {&costs.step, &costs.game, &costs.bare}) *cost = *cost * 1e6 / frames;
   return costs;

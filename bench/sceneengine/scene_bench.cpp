@@ -6,7 +6,6 @@
 //   xvfb-run -a -s "-screen 0 1024x768x24 -noreset" build-bench/bin/scene_bench
 #include <benchmark/benchmark.h>
 #include <png.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -16,6 +15,7 @@
 #include <string>
 
 #include "../support/bench_scene.h"
+#include "../support/thread_clock.h"
 #include "brannow/brannow.h"
 #include "gl_video.h"
 #include "olvane/video.h"
@@ -23,12 +23,6 @@
 #include "voskar/scenemanager.h"
 
 namespace {
-
-double thread_cpu_seconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
 
 const std::string kFolder = "/tmp/tarnvale-scene-bench-" + std::to_string(getpid());
 
@@ -134,19 +128,7 @@ void draw_frames(benchmark::State& state, const std::string& type) {
     state.SkipWithError("scene did not load");
     return;
   }
-  double draw_seconds = 0, flip_seconds = 0;
-  for (auto _ : state) {
-    const double start = thread_cpu_seconds();
-    scene->draw();
-    const double drawn = thread_cpu_seconds();
-    e.video->_flip();
-    flip_seconds += thread_cpu_seconds() - drawn;
-    draw_seconds += drawn - start;
-    state.SetIterationTime(drawn - start);
-  }
-  const double frames = static_cast<double>(state.iterations());
-  state.counters["us_per_object"] = draw_seconds * 1e6 / (frames * objects);
-  state.counters["flip_ms"] = flip_seconds * 1e3 / frames;
+  time_scene_frames(state, scene, e.video, objects);
 }
 
 // Image objects: the scene's work plus each image's sprite placement and queueing.

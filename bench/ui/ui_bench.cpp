@@ -5,7 +5,6 @@
 // Run under an X server:
 //   xvfb-run -a -s "-screen 0 1024x768x24 -noreset" build-bench/bin/ui_bench
 #include <benchmark/benchmark.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -14,6 +13,7 @@
 #include <string>
 
 #include "../support/bench_scene.h"
+#include "../support/thread_clock.h"
 #include "brannow/brannow.h"
 #include "gl_video.h"
 #include "olvane/video.h"
@@ -24,12 +24,6 @@
 #include "voskar/scenemanager.h"
 
 namespace {
-
-double thread_cpu_seconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
 
 const std::string kFolder = "/tmp/tarnvale-ui-bench-" + std::to_string(getpid());
 const std::string kSource = TARNVALE_SOURCE_DIR;
@@ -114,32 +108,20 @@ Engine& engine() {
 
 // Frames of the scene; with hover, a pointer move over a different button before each frame.
 void draw_frames(benchmark::State& state, Scene* scene, int objects, bool hover) {
-  Engine& e = engine();
-  double draw_seconds = 0, flip_seconds = 0;
   Signal move("Video->mouse_move");
   int frame = 0;
-  for (auto _ : state) {
-    const double start = thread_cpu_seconds();
-    if (hover) {
-      const int i = frame++ % kButtons;
-      move.clear_params();
-      move.add_params(static_cast<float>(-0.9 + 1.8 * (i % 10) / 10.0));
-      move.add_params(static_cast<float>(-0.9 + 1.8 * (i / 10 % 20) / 20.0));
-      move.add_params(0.0f);
-      move.add_params(0.0f);
-      move.add_params(static_cast<int64_t>(0));
-      move.rise();
-    }
-    scene->draw();
-    const double drawn = thread_cpu_seconds();
-    e.video->_flip();
-    flip_seconds += thread_cpu_seconds() - drawn;
-    draw_seconds += drawn - start;
-    state.SetIterationTime(drawn - start);
-  }
-  const double frames = static_cast<double>(state.iterations());
-  state.counters["us_per_object"] = draw_seconds * 1e6 / (frames * objects);
-  state.counters["flip_ms"] = flip_seconds * 1e3 / frames;
+  auto move_pointer = [&] {
+    const int i = frame++ % kButtons;
+    move.clear_params();
+    move.add_params(static_cast<float>(-0.9 + 1.8 * (i % 10) / 10.0));
+    move.add_params(static_cast<float>(-0.9 + 1.8 * (i / 10 % 20) / 20.0));
+    move.add_params(0.0f);
+    move.add_params(0.0f);
+    move.add_params(static_cast<int64_t>(0));
+    move.rise();
+  };
+  time_scene_frames(state, scene, engine().video, objects,
+                    hover ? std::function<void()>(move_pointer) : nullptr);
 }
 
 Scene* scene_or_skip(benchmark::State& state, const std::string& kind, const std::string& text) {

@@ -2,7 +2,6 @@
 // the OpenGL driver; SFML 2.5 draws the same sprite scene where it is installed.
 // Run under an X server: xvfb-run -a -s "-screen 0 1024x768x24 -noreset" build-bench/bin/video_bench
 #include <benchmark/benchmark.h>
-#include <time.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -13,6 +12,7 @@
 
 #include <GLFW/glfw3.h>
 
+#include "../support/thread_clock.h"
 #include "carrow/config.h"
 #include "opengl_video.h"
 
@@ -23,12 +23,6 @@
 namespace {
 
 constexpr int kWidth = 800, kHeight = 600, kSpriteSize = 32;
-
-double thread_cpu_seconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
 
 // One window at a time, kept across runs of the same mode: X servers limit their clients.
 OpenGL_Video* open_driver(bool vbo, bool point_sprite, benchmark::State& state) {
