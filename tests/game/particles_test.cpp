@@ -67,13 +67,14 @@ TEST_F(Bursts, BodiesFilterAndLeaveWithTheBurst) {
   EXPECT_NEAR(mass, 3.5f * 3.5f, 0.01f);
   const std::string name = scene->get_name();
   EXPECT_NE(video()->_get_particles("Sparticlesparticles", name), nullptr);
+  EXPECT_NE(video()->_get_surface("SparticlesparticlesSurface", name), nullptr);
 
   wait(0.35);
   frame();
   EXPECT_FALSE(has("Sparticles"));
   EXPECT_EQ(particle_bodies(), 0);
   EXPECT_EQ(video()->_get_particles("Sparticlesparticles", name), nullptr);
-  EXPECT_EQ(video()->_get_surface("SparticlesparticlesparticlesSurface", name), nullptr);
+  EXPECT_EQ(video()->_get_surface("SparticlesparticlesSurface", name), nullptr);
 }
 
 TEST_F(Bursts, FadeLinearlyOverTheLifeTime) {
@@ -104,6 +105,22 @@ TEST_F(Bursts, EmptyBurstStillLastsItsLifeTime) {
   wait(0.35);
   frame();
   EXPECT_FALSE(has("Sparticles"));
+}
+
+TEST_F(Bursts, BurstWithoutItsPictureIsNotStartedAndLeavesNothing) {
+  load(scene_with("", "[@SCENE@StoneParticles]\n\timageFile res/no/such/picture\n[/]\n"));
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  StoneParticles* burst = burst_at("S", 0.0f, 0.0f);
+  testing::internal::GetCapturedStdout();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(burst, nullptr);
+  EXPECT_THAT(err, HasSubstr("Can't load image:"));
+  EXPECT_THAT(err, HasSubstr("Unable to load main object"));
+  EXPECT_EQ(particle_bodies(), 0);
+  EXPECT_EQ(video()->_get_particles("Sparticlesparticles", scene->get_name()), nullptr);
+  EXPECT_EQ(video()->_get_surface("SparticlesparticlesSurface", scene->get_name()), nullptr);
+  frame();  // the game goes on
 }
 
 TEST_F(Bursts, ParticlesPushStonesButNotEachOther) {
@@ -237,6 +254,7 @@ TEST_F(Bursts, ManyBurstsLeaveNothingBehindInTheDriver) {
     const std::string name = "S" + std::to_string(round) + "particles";
     EXPECT_FALSE(has(name));
     EXPECT_EQ(video()->_get_particles(name, scene->get_name()), nullptr);
+    EXPECT_EQ(video()->_get_surface(name + "particlesSurface", scene->get_name()), nullptr);
   }
   EXPECT_EQ(particle_bodies(), 0);
 }
