@@ -22,9 +22,9 @@ namespace {
 class Bursts : public GameField {
 protected:
   // A scene whose bursts have the given particle count and life time.
-  void load_with_bursts(int count, float life_time) {
+  void load_with_bursts(int count, float life_time, const std::string& more_keys = "") {
     load(scene_with("", "[@SCENE@StoneParticles]\n\tparticleCount " + std::to_string(count) + "\n\tlifeTime " +
-                            std::to_string(life_time) + "\n[/]\n"));
+                            std::to_string(life_time) + "\n" + more_keys + "[/]\n"));
   }
   // The burst of a stone placed and taken out by hand at (x, y).
   StoneParticles* burst_at(const std::string& stone_name, float x, float y) {
@@ -209,37 +209,55 @@ TEST_F(BurstsInThePile, AGroupBurstingAtTheBottomJostlesThePileButKeepsItInTheFi
   }
 }
 
-TEST_F(Bursts, ParticlesAreDrawnRoundWithoutFrames) {
-  load_with_bursts(1, 5.0f);
-  video()->_flip();  // a blank frame: nothing older can pass for the burst's
-  StoneParticles* burst = burst_at("S", 0.0f, 0.0f);
-  ASSERT_NE(burst, nullptr);
-  dynamic_cast<BaseStone*>(scene->get_object("S"))->remove_from_game();
-  b2Body* particle = burst->_get_bodies().at(0);
-  particle->SetLinearVelocity(b2Vec2(0.0f, 0.0f));  // it stays in the middle of the window
-  frame();
+// One still particle in the middle of the window, read back from the X server. Its box spans 3.5
+// world units: 28 x 21 pixels; the corners lie outside the round particle picture.
+class BurstPicture : public Bursts {
+protected:
+  static constexpr int kHalfWidth = 14, kHalfHeight = 10;
 
-  const int width = video()->_get_width(), height = video()->_get_height();
-  const int cx = width / 2, cy = height / 2;
-  // The server may show the frame a moment after the swap.
-  std::unique_ptr<WindowPicture> picture;
-  for (int attempt = 0; attempt < 20; ++attempt) {
-    picture = std::make_unique<WindowPicture>(width, height);
-    if (picture->taken() && picture->brightness(cx, cy) > 100) break;
-    wait(0.05);
+  void show_one_particle(const std::string& keys) {
+    load_with_bursts(1, 5.0f, keys);
+    video()->_flip();  // a blank frame: nothing older can pass for the burst's
+    StoneParticles* burst = burst_at("S", 0.0f, 0.0f);
+    ASSERT_NE(burst, nullptr);
+    dynamic_cast<BaseStone*>(scene->get_object("S"))->remove_from_game();
+    burst->_get_bodies().at(0)->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
+    frame();
+    width = video()->_get_width();
+    height = video()->_get_height();
+    // The server may show the frame a moment after the swap.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+      picture = std::make_unique<WindowPicture>(width, height);
+      if (picture->taken() && picture->brightness(width / 2, height / 2) > 100) break;
+      wait(0.05);
+    }
+    ASSERT_TRUE(picture->taken());
+    EXPECT_GT(picture->brightness(width / 2, height / 2), 100);
   }
-  ASSERT_TRUE(picture->taken());
-  auto brightness = [&](int x, int y) { return picture->brightness(x, y); };
-  EXPECT_GT(brightness(cx, cy), 100);
-  // The particle's box spans 3.5 world units: 28 x 21 pixels. Its corners lie outside the round
-  // picture, so nothing may be drawn there.
-  const int half_w = 14, half_h = 10;
+  // The brightest pixel within one pixel of the box's corner (sx, sy).
+  int corner_brightness(int sx, int sy) {
+    int brightest = 0;
+    for (int dx = -1; dx <= 1; ++dx)
+      for (int dy = -1; dy <= 1; ++dy)
+        brightest = std::max(brightest, picture->brightness(width / 2 + sx * kHalfWidth + dx,
+                                                            height / 2 + sy * kHalfHeight + dy));
+    return brightest;
+  }
+
+  int width = 0, height = 0;
+  std::unique_ptr<WindowPicture> picture;
+};
+
+TEST_F(BurstPicture, ParticleBoxesAreOutlinedByDefault) {
+  show_one_particle("");
   for (int sx : {-1, 1})
-    for (int sy : {-1, 1})
-      for (int dx = -1; dx <= 1; ++dx)
-        for (int dy = -1; dy <= 1; ++dy)
-          EXPECT_LT(brightness(cx + sx * half_w + dx, cy + sy * half_h + dy), 40)
-              << "corner " << sx << "," << sy << " offset " << dx << "," << dy;
+    for (int sy : {-1, 1}) EXPECT_GT(corner_brightness(sx, sy), 200) << "corner " << sx << "," << sy;
+}
+
+TEST_F(BurstPicture, WithoutOutlinesParticlesAreDrawnRound) {
+  show_one_particle("\toutline false\n");
+  for (int sx : {-1, 1})
+    for (int sy : {-1, 1}) EXPECT_LT(corner_brightness(sx, sy), 40) << "corner " << sx << "," << sy;
 }
 
 TEST_F(Bursts, ManyBurstsLeaveNothingBehindInTheDriver) {

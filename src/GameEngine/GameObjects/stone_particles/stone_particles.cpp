@@ -26,7 +26,7 @@ float share_of_burst(int particle_count) { return particle_count > 0 ? 1.0f / pa
 }  // namespace
 
 StoneParticles::StoneParticles()
-    : particle_count(50), particle_size(32.0f), power(10.0f), life_time(0.5f) {}
+    : particle_count(50), particle_size(32.0f), power(10.0f), life_time(0.5f), outline(true) {}
 
 // Bodies left at deletion belong to a world that is going away with its scene.
 StoneParticles::~StoneParticles() = default;
@@ -43,6 +43,7 @@ bool StoneParticles::load(Scene* scene, std::string storage_name, std::string st
   power = static_cast<float>(atof(config->get_value(p + "power", "10").c_str()));
   image_file = config->get_value(p + "imageFile", "res/data/game/images/stoneParticle");
   life_time = static_cast<float>(atof(config->get_value(p + "lifeTime", "0.5").c_str()));
+  outline = config->get_value(p + "outline", "true") == "true";
   return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
 }
 
@@ -115,13 +116,26 @@ void StoneParticles::draw() {
     return;
   }
   const float alpha = (life_time - elapsed) / life_time;
-  // Only the particles are drawn: outlines of their boxes framed every particle in white.
   for (size_t i = 0; i < bodies.size(); ++i) {
+    if (outline) draw_outline(video, bodies[i]);
     const b2Vec2 position = bodies[i]->GetPosition();
     particles->_set_particle(static_cast<int>(i), world_to_scene(position.x), world_to_scene(position.y), 255, 255,
                              255, alpha);
   }
   video->_draw_particles(particles_name(), _get__scene_name_(), false);
+}
+
+void StoneParticles::draw_outline(Video_Interface* video, const b2Body* body) {
+  const b2Fixture* fixture = body->GetFixtureList();
+  if (!fixture || fixture->GetType() != b2Shape::e_polygon) return;
+  const auto* box = static_cast<const b2PolygonShape*>(fixture->GetShape());
+  std::vector<VideoPoint> corners(box->m_count);
+  for (int i = 0; i < box->m_count; ++i) {
+    const b2Vec2 corner = b2Mul(body->GetTransform(), box->m_vertices[i]);
+    corners[i].x = world_to_scene(corner.x);
+    corners[i].y = world_to_scene(corner.y);
+  }
+  video->_draw_polygon(corners);
 }
 
 void StoneParticles::destroy_bodies() {

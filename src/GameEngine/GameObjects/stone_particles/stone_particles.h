@@ -35,10 +35,13 @@ public:
   float _get_life_time() const { return life_time; }
   void _set_life_time(float value) { life_time = value; }
   const std::vector<b2Body*>& _get_bodies() const { return bodies; }
+  // Whether each particle's box is outlined as well ("StoneParticles->outline", on by default).
+  bool _get_outline() const { return outline; }
 
 private:
   std::string particles_name() { return _get__object_name_() + "particles"; }
   std::string surface_name() { return _get__object_name_() + "particlesSurface"; }
+  void draw_outline(Video_Interface* video, const b2Body* body);
   void destroy_bodies();
   // The bodies, the particle set and its picture.
   void release_resources();
@@ -48,6 +51,7 @@ private:
   float power;
   std::string image_file;
   float life_time;
+  bool outline;
   std::vector<b2Body*> bodies;
   Time timer;
 };
