@@ -35,8 +35,6 @@ public:
   float _get_life_time() const { return life_time; }
   void _set_life_time(float value) { life_time = value; }
   const std::vector<b2Body*>& _get_bodies() const { return bodies; }
-  // Whether each particle's box is outlined as well ("StoneParticles->outline", on by default).
-  bool _get_outline() const { return outline; }
 
 private:
   std::string particles_name() { return _get__object_name_() + "particles"; }
@@ -51,7 +49,7 @@ private:
   float power;
   std::string image_file;
   float life_time;
-  bool outline;
+  bool outline;  // each particle's box outlined too ("StoneParticles->outline", on by default)
   std::vector<b2Body*> bodies;
   Time timer;
 };
