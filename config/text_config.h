@@ -5,7 +5,7 @@
 #include <string>
 
 #include "carrow/config.h"
-#include "voskar/storage.h"
+#include "tarnvale/storage.h"
 
 class Text_Config_Features : public Config_Features {
 public:

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "handro/dynamic.h"
-#include "voskar/storage.h"
+#include "tarnvale/storage.h"
 
 template <typename Plugin>
 class Plugin_Registry {

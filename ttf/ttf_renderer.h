@@ -12,7 +12,7 @@
 #include "glyph_cache.h"
 #include "olvane/video.h"
 #include "scrivet/textrenderer.h"
-#include "voskar/storage.h"
+#include "tarnvale/storage.h"
 
 class TTF_Renderer : public Text_Renderer {
 public:

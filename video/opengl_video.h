@@ -10,7 +10,7 @@
 
 #include "olvane/video.h"
 #include "tessim/time.h"
-#include "voskar/storage.h"
+#include "tarnvale/storage.h"
 
 struct GLFWwindow;
 class Config_Interface;

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "modpath/modpath.h"
-#include "voskar/storage.h"
+#include "tarnvale/storage.h"
 
 Config_Features::~Config_Features() = default;
 config_functor::~config_functor() = default;

@@ -3,7 +3,7 @@
 #include <dlfcn.h>
 
 #include "modpath/modpath.h"
-#include "voskar/storage.h"
+#include "tarnvale/storage.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "voskar/fabric.h"
 #include "voskar/scene.h"
 #include "voskar/sceneobject.h"
-#include "voskar/storage.h"
+#include "tarnvale/storage.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "voskar/storage.h"
+#include "tarnvale/storage.h"
 
 class Scene;
 class SceneObject;

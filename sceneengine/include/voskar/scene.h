@@ -8,7 +8,7 @@
 #include "brannow/brannow.h"
 #include "twinkel/signals.h"
 #include "voskar/sceneobject.h"
-#include "voskar/storage.h"
+#include "tarnvale/storage.h"
 
 class Scene {
 public:

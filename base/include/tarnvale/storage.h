@@ -3,6 +3,7 @@
 // values point to: whoever adds an owning pointer deletes it.
 
 #include <map>
+#include <utility>
 
 template <typename K, typename V>
 class Storage {
@@ -14,22 +15,22 @@ public:
   virtual ~Storage() = default;
 
   // Inserts; false, changing nothing, when the key is already present.
-  bool add(K key, V value) { return items_.emplace(std::move(key), std::move(value)).second; }
+  bool add(const K& key, V value) { return items_.emplace(key, std::move(value)).second; }
 
   // The value under the key; throws the boolean false when the key is absent.
-  V get(K key) const {
+  V get(const K& key) const {
     auto it = items_.find(key);
     if (it == items_.end()) throw false;
     return it->second;
   }
 
   // Erases the key if present; true either way.
-  bool remove(K key) {
+  bool remove(const K& key) {
     items_.erase(key);
     return true;
   }
 
-  bool exists(K key) const { return items_.find(key) != items_.end(); }
+  bool exists(const K& key) const { return items_.find(key) != items_.end(); }
 
   // One lookup for callers that test and then read (end() when absent).
   iterator find(const K& key) { return items_.find(key); }
