@@ -132,46 +132,23 @@ void OpenGL_Video::_get_mouse_button_state(MOUSE_BUTTON* button, EVENT_TYPE* sta
   if (glfwGetMouseButton(window_, glfw_button) == GLFW_PRESS) *state = MOUSE_PRESS;
 }
 
-Event OpenGL_Video::_get_event() {
-  if (events_.empty()) return Event();
-  Event oldest = events_.front();
-  events_.pop_front();
-  return oldest;
-}
-
 void OpenGL_Video::on_mouse_button(int button, bool pressed) {
   double x = 0, y = 0;
   _get_mouse_position(&x, &y);
-  Event event;
-  event.type = pressed ? MOUSE_PRESS : MOUSE_RELEASE;
-  event.buttons = button_bit(button);
-  event.x = static_cast<float>(x);
-  event.y = static_cast<float>(y);
-  event.dx = static_cast<float>(x - last_button_x_);
-  event.dy = static_cast<float>(y - last_button_y_);
-  last_button_x_ = x;
-  last_button_y_ = y;
-  queue_event(event);
+  queue_event(pointer_event(pressed ? MOUSE_PRESS : MOUSE_RELEASE, x, y, button_bit(button)));
 }
 
 void OpenGL_Video::on_mouse_move(double px, double py) {
   double x = 0, y = 0;
   normalised_from_pixels(std::floor(px), std::floor(py), &x, &y);
-  Event event;
-  event.type = MOUSE_MOVE;
+  int buttons = 0;
   if (window_ != nullptr) {
     auto held = [&](int b) { return glfwGetMouseButton(window_, b) == GLFW_PRESS; };
-    event.buttons = (held(GLFW_MOUSE_BUTTON_LEFT) ? MOUSE_BUTTON_LEFT : 0) |
-                    (held(GLFW_MOUSE_BUTTON_RIGHT) ? MOUSE_BUTTON_RIGHT : 0) |
-                    (held(GLFW_MOUSE_BUTTON_MIDDLE) ? MOUSE_BUTTON_MIDDLE : 0);
+    buttons = (held(GLFW_MOUSE_BUTTON_LEFT) ? MOUSE_BUTTON_LEFT : 0) |
+              (held(GLFW_MOUSE_BUTTON_RIGHT) ? MOUSE_BUTTON_RIGHT : 0) |
+              (held(GLFW_MOUSE_BUTTON_MIDDLE) ? MOUSE_BUTTON_MIDDLE : 0);
   }
-  event.x = static_cast<float>(x);
-  event.y = static_cast<float>(y);
-  event.dx = static_cast<float>(x - last_move_x_);
-  event.dy = static_cast<float>(y - last_move_y_);
-  last_move_x_ = x;
-  last_move_y_ = y;
-  queue_event(event);
+  queue_event(pointer_event(MOUSE_MOVE, x, y, buttons));
 }
 
 void OpenGL_Video::_enable_mouse_button_events(bool enable) {

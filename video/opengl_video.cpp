@@ -80,24 +80,6 @@ void on_window_close(GLFWwindow* window) {
 
 OpenGL_Video* OpenGL_Video::current_ = nullptr;
 
-VideoSettings read_video_settings(Config_Interface* config, const std::string& prefix) {
-  VideoSettings s;
-  auto value = [&](const char* key, const std::string& fallback) {
-    return config->get_value(prefix + key, fallback);
-  };
-  s.width = static_cast<short>(std::atoi(value("Width", "800").c_str()));
-  s.height = static_cast<short>(std::atoi(value("Height", "600").c_str()));
-  s.double_buffer = value("DoubleBuffer", "yes") == "yes";
-  s.full_screen = value("FullScreen", "yes") == "yes";
-  s.mouse_visible = value("HideMouse", "yes") != "yes";
-  s.caption = value("Caption", std::string("OpenGL video driver Version: ") + "2.0.0");
-  s.base_height = static_cast<short>(std::atoi(value("BaseHeight", "600").c_str()));
-  s.vbo = value("VBO", "yes") == "yes";
-  s.point_sprite = value("PointSprite", "yes") == "yes";
-  s.limit_fps = static_cast<float>(std::atof(value("LimitFPS", "0.0").c_str()));
-  return s;
-}
-
 void check_required_extensions(const std::string& extensions, bool core_buffers,
                                const std::function<bool()>& adopt_arb_buffers, bool* vbo,
                                bool* point_sprite, std::ostream& out) {
@@ -133,7 +115,7 @@ void check_required_extensions(const std::string& extensions, bool core_buffers,
 }
 
 OpenGL_Video::OpenGL_Video(std::string config_name, std::string prefix)
-    : config_name_(std::move(config_name)), prefix_(std::move(prefix)) {
+    : StoredVideo(std::move(config_name), std::move(prefix)) {
   current_ = this;
 }
 
@@ -143,34 +125,17 @@ OpenGL_Video::~OpenGL_Video() {
   if (current_ == this) current_ = nullptr;
 }
 
-Video_Features* OpenGL_Video::_get_features() {
-  static OpenGL_Video_Features features;
-  return &features;
-}
-
 bool OpenGL_Video::_init() {
   if (window_ != nullptr) {
     error_ = "Video already initialised";
     return false;
   }
-  Config_Interface* config = config_get_interface(config_name_);
-  if (config == nullptr) {
-    error_ = "Can`t get config interface";
-    return false;
-  }
-  settings_ = read_video_settings(config, prefix_);
+  if (!read_settings()) return false;
   std::cout << "_w_\t=" << settings_.width << std::endl
             << "_h_\t=" << settings_.height << std::endl
             << "_DoubleBuffer_\t=" << settings_.double_buffer << std::endl
             << "_FullScreen_\t=" << settings_.full_screen << std::endl;
-  if (settings_.width <= 0 || settings_.height <= 0) {
-    error_ = "Unable to create window";
-    return false;
-  }
-  // A base height of 0 or less would divide by zero: keep the window's own height.
-  scale_ = settings_.base_height > 0
-               ? static_cast<double>(settings_.height) / settings_.base_height
-               : 1.0;
+  if (!check_window_size()) return false;
 
   glfwSetErrorCallback(on_glfw_error);
   if (!glfwInit()) {
@@ -249,10 +214,7 @@ bool OpenGL_Video::_init() {
 void OpenGL_Video::_flip() {
   if (window_ == nullptr) {
     // Nothing can be drawn without a window; the queues must not keep stale pointers.
-    sprite_queue_.clear();
-    particles_under_.clear();
-    particles_over_.clear();
-    polygons_.clear();
+    clear_queues();
     return;
   }
   if (settings_.limit_fps > 0) {
@@ -264,36 +226,19 @@ void OpenGL_Video::_flip() {
   glPushMatrix();
   glLoadIdentity();
 
-  if (!cursor_name_.empty() && !cursor_group_.empty()) {
-    if (Video_Sprite* cursor = _get_sprite(cursor_name_, cursor_group_)) {
-      double x = 0, y = 0;
-      _get_mouse_position(&x, &y);
-      cursor->_set_coord(x, y);
-      _draw_sprite(cursor);
-    } else {
-      std::cerr << "Can't get sprite:" << error_ << std::endl;
-    }
-  }
+  queue_cursor_sprite();
 
   draw_particle_queue(particles_under_);
   draw_sprite_queue();
   draw_particle_queue(particles_over_);
   draw_polygons();
-
-  sprite_queue_.clear();
-  particles_under_.clear();
-  particles_over_.clear();
-  polygons_.clear();
+  clear_queues();
   glPopMatrix();
 
   if (before_swap_) before_swap_();
   glfwSwapBuffers(window_);
   glfwPollEvents();
   glClear(GL_COLOR_BUFFER_BIT);
-}
-
-void OpenGL_Video::_draw_polygon(std::vector<VideoPoint> points) {
-  polygons_.push_back(std::move(points));
 }
 
 void OpenGL_Video::draw_polygons() {
@@ -321,37 +266,6 @@ void OpenGL_Video::set_blending(bool on) {
 }
 
 void OpenGL_Video::ensure_blending() { set_blending(true); }
-
-void OpenGL_Video::release_everything() {
-  for (auto& group : particles_) {
-    for (auto& item : *group.second) {
-      item.second->detach();
-      delete item.second;
-    }
-    delete group.second;
-  }
-  for (auto& group : sprites_) {
-    for (auto& item : *group.second) {
-      // Its surface may be gone already or go next; either way the link is dropped.
-      if (item.second->_linked_surface_ != nullptr)
-        item.second->_linked_surface_->_unlink_sprite(item.second);
-      delete item.second;
-    }
-    delete group.second;
-  }
-  for (auto& group : surfaces_) {
-    for (auto& item : *group.second) delete item.second;
-    delete group.second;
-  }
-  // The outer entries go too: they would point at freed inner storages.
-  particles_ = Groups<OpenGL_Particles>();
-  sprites_ = Groups<Video_Sprite>();
-  surfaces_ = Groups<Video_Surface>();
-  sprite_queue_.clear();
-  particles_under_.clear();
-  particles_over_.clear();
-  polygons_.clear();
-}
 
 bool OpenGL_Video::_deinit() {
   // Textures and buffers are deleted while the context still exists.

@@ -117,7 +117,7 @@ std::string object_section(const std::string& name, const std::string& type,
 
 std::string drawn_last_frame() {
   std::string names;
-  for (const MemoryKey& sprite : screen->last_frame) names += sprite.second + " ";
+  for (const MemoryKey& sprite : screen->last_frame()) names += sprite.second + " ";
   return names;
 }
 void flip() { screen->_flip(); }
@@ -135,9 +135,9 @@ void schedule(int at_frame, EVENT_TYPE type, float x, float y, int buttons, int 
   screen->schedule(at_frame, event);
 }
 
-int frame() { return screen->frames; }
+int frame() { return static_cast<int>(screen->frames()); }
 long events_taken() { return screen->events_taken; }
-bool mouse_shown() { return screen->mouse_shown; }
+bool mouse_shown() { return screen->mouse_visible(); }
 
 std::string masked(const std::string& text) {
   std::string out;

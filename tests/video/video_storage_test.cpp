@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "carrow/config.h"
+#include "headless_video.h"
 #include "video_fixture.h"
 
 extern "C" Video_Interface* _get_video_driver(const std::string* params, int count);
@@ -13,13 +14,22 @@ namespace {
 
 using video_test::make_config;
 
-// A driver that never opens its window: 800 x 600 from the defaults.
+// A driver that never opens its window: 800 x 600 from the defaults. The storage rules and
+// messages hold for both drivers, which share them.
+template <typename Driver>
 class DriverStorage : public ::testing::Test {
+protected:
+  Driver video{"unused", "Video->"};
+};
+using Drivers = ::testing::Types<OpenGL_Video, Headless_Video>;
+TYPED_TEST_SUITE(DriverStorage, Drivers);
+
+class GLDriverStorage : public ::testing::Test {
 protected:
   OpenGL_Video video{"unused", "Video->"};
 };
 
-TEST_F(DriverStorage, SurfaceTextureIsThePowerOfTwoAbove) {
+TEST_F(GLDriverStorage, SurfaceTextureIsThePowerOfTwoAbove) {
   ASSERT_TRUE(video._create_surface(100, 30, "s", "g", false));
   auto* surface = dynamic_cast<OpenGL_Surface*>(video._get_surface("s", "g"));
   ASSERT_NE(surface, nullptr);
@@ -39,144 +49,144 @@ TEST_F(DriverStorage, SurfaceTextureIsThePowerOfTwoAbove) {
   EXPECT_EQ(video._get_surface("one", "g")->_get_pitch(), 4);
 }
 
-TEST_F(DriverStorage, BadSurfaceSizesFail) {
+TYPED_TEST(DriverStorage, BadSurfaceSizesFail) {
   for (auto [w, h] : {std::pair{0, 10}, {10, 0}, {-5, 10}, {10, -1}, {40000, 10}}) {
-    EXPECT_FALSE(video._create_surface(w, h, "bad", "g", false)) << w << " x " << h;
-    EXPECT_EQ(video._get_error(), "Can`t crfeate surface");
+    EXPECT_FALSE(this->video._create_surface(w, h, "bad", "g", false)) << w << " x " << h;
+    EXPECT_EQ(this->video._get_error(), "Can`t crfeate surface");
   }
-  EXPECT_FALSE(video._create_surface(-0.5, 0.5, "bad", "g", false));
-  EXPECT_FALSE(video._create_surface(1e300, 0.5, "bad", "g", false));
-  EXPECT_EQ(video._get_surface("bad", "g"), nullptr);
+  EXPECT_FALSE(this->video._create_surface(-0.5, 0.5, "bad", "g", false));
+  EXPECT_FALSE(this->video._create_surface(1e300, 0.5, "bad", "g", false));
+  EXPECT_EQ(this->video._get_surface("bad", "g"), nullptr);
 }
 
-TEST_F(DriverStorage, SurfaceNamesAreUniqueUnlessReplaced) {
-  ASSERT_TRUE(video._create_surface(8, 8, "s", "g", false));
-  Video_Surface* first = video._get_surface("s", "g");
-  EXPECT_FALSE(video._create_surface(16, 16, "s", "g", false));
-  EXPECT_EQ(video._get_error(), "Surface already exist: s");
-  EXPECT_EQ(video._get_surface("s", "g"), first);
+TYPED_TEST(DriverStorage, SurfaceNamesAreUniqueUnlessReplaced) {
+  ASSERT_TRUE(this->video._create_surface(8, 8, "s", "g", false));
+  Video_Surface* first = this->video._get_surface("s", "g");
+  EXPECT_FALSE(this->video._create_surface(16, 16, "s", "g", false));
+  EXPECT_EQ(this->video._get_error(), "Surface already exist: s");
+  EXPECT_EQ(this->video._get_surface("s", "g"), first);
 
-  ASSERT_TRUE(video._create_surface(16, 16, "s", "g", true));
-  EXPECT_EQ(video._get_surface("s", "g")->_get_width(), 16);
+  ASSERT_TRUE(this->video._create_surface(16, 16, "s", "g", true));
+  EXPECT_EQ(this->video._get_surface("s", "g")->_get_width(), 16);
 }
 
-TEST_F(DriverStorage, FactorSizeAndCurrentGroup) {
-  ASSERT_TRUE(video._create_surface(4, 4, "anchor", "ui", false));
-  ASSERT_TRUE(video._set_group("ui"));
-  EXPECT_EQ(video._get_group(), "ui");
-  ASSERT_TRUE(video._create_surface(0.5, 0.25, "s", "", false));
-  Video_Surface* surface = video._get_surface("s", "ui");
+TYPED_TEST(DriverStorage, FactorSizeAndCurrentGroup) {
+  ASSERT_TRUE(this->video._create_surface(4, 4, "anchor", "ui", false));
+  ASSERT_TRUE(this->video._set_group("ui"));
+  EXPECT_EQ(this->video._get_group(), "ui");
+  ASSERT_TRUE(this->video._create_surface(0.5, 0.25, "s", "", false));
+  Video_Surface* surface = this->video._get_surface("s", "ui");
   ASSERT_NE(surface, nullptr);
   EXPECT_EQ(surface->_get_width(), 400);
   EXPECT_EQ(surface->_get_height(), 150);
-  EXPECT_EQ(video._get_surface("s", ""), surface);
+  EXPECT_EQ(this->video._get_surface("s", ""), surface);
 }
 
-TEST_F(DriverStorage, SetGroupConsultsOnlySurfaces) {
-  ASSERT_TRUE(video._create_sprite("sp", "sprites_only", "x", "y", false));
-  EXPECT_FALSE(video._set_group("sprites_only"));
-  EXPECT_EQ(video._get_error(), "Group sprites_only not exist");
-  EXPECT_EQ(video._get_group(), "");
+TYPED_TEST(DriverStorage, SetGroupConsultsOnlySurfaces) {
+  ASSERT_TRUE(this->video._create_sprite("sp", "sprites_only", "x", "y", false));
+  EXPECT_FALSE(this->video._set_group("sprites_only"));
+  EXPECT_EQ(this->video._get_error(), "Group sprites_only not exist");
+  EXPECT_EQ(this->video._get_group(), "");
 }
 
-TEST_F(DriverStorage, LookupMessages) {
-  ASSERT_TRUE(video._create_surface(4, 4, "s", "g", false));
-  ASSERT_TRUE(video._create_sprite("sp", "g", "s", "g", false));
-  EXPECT_EQ(video._get_surface("s", "nog"), nullptr);
-  EXPECT_EQ(video._get_error(), "Group not exist: nog");
-  EXPECT_EQ(video._get_surface("nos", "g"), nullptr);
-  EXPECT_EQ(video._get_error(), "Surface not exist: nos");
-  EXPECT_EQ(video._get_sprite("sp", "nog"), nullptr);
-  EXPECT_EQ(video._get_error(), "Group not exist: nog");
-  EXPECT_EQ(video._get_sprite("nosp", "g"), nullptr);
-  EXPECT_EQ(video._get_error(), "Sprite not exist: nosp");
+TYPED_TEST(DriverStorage, LookupMessages) {
+  ASSERT_TRUE(this->video._create_surface(4, 4, "s", "g", false));
+  ASSERT_TRUE(this->video._create_sprite("sp", "g", "s", "g", false));
+  EXPECT_EQ(this->video._get_surface("s", "nog"), nullptr);
+  EXPECT_EQ(this->video._get_error(), "Group not exist: nog");
+  EXPECT_EQ(this->video._get_surface("nos", "g"), nullptr);
+  EXPECT_EQ(this->video._get_error(), "Surface not exist: nos");
+  EXPECT_EQ(this->video._get_sprite("sp", "nog"), nullptr);
+  EXPECT_EQ(this->video._get_error(), "Group not exist: nog");
+  EXPECT_EQ(this->video._get_sprite("nosp", "g"), nullptr);
+  EXPECT_EQ(this->video._get_error(), "Sprite not exist: nosp");
 
-  EXPECT_FALSE(video._remove_surface("s", "nog"));
-  EXPECT_EQ(video._get_error(), "No such group: nog");
-  EXPECT_FALSE(video._remove_surface("nos", "g"));
-  EXPECT_EQ(video._get_error(), "No such surface: nos");
-  EXPECT_FALSE(video._remove_surface("s", ""));  // no current-group stand-in here
-  EXPECT_TRUE(video._remove_surface("s", "g"));
-  EXPECT_EQ(video._get_surface("s", "g"), nullptr);
+  EXPECT_FALSE(this->video._remove_surface("s", "nog"));
+  EXPECT_EQ(this->video._get_error(), "No such group: nog");
+  EXPECT_FALSE(this->video._remove_surface("nos", "g"));
+  EXPECT_EQ(this->video._get_error(), "No such surface: nos");
+  EXPECT_FALSE(this->video._remove_surface("s", ""));  // no current-group stand-in here
+  EXPECT_TRUE(this->video._remove_surface("s", "g"));
+  EXPECT_EQ(this->video._get_surface("s", "g"), nullptr);
 }
 
-TEST_F(DriverStorage, DrawSpriteRequests) {
-  EXPECT_FALSE(video._draw_sprite(nullptr));
-  EXPECT_EQ(video._get_error(), "Illegal sprite handler! 0x00000000");
-  EXPECT_FALSE(video._draw_sprite("sp", "nog"));
-  EXPECT_EQ(video._get_error(), "No such group: nog");
-  ASSERT_TRUE(video._create_sprite("sp", "g", "s", "g", false));
-  EXPECT_FALSE(video._draw_sprite("other", "g"));
-  EXPECT_EQ(video._get_error(), "No such surface: other");
-  EXPECT_TRUE(video._draw_sprite("sp", "g"));
-  EXPECT_TRUE(video._get_sprite("sp", "g")->_queued_);
+TYPED_TEST(DriverStorage, DrawSpriteRequests) {
+  EXPECT_FALSE(this->video._draw_sprite(nullptr));
+  EXPECT_EQ(this->video._get_error(), "Illegal sprite handler! 0x00000000");
+  EXPECT_FALSE(this->video._draw_sprite("sp", "nog"));
+  EXPECT_EQ(this->video._get_error(), "No such group: nog");
+  ASSERT_TRUE(this->video._create_sprite("sp", "g", "s", "g", false));
+  EXPECT_FALSE(this->video._draw_sprite("other", "g"));
+  EXPECT_EQ(this->video._get_error(), "No such surface: other");
+  EXPECT_TRUE(this->video._draw_sprite("sp", "g"));
+  EXPECT_TRUE(this->video._get_sprite("sp", "g")->_queued_);
 }
 
-TEST_F(DriverStorage, SpriteNamesAndReplacement) {
-  ASSERT_TRUE(video._create_surface(64, 32, "a", "g", false));
-  ASSERT_TRUE(video._create_surface(16, 16, "b", "g", false));
-  ASSERT_TRUE(video._create_sprite("sp", "g", "a", "g", false));
-  Video_Sprite* old = video._get_sprite("sp", "g");
+TYPED_TEST(DriverStorage, SpriteNamesAndReplacement) {
+  ASSERT_TRUE(this->video._create_surface(64, 32, "a", "g", false));
+  ASSERT_TRUE(this->video._create_surface(16, 16, "b", "g", false));
+  ASSERT_TRUE(this->video._create_sprite("sp", "g", "a", "g", false));
+  Video_Sprite* old = this->video._get_sprite("sp", "g");
   EXPECT_EQ(old->_get_width(), 64);
   EXPECT_EQ(old->_get_height(), 32);
-  EXPECT_FALSE(video._create_sprite("sp", "g", "b", "g", false));
-  EXPECT_EQ(video._get_error(), "Sprite already exist: sp");
+  EXPECT_FALSE(this->video._create_sprite("sp", "g", "b", "g", false));
+  EXPECT_EQ(this->video._get_error(), "Sprite already exist: sp");
 
-  ASSERT_TRUE(video._draw_sprite(old));  // queued, then displaced: must leave the queue
-  ASSERT_TRUE(video._create_sprite("sp", "g", "b", "g", true));
-  Video_Sprite* fresh = video._get_sprite("sp", "g");
+  ASSERT_TRUE(this->video._draw_sprite(old));  // queued, then displaced: must leave the queue
+  ASSERT_TRUE(this->video._create_sprite("sp", "g", "b", "g", true));
+  Video_Sprite* fresh = this->video._get_sprite("sp", "g");
   EXPECT_EQ(fresh->_get_width(), 16);
   // The displaced sprite no longer hangs in its surface's list.
-  EXPECT_TRUE(video._get_surface("a", "g")->_get_linked_sprites().empty());
-  ASSERT_EQ(video._get_surface("b", "g")->_get_linked_sprites().size(), 1u);
-  EXPECT_EQ(video._get_surface("b", "g")->_get_linked_sprites()[0], fresh);
-  video._flip();  // no window: just empties the queues
+  EXPECT_TRUE(this->video._get_surface("a", "g")->_get_linked_sprites().empty());
+  ASSERT_EQ(this->video._get_surface("b", "g")->_get_linked_sprites().size(), 1u);
+  EXPECT_EQ(this->video._get_surface("b", "g")->_get_linked_sprites()[0], fresh);
+  this->video._flip();  // no window: just empties the queues
 }
 
-TEST_F(DriverStorage, RemoveSpriteReleasesIt) {
-  ASSERT_TRUE(video._create_surface(8, 8, "s", "g", false));
-  ASSERT_TRUE(video._create_sprite("sp", "g", "s", "g", false));
-  ASSERT_TRUE(video._draw_sprite("sp", "g"));
-  EXPECT_TRUE(video._remove_sprite("sp", "g"));
-  EXPECT_EQ(video._get_sprite("sp", "g"), nullptr);
-  EXPECT_TRUE(video._get_surface("s", "g")->_get_linked_sprites().empty());
-  EXPECT_FALSE(video._remove_sprite("sp", "g"));
-  EXPECT_EQ(video._get_error(), "No such sprite: sp");
-  EXPECT_FALSE(video._remove_sprite("sp", "nog"));
-  EXPECT_EQ(video._get_error(), "No such group: nog");
+TYPED_TEST(DriverStorage, RemoveSpriteReleasesIt) {
+  ASSERT_TRUE(this->video._create_surface(8, 8, "s", "g", false));
+  ASSERT_TRUE(this->video._create_sprite("sp", "g", "s", "g", false));
+  ASSERT_TRUE(this->video._draw_sprite("sp", "g"));
+  EXPECT_TRUE(this->video._remove_sprite("sp", "g"));
+  EXPECT_EQ(this->video._get_sprite("sp", "g"), nullptr);
+  EXPECT_TRUE(this->video._get_surface("s", "g")->_get_linked_sprites().empty());
+  EXPECT_FALSE(this->video._remove_sprite("sp", "g"));
+  EXPECT_EQ(this->video._get_error(), "No such sprite: sp");
+  EXPECT_FALSE(this->video._remove_sprite("sp", "nog"));
+  EXPECT_EQ(this->video._get_error(), "No such group: nog");
 }
 
-TEST_F(DriverStorage, SpriteOutlivesItsSurface) {
-  ASSERT_TRUE(video._create_surface(8, 8, "s", "g", false));
-  ASSERT_TRUE(video._create_sprite("sp", "g", "s", "g", false));
-  Video_Sprite* sprite = video._get_sprite("sp", "g");
-  ASSERT_TRUE(video._remove_surface("s", "g"));
+TYPED_TEST(DriverStorage, SpriteOutlivesItsSurface) {
+  ASSERT_TRUE(this->video._create_surface(8, 8, "s", "g", false));
+  ASSERT_TRUE(this->video._create_sprite("sp", "g", "s", "g", false));
+  Video_Sprite* sprite = this->video._get_sprite("sp", "g");
+  ASSERT_TRUE(this->video._remove_surface("s", "g"));
   EXPECT_EQ(sprite->_linked_surface_, nullptr);
   EXPECT_EQ(sprite->_get_surface_name(), "s");
-  EXPECT_TRUE(video._remove_sprite("sp", "g"));
+  EXPECT_TRUE(this->video._remove_sprite("sp", "g"));
 }
 
-TEST_F(DriverStorage, PointInSpriteUsesTheUnscaledBox) {
-  ASSERT_TRUE(video._create_surface(80, 60, "s", "g", false));
-  ASSERT_TRUE(video._create_sprite("sp", "g", "s", "g", false));
-  Video_Sprite* sprite = video._get_sprite("sp", "g");
+TYPED_TEST(DriverStorage, PointInSpriteUsesTheUnscaledBox) {
+  ASSERT_TRUE(this->video._create_surface(80, 60, "s", "g", false));
+  ASSERT_TRUE(this->video._create_sprite("sp", "g", "s", "g", false));
+  Video_Sprite* sprite = this->video._get_sprite("sp", "g");
   sprite->_set_scale(5, 5);
   sprite->_set_rotation(45);
   // 80 x 60 pixels are 0.2 x 0.2 in an 800 x 600 window.
-  EXPECT_TRUE(video._is_point_in_sprite(0, 0, 0.2, 0.1, "sp", "g"));  // right edge
-  EXPECT_TRUE(video._is_point_in_sprite(0, 0, 0, 0, "sp", "g"));
-  EXPECT_FALSE(video._is_point_in_sprite(0, 0, 0.2001, 0.1, "sp", "g"));
-  EXPECT_FALSE(video._is_point_in_sprite(0, 0, 0.1, -0.001, "sp", "g"));
+  EXPECT_TRUE(this->video._is_point_in_sprite(0, 0, 0.2, 0.1, "sp", "g"));  // right edge
+  EXPECT_TRUE(this->video._is_point_in_sprite(0, 0, 0, 0, "sp", "g"));
+  EXPECT_FALSE(this->video._is_point_in_sprite(0, 0, 0.2001, 0.1, "sp", "g"));
+  EXPECT_FALSE(this->video._is_point_in_sprite(0, 0, 0.1, -0.001, "sp", "g"));
   sprite->_set_base_point(0.5, 0.5);
-  EXPECT_TRUE(video._is_point_in_sprite(0, 0, -0.09, -0.09, "sp", "g"));
-  EXPECT_FALSE(video._is_point_in_sprite(0, 0, 0.15, 0, "sp", "g"));
-  EXPECT_FALSE(video._is_point_in_sprite(0, 0, 0, 0, "missing", "g"));
+  EXPECT_TRUE(this->video._is_point_in_sprite(0, 0, -0.09, -0.09, "sp", "g"));
+  EXPECT_FALSE(this->video._is_point_in_sprite(0, 0, 0.15, 0, "sp", "g"));
+  EXPECT_FALSE(this->video._is_point_in_sprite(0, 0, 0, 0, "missing", "g"));
 }
 
-TEST_F(DriverStorage, SpriteBasePointRectangleAndRotation) {
-  ASSERT_TRUE(video._create_surface(64, 64, "s", "g", false));
-  ASSERT_TRUE(video._create_sprite("sp", "g", "s", "g", false));
-  Video_Sprite* sprite = video._get_sprite("sp", "g");
+TYPED_TEST(DriverStorage, SpriteBasePointRectangleAndRotation) {
+  ASSERT_TRUE(this->video._create_surface(64, 64, "s", "g", false));
+  ASSERT_TRUE(this->video._create_sprite("sp", "g", "s", "g", false));
+  Video_Sprite* sprite = this->video._get_sprite("sp", "g");
   EXPECT_DOUBLE_EQ(sprite->_get_h_offset(), 0.16);
   EXPECT_NEAR(sprite->_get_v_offset(), 0.213333, 1e-6);
 
@@ -202,9 +212,9 @@ TEST_F(DriverStorage, SpriteBasePointRectangleAndRotation) {
   sprite->_get_rectangle(nullptr);
 }
 
-TEST_F(DriverStorage, ParticleSetsStoreWhatTheyAreGiven) {
-  ASSERT_TRUE(video._create_particles("p", "g", "", "", 3, false));
-  Video_Particles* set = video._get_particles("p", "g");
+TYPED_TEST(DriverStorage, ParticleSetsStoreWhatTheyAreGiven) {
+  ASSERT_TRUE(this->video._create_particles("p", "g", "", "", 3, false));
+  Video_Particles* set = this->video._get_particles("p", "g");
   ASSERT_NE(set, nullptr);
   EXPECT_TRUE(set->_set_particle(2, 0, 0, 0, 0, 0, 1));
   EXPECT_FALSE(set->_set_particle(3, 0, 0, 0, 0, 0, 1));
@@ -228,39 +238,39 @@ TEST_F(DriverStorage, ParticleSetsStoreWhatTheyAreGiven) {
   EXPECT_FLOAT_EQ(x, 0.6f);  // untouched by the failed read
 }
 
-TEST_F(DriverStorage, ParticleMessagesAndRelease) {
-  EXPECT_FALSE(video._create_particles("p", "g", "", "", -1, false));
-  EXPECT_EQ(video._get_particles("p", "g"), nullptr);
-  ASSERT_TRUE(video._create_particles("p", "g", "", "", 0, false));  // an empty set is fine
-  EXPECT_FALSE(video._create_particles("p", "g", "", "", 4, false));
-  EXPECT_EQ(video._get_error(), "Particles already exist: p");
-  ASSERT_TRUE(video._create_particles("p", "g", "", "", 4, true));
-  EXPECT_TRUE(video._get_particles("p", "g")->_set_particle(3, 0, 0, 0, 0, 0, 1));
+TYPED_TEST(DriverStorage, ParticleMessagesAndRelease) {
+  EXPECT_FALSE(this->video._create_particles("p", "g", "", "", -1, false));
+  EXPECT_EQ(this->video._get_particles("p", "g"), nullptr);
+  ASSERT_TRUE(this->video._create_particles("p", "g", "", "", 0, false));  // an empty set is fine
+  EXPECT_FALSE(this->video._create_particles("p", "g", "", "", 4, false));
+  EXPECT_EQ(this->video._get_error(), "Particles already exist: p");
+  ASSERT_TRUE(this->video._create_particles("p", "g", "", "", 4, true));
+  EXPECT_TRUE(this->video._get_particles("p", "g")->_set_particle(3, 0, 0, 0, 0, 0, 1));
 
-  EXPECT_EQ(video._get_particles("p", "nog"), nullptr);
-  EXPECT_EQ(video._get_error(), "Group not exist: nog");
-  EXPECT_EQ(video._get_particles("q", "g"), nullptr);
-  EXPECT_EQ(video._get_error(), "Particles not exist: q");
-  EXPECT_FALSE(video._draw_particles("p", "nog", true));
-  EXPECT_EQ(video._get_error(), "No such particles group: nog");
-  EXPECT_FALSE(video._draw_particles("q", "g", true));
-  EXPECT_EQ(video._get_error(), "No such particles: q");
+  EXPECT_EQ(this->video._get_particles("p", "nog"), nullptr);
+  EXPECT_EQ(this->video._get_error(), "Group not exist: nog");
+  EXPECT_EQ(this->video._get_particles("q", "g"), nullptr);
+  EXPECT_EQ(this->video._get_error(), "Particles not exist: q");
+  EXPECT_FALSE(this->video._draw_particles("p", "nog", true));
+  EXPECT_EQ(this->video._get_error(), "No such particles group: nog");
+  EXPECT_FALSE(this->video._draw_particles("q", "g", true));
+  EXPECT_EQ(this->video._get_error(), "No such particles: q");
 
   // Released through the driver while queued, then again by a direct delete of another set:
   // each goes exactly once and leaves no queue entry behind.
-  ASSERT_TRUE(video._draw_particles("p", "g", false));
-  EXPECT_TRUE(video._remove_particles("p", "g"));
-  EXPECT_EQ(video._get_particles("p", "g"), nullptr);
-  EXPECT_FALSE(video._remove_particles("p", "g"));
-  ASSERT_TRUE(video._create_particles("d", "g", "", "", 2, false));
-  ASSERT_TRUE(video._draw_particles("d", "g", true));
-  delete video._get_particles("d", "g");
-  EXPECT_EQ(video._get_particles("d", "g"), nullptr);
-  video._flip();
+  ASSERT_TRUE(this->video._draw_particles("p", "g", false));
+  EXPECT_TRUE(this->video._remove_particles("p", "g"));
+  EXPECT_EQ(this->video._get_particles("p", "g"), nullptr);
+  EXPECT_FALSE(this->video._remove_particles("p", "g"));
+  ASSERT_TRUE(this->video._create_particles("d", "g", "", "", 2, false));
+  ASSERT_TRUE(this->video._draw_particles("d", "g", true));
+  delete this->video._get_particles("d", "g");
+  EXPECT_EQ(this->video._get_particles("d", "g"), nullptr);
+  this->video._flip();
 }
 
-TEST_F(DriverStorage, EmptyQueueGivesNoEvent) {
-  Event event = video._get_event();
+TYPED_TEST(DriverStorage, EmptyQueueGivesNoEvent) {
+  Event event = this->video._get_event();
   EXPECT_EQ(event._get_type(), NO_EVENT);
   float x = 1, y = 1;
   int buttons = 1;
@@ -275,17 +285,17 @@ TEST_F(DriverStorage, EmptyQueueGivesNoEvent) {
   // Mouse queries without a window.
   MOUSE_BUTTON button = MOUSE_BUTTON_LEFT;
   EVENT_TYPE state = MOUSE_PRESS;
-  video._get_mouse_button_state(&button, &state);
+  this->video._get_mouse_button_state(&button, &state);
   EXPECT_EQ(state, MOUSE_RELEASE);
   double nx = 5, ny = 5;
-  video._get_mouse_position(&nx, &ny);
+  this->video._get_mouse_position(&nx, &ny);
   EXPECT_EQ(nx, 0);
-  video._enable_mouse_move_events(true);  // before _init: nothing happens
-  EXPECT_EQ(video._get_event()._get_type(), NO_EVENT);
-  video._show_mouse(true);
+  this->video._enable_mouse_move_events(true);  // before _init: nothing happens
+  EXPECT_EQ(this->video._get_event()._get_type(), NO_EVENT);
+  this->video._show_mouse(true);
 }
 
-TEST_F(DriverStorage, FixedAnswers) {
+TEST_F(GLDriverStorage, FixedAnswers) {
   EXPECT_EQ(video._get_name(), "libGL_tessar");
   EXPECT_EQ(video._get_info(), "");
   EXPECT_FALSE(video._remove_sprite("", ""));
