@@ -12,11 +12,11 @@ function(tarnvale_library target)
   add_library(${target} SHARED ${ARGN})
   target_include_directories(${target} PUBLIC
     $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>)
-  install(TARGETS ${target} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(TARGETS ${target} LIBRARY DESTINATION ${TARNVALE_INSTALL_LIBDIR})
 endfunction()
 
 # A plug-in loaded by bare name at run time ("libquorra" -> libquorra.so next to the libraries).
 function(tarnvale_plugin target)
   add_library(${target} MODULE ${ARGN})
-  install(TARGETS ${target} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(TARGETS ${target} LIBRARY DESTINATION ${TARNVALE_INSTALL_LIBDIR})
 endfunction()

@@ -1,0 +1,106 @@
+// The Debian package: built with CPack from this build, unpacked with dpkg -x into a scratch
+// root, and run from there: the launcher starts the game from its data folder.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "process.h"
+#include "scratch.h"
+
+using ::testing::HasSubstr;
+using test_support::read_file;
+using test_support::run_process;
+
+namespace {
+
+const std::vector<std::string> ENV = {"ASAN_OPTIONS=detect_leaks=0"};
+
+// Built once for the whole suite: packing takes a while.
+class Package : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    scratch = new test_support::ScratchDir();
+    const auto packed = run_process({CPACK_COMMAND, "-G", "DEB", "--config",
+                                     std::string(TARNVALE_BINARY_DIR) + "/CPackConfig.cmake", "-B",
+                                     scratch->file("out")},
+                                    scratch->path(), 600);
+    pack_log = packed.out + packed.err;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch->file("out")))
+      if (entry.path().extension() == ".deb") deb = entry.path();
+    if (!deb.empty()) run_process({"dpkg", "-x", deb, scratch->file("root")}, scratch->path(), 120);
+  }
+  static void TearDownTestSuite() {
+    delete scratch;
+    scratch = nullptr;
+  }
+  void SetUp() override { ASSERT_FALSE(deb.empty()) << pack_log; }
+
+  static std::string installed(const std::string& path) { return scratch->file("root/usr/" + path); }
+  static std::string field(const std::string& name) {
+    return run_process({"dpkg-deb", "-f", deb, name}, scratch->path(), 60).out;
+  }
+
+  static test_support::ScratchDir* scratch;
+  static std::string deb, pack_log;
+};
+
+test_support::ScratchDir* Package::scratch = nullptr;
+std::string Package::deb, Package::pack_log;
+
+bool executable(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && (info.st_mode & S_IXUSR) != 0;
+}
+
+TEST_F(Package, HoldsTheGameItsLibrariesDataLauncherDesktopEntryAndIcon) {
+  EXPECT_EQ(field("Package"), "tarnvale\n");
+  EXPECT_EQ(field("Section"), "games\n");
+  EXPECT_THAT(field("Depends"), HasSubstr("libbox2d"));
+  EXPECT_THAT(field("Depends"), HasSubstr("libglfw3"));
+
+  EXPECT_TRUE(executable(installed("bin/tarnvale")));
+  EXPECT_TRUE(executable(installed("lib/tarnvale/tarnvale")));
+  for (const char* module : {"libvoskar", "libpanolet", "libquorra", "libGL_tessar", "libheadless_tessar",
+                             "libmordent", "libgrisk_png", "libgrisk_jpg"})
+    EXPECT_TRUE(std::filesystem::exists(installed("lib/tarnvale/") + module + ".so")) << module;
+  EXPECT_TRUE(std::filesystem::exists(installed("share/tarnvale/cfg/Game.cfg")));
+  EXPECT_TRUE(std::filesystem::exists(installed("share/tarnvale/res/scenes.scns")));
+
+  const std::string entry = read_file(installed("share/applications/tarnvale.desktop"));
+  EXPECT_THAT(entry, HasSubstr("\nExec=tarnvale\n"));
+  EXPECT_THAT(entry, HasSubstr("\nIcon=tarnvale\n"));
+  // A PNG whose header says 64 x 64.
+  const std::string icon = read_file(installed("share/icons/hicolor/64x64/apps/tarnvale.png"));
+  ASSERT_GE(icon.size(), 24u);
+  EXPECT_EQ(icon.substr(1, 3), "PNG");
+  EXPECT_EQ(icon.substr(16, 8), std::string("\0\0\0\x40\0\0\0\x40", 8));
+}
+
+TEST_F(Package, TheLauncherRunsTheGameWindowlessFromItsDataFolder) {
+  // The unpacked data is ours to change: no window, a hundred frames, a click on Play.
+  const std::string video = installed("share/tarnvale/cfg/Video.cfg");
+  std::string settings = read_file(video);
+  const std::string driver = "Driver libGL_tessar";
+  ASSERT_NE(settings.find(driver), std::string::npos);
+  settings.replace(settings.find(driver), driver.size(),
+                   "Driver libheadless_tessar\n\tFrames 100\n\tInputFile " +
+                       scratch->write("input.txt", "5 mouse_press 0 0\n6 mouse_release 0 0\n") +
+                       "\n\tTraceFile " + scratch->file("trace.txt"));
+  scratch->write("root/usr/share/tarnvale/cfg/Video.cfg", settings);
+
+  // Started from elsewhere, through a link, as a menu would.
+  std::filesystem::create_symlink(installed("bin/tarnvale"), scratch->file("play"));
+  const auto game = run_process({scratch->file("play")}, "/", 300, ENV);
+  EXPECT_EQ(game.exit_code, 0) << game.err.substr(0, 2000);
+  EXPECT_THAT(game.out, HasSubstr("Headless video 800x600, 100 frames"));
+  EXPECT_THAT(game.out, HasSubstr("INFO:Emitting object 0 at"));
+  const std::string trace = read_file(scratch->file("trace.txt"));
+  EXPECT_THAT(trace, HasSubstr("\nframe 100\n"));
+  EXPECT_THAT(trace, HasSubstr(" game Stone0 "));
+}
+
+}  // namespace
