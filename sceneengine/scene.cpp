@@ -43,6 +43,9 @@ Scene::Scene()
       loaded(false),
       focus(nullptr),
       hover(nullptr),
+      pointer_x(0.0f),
+      pointer_y(0.0f),
+      reinitialised(false),
       mouse_cursor_state(true),
       file_manager(nullptr),
       width(0),
@@ -71,6 +74,9 @@ Scene& Scene::operator=(const Scene& other) {
   loaded = other.loaded;
   focus = other.focus;
   hover = other.hover;
+  pointer_x = other.pointer_x;
+  pointer_y = other.pointer_y;
+  reinitialised = other.reinitialised;
   new_cycle_signal = other.new_cycle_signal;
   activate_signal = other.activate_signal;
   reinit_signal = other.reinit_signal;
@@ -163,8 +169,11 @@ bool Scene::load_scene() {
 }
 
 bool Scene::add_object(const std::string& object_name, SceneObject* object, int z_level) {
-  if (!object) return false;
+  // A taken name keeps its object; the caller still owns the one it offered.
+  if (!object || objects.exists(object_name)) return false;
   remember_object(object_name, object, z_level);
+  // An object that joins after the reinit gets what the reinit gave the others.
+  if (reinitialised) object->slot__on_scene_reinit(nullptr);
   return true;
 }
 
@@ -238,7 +247,10 @@ bool Scene::draw() {
   return true;
 }
 
-void Scene::reinit() { reinit_signal.rise(); }
+void Scene::reinit() {
+  reinitialised = true;
+  reinit_signal.rise();
+}
 
 bool Scene::slot__on_mouse_press(SlotArgs* args) {
   float px, py;
@@ -265,6 +277,8 @@ bool Scene::slot__on_mouse_move(SlotArgs* args) {
   float px, py;
   MOUSE_BUTTON button;
   if (!video_get_interface(video_name) || !pointer_args(args, &px, &py, &button)) return false;
+  pointer_x = px;
+  pointer_y = py;
 
   for (auto it = z_order.rbegin(); it != z_order.rend(); ++it) {
     SceneObject* object = get_object(it->name);
@@ -290,6 +304,14 @@ bool Scene::slot__on_activate(SlotArgs*) {
 }
 
 bool Scene::slot__on_deactivate(SlotArgs*) {
+  // The pointer is not over anything of a scene that is left: a hover look must not wait
+  // for the pointer to move once the scene is back.
+  if (hover) {
+    SceneObject* left = hover;
+    hover = nullptr;
+    left->_on_mouse_leave(pointer_x, pointer_y, static_cast<MOUSE_BUTTON>(0));
+  }
+  reinitialised = false;
   deinit_slots();
   return true;
 }

@@ -156,11 +156,9 @@ void SceneObject::load_signals(Config_Interface* config, std::string prefix) {
   register_slots();
 
   const std::string scene_prefix = _scene_name_ + "->";
-  _signal_connections_.push_back({scene_prefix + "activate", slot_name("_on_activate"), false});
-  _signal_connections_.push_back(
-      {scene_prefix + "deactivate", slot_name("_on_deactivate"), false});
-  _signal_connections_.push_back(
-      {reinit_signal_name(), slot_name("_on_scene_reinit"), false});
+  add_signal_connection({scene_prefix + "activate", slot_name("_on_activate"), false});
+  add_signal_connection({scene_prefix + "deactivate", slot_name("_on_deactivate"), false});
+  add_signal_connection({reinit_signal_name(), slot_name("_on_scene_reinit"), false});
 
   for (int i = 0; i < 1000000; ++i) {
     const std::string key = prefix + "signals->signal" + std::to_string(i) + "->";
@@ -176,9 +174,27 @@ void SceneObject::load_signals(Config_Interface* config, std::string prefix) {
 
     const bool on_load = connect_kind == "on_load";
     SignalConnection connection{source + "->" + signal, slot_name(slot), on_load};
-    _signal_connections_.push_back(connection);
+    add_signal_connection(connection);
     if (on_load) connect(connection.signal_name, connection.slot_name);
   }
+}
+
+// An object loaded in several steps reads its declarations more than once; each stays listed once.
+void SceneObject::add_signal_connection(const SignalConnection& connection) {
+  for (const SignalConnection& listed : _signal_connections_)
+    if (listed.signal_name == connection.signal_name && listed.slot_name == connection.slot_name &&
+        listed.on_load == connection.on_load)
+      return;
+  _signal_connections_.push_back(connection);
+}
+
+// The scene's activate and deactivate signals speak to the object that has the focus: its
+// links to them are made when it is clicked and broken when it loses the focus, never by a
+// reinit, or one click would reach every object of the scene.
+bool SceneObject::is_focus_connection(const SignalConnection& connection) const {
+  const std::string scene_prefix = _scene_name_ + "->";
+  return connection.signal_name == scene_prefix + "activate" ||
+         connection.signal_name == scene_prefix + "deactivate";
 }
 
 void SceneObject::register_slots() {
@@ -193,7 +209,7 @@ void SceneObject::unregister_slots() {
 
 void SceneObject::connect_signals(bool keep_on_load) {
   for (auto& connection : _signal_connections_)
-    if (!(keep_on_load && connection.on_load))
+    if (!(keep_on_load && (connection.on_load || is_focus_connection(connection))))
       connect(connection.signal_name, connection.slot_name);
 }
 

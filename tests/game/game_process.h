@@ -15,8 +15,8 @@ namespace game_test {
 // driver's own allocations go with modules unloaded at exit: leaks are looked for in-process.
 const std::vector<std::string> GAME_ENV = {"ASAN_OPTIONS=detect_leaks=0"};
 
-// Copies cfg/ and res/ into the folder; Game.cfg then starts with the scene "game".
-void prepare_game_folder(const test_support::ScratchDir& folder);
+// Copies cfg/ and res/ into the folder; Game.cfg then starts with the given scene.
+void prepare_game_folder(const test_support::ScratchDir& folder, const std::string& start_scene = "game");
 
 using test_support::click;
 using test_support::count_of;

@@ -31,9 +31,15 @@ WindowPicture::WindowPicture(int width, int height) {
   XCloseDisplay(display);
 }
 
-int WindowPicture::brightness(int x, int y) const {
+WindowPicture::Colour WindowPicture::colour(int x, int y) const {
   const unsigned long pixel = pixels_.at(static_cast<size_t>(y) * width_ + x);
-  return static_cast<int>(std::max({pixel & 0xff, (pixel >> 8) & 0xff, (pixel >> 16) & 0xff}));
+  return {static_cast<int>((pixel >> 16) & 0xff), static_cast<int>((pixel >> 8) & 0xff),
+          static_cast<int>(pixel & 0xff)};
+}
+
+int WindowPicture::brightness(int x, int y) const {
+  const Colour c = colour(x, y);
+  return std::max({c.red, c.green, c.blue});
 }
 
 }  // namespace game_test

@@ -10,7 +10,12 @@ public:
   // The mapped top-level window of the given size; nothing when there is none.
   WindowPicture(int width, int height);
   bool taken() const { return !pixels_.empty(); }
-  // The brightest colour channel of pixel (x, y), y counted from the top.
+  struct Colour {
+    int red, green, blue;
+  };
+  // Pixel (x, y), y counted from the top.
+  Colour colour(int x, int y) const;
+  // The brightest colour channel of pixel (x, y).
   int brightness(int x, int y) const;
 
 private:

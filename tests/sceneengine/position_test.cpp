@@ -229,6 +229,14 @@ TEST_F(Placement, PressesReachTheTopmostShownObjectAndMovesTrackTheHover) {
   scene->slot__on_mouse_move(&move);
   EXPECT_EQ(take_log(), (std::vector<std::string>{"second:enter", "second:leave", "under:enter"}));
 
+  // Leaving the scene takes the pointer off its hover object; back again, the next move finds it.
+  scene->slot__on_deactivate(nullptr);
+  EXPECT_EQ(take_log(), std::vector<std::string>{"under:leave"});
+  EXPECT_EQ(scene->get_hover(), nullptr);
+  scene->slot__on_activate(nullptr);
+  scene->slot__on_mouse_move(&move);
+  EXPECT_EQ(take_log(), std::vector<std::string>{"under:enter"});
+
   // Removing the hover and focus object leaves neither pointing at it.
   SceneObject* under = scene->get_object("under");
   ASSERT_TRUE(scene->remove_object("under"));

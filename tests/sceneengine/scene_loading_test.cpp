@@ -184,6 +184,13 @@ TEST_F(SceneLoading, AddedObjectsJoinTheDrawingOrderAndRemovedOnesReturnToTheCal
   EXPECT_TRUE(scene->add_object("extra", extra, 1));
   EXPECT_EQ(scene->get_object("extra"), extra);
   EXPECT_EQ(drawn_by(scene), "extra a ");
+  // A taken name keeps its object, and the one offered stays with the caller, drawn nowhere.
+  SceneObject* twin = SceneObjectFabric()["Probe"];
+  EXPECT_FALSE(scene->add_object("a", twin, 0));
+  EXPECT_FALSE(scene->add_object("extra", twin, 0));
+  delete twin;
+  EXPECT_EQ(scene->get_object_names(), (std::vector<std::string>{"a", "extra"}));
+  EXPECT_EQ(drawn_by(scene), "extra a ");
   EXPECT_TRUE(scene->remove_object("extra"));
   EXPECT_EQ(drawn_by(scene), "a ");
   delete extra;

@@ -124,12 +124,12 @@ TEST_F(SignalWiring, ConnectionsFollowReinitFocusAndRemoval) {
   EXPECT_EQ(take_log(), (Lines{"w:_on_scene_reinit", "v:_on_scene_reinit"}));
   EXPECT_EQ(rise("Ext->w_key"), Lines{"w:_on_key_press 42"});
 
-  // Clicking w gives it the focus and rises the scene's activate signal, which the reinit
-  // connected to both objects.
+  // Clicking w gives it the focus and rises the scene's activate signal, which reaches w alone:
+  // the reinit links no object to it.
   take_log();
   press(scene, 0.1f, 0.1f);
   EXPECT_EQ(scene->get_focus(), scene->get_object("w"));
-  EXPECT_EQ(take_log(), (Lines{"w:_on_activate", "v:_on_activate"}));
+  EXPECT_EQ(take_log(), Lines{"w:_on_activate"});
 
   // Clicking v takes w's on-request connections and its reinit link away, not its on_load ones.
   press(scene, -0.4f, 0.1f);
@@ -183,6 +183,54 @@ TEST_F(SignalWiring, DeactivationDropsEverythingAndReactivationRestoresOnRequest
   rise_signal("Video->mouse_press", &press_args);
   EXPECT_EQ(scene->get_focus(), scene->get_object("w"));
   EXPECT_EQ(rise("Ext->deact_ping"), Lines{"w:_on_custom"});
+}
+
+TEST_F(SignalWiring, TheActivateSignalReachesOnlyThePressedObjectAfterAnyNumberOfReinits) {
+  // w covers x 0..0.25, v covers x -0.5..-0.25; "late" joins after the reinit.
+  Scene* scene = loaded_scene(
+      {{"w", 0}, {"v", 0}},
+      object_section("w", "Probe") +
+          object_section("v", "Probe", "\t\t[SceneObject]\n\t\t\tabsolute_x -0.5\n\t\t[/]\n"));
+  const std::string s = scene->get_name();
+  for (int round = 0; round < 3; ++round) {
+    scene->slot__on_activate(nullptr);
+    scene->reinit();
+    if (round == 0) {
+      SceneObject* late = SceneObjectFabric()["Probe"];
+      late->set_video_name("Video");
+      ASSERT_TRUE(late->load(scene, s, "Objects->late->", s, "late", files()));
+      take_log();
+      ASSERT_TRUE(scene->add_object("late", late, 0));
+      // It joined a reinitialised scene: it gets the reinit the others had.
+      EXPECT_EQ(take_log(), Lines{"late:_on_scene_reinit"});
+    }
+    take_log();
+    press(scene, -0.4f, 0.1f);
+    EXPECT_EQ(take_log(), Lines{"v:_on_activate"}) << "round " << round;
+    press(scene, 0.1f, 0.1f);
+    EXPECT_EQ(take_log(), Lines{"w:_on_activate"}) << "round " << round;
+    // Nobody else hears the scene's activate signal, nor the deactivate one.
+    EXPECT_EQ(rise(s + "->activate"), Lines{"w:_on_activate"});
+    EXPECT_EQ(rise(s + "->deactivate"), Lines{});
+    scene->slot__on_deactivate(nullptr);
+  }
+  // A scene that was left reinitialises no object that joins it.
+  SceneObject* later = SceneObjectFabric()["Probe"];
+  later->set_video_name("Video");
+  ASSERT_TRUE(later->load(scene, s, "Objects->later->", s, "later", files()));
+  take_log();
+  ASSERT_TRUE(scene->add_object("later", later, 0));
+  EXPECT_EQ(take_log(), Lines{});
+}
+
+TEST_F(SignalWiring, AnObjectLoadedInStepsListsEachConnectionOnce) {
+  Scene* scene = loaded_scene({{"w", 0}}, wired("w", {declare("on_load", "", "Ext", "twice", "_on_custom")}));
+  SceneObject* w = scene->get_object("w");
+  const std::string s = scene->get_name();
+  ASSERT_EQ(w->_get__signal_connections_().size(), 4u);
+  // A second pass over the declarations, as objects loaded in steps make, adds nothing.
+  ASSERT_TRUE(w->real_load(scene, s, "Objects->w->", s, "w", files()));
+  EXPECT_EQ(w->_get__signal_connections_().size(), 4u);
 }
 
 }  // namespace

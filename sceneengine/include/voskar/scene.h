@@ -18,7 +18,8 @@ public:
 
   virtual ~Scene();
   virtual bool load_scene();
-  // Adds an object (not null) the scene then owns; an existing name keeps its first object.
+  // Adds an object (not null) the scene then owns. false for a name already taken: the scene
+  // keeps its first object and the caller still owns the one offered.
   virtual bool add_object(const std::string& name, SceneObject* object, int z_level);
   // The object, or null when the name is unknown.
   virtual SceneObject* get_object(const std::string& name);
@@ -98,6 +99,11 @@ protected:
   bool loaded;
   SceneObject* focus;
   SceneObject* hover;
+  // Where the pointer was last seen: the place of the leave a deactivation sends.
+  float pointer_x, pointer_y;
+  // Set by reinit, cleared by deactivation: objects added in between are reinitialised as
+  // they join.
+  bool reinitialised;
   Signal new_cycle_signal;
   Signal activate_signal;
   Signal reinit_signal;

@@ -145,6 +145,10 @@ protected:
   std::string slot_name(const std::string& slot) const;
   // The reinit pair: the scene's reinit signal and this object's "_on_scene_reinit" slot.
   std::string reinit_signal_name() const;
+  // Appends a connection unless the same one is listed already.
+  void add_signal_connection(const SignalConnection& connection);
+  // A link to the scene's activate or deactivate signal: made only while the object has the focus.
+  bool is_focus_connection(const SignalConnection& connection) const;
   // Hit test shared by the objects that keep their sprite and by those that look it up.
   bool is_point_in_sprite(Video_Interface* video, Video_Sprite* sprite, float px, float py);
 

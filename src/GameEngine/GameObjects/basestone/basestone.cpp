@@ -111,10 +111,7 @@ bool BaseStone::real_load(Scene* scene, std::string, std::string, std::string sc
   GAME_INFO(object_name << " position:" << _get_x() << ":" << _get_y());
   GAME_INFO("Mass:" << body->GetMass());
 
-  auto connections = _get__signal_connections_();
-  connections.push_back(
-      SignalConnection{scene_name + "->activate", scene_name + "->" + object_name + "->_on_activate", false});
-  _set__signal_connections_(connections);
+  add_signal_connection({scene_name + "->activate", scene_name + "->" + object_name + "->_on_activate", false});
   return true;
 }
 

@@ -1,0 +1,183 @@
+// The game as a player starts it, through the real program and real X input: the start screen,
+// Play, a stone selected and judged, Menu, Play again, round after round.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <thread>
+
+#include "game_process.h"
+#include "window_picture.h"
+#include "xserver.h"
+
+using namespace game_test;
+
+namespace {
+
+const int WIDTH = 800, HEIGHT = 600;
+// The lowest point of the V-shaped floor: a stone always lies there once stones have fallen.
+const int TIP_X = 400, TIP_Y = 556;
+
+using Picture = WindowPicture;
+
+float scene_x(int px) { return px * 2.0f / WIDTH - 1.0f; }
+float scene_y(int py) { return 1.0f - py * 2.0f / HEIGHT; }
+
+// The left wall stands where the start screen has its dark background.
+bool field_shown(const Picture& picture) {
+  const Picture::Colour wall = picture.colour(144, 300);
+  return wall.red > 90 && std::abs(wall.red - wall.blue) < 40;
+}
+
+// The start screen's Play button, without the game's wall.
+bool start_screen_shown(const Picture& picture) {
+  const Picture::Colour button = picture.colour(300, 300);
+  return !field_shown(picture) && button.blue > 90 && button.blue > button.red + 40;
+}
+
+// A button's hover picture has a yellow frame: looked for along a row across its left edge.
+bool hover_frame_in_row(const Picture& picture, int from_x, int to_x, int y) {
+  for (int x = from_x; x <= to_x; ++x) {
+    const Picture::Colour c = picture.colour(x, y);
+    if (c.red > 200 && c.green > 160 && c.blue < 140) return true;
+  }
+  return false;
+}
+bool play_button_lit(const Picture& picture) { return hover_frame_in_row(picture, 262, 282, 300); }
+bool menu_button_lit(const Picture& picture) { return hover_frame_in_row(picture, 652, 672, 30); }
+
+// Mean of the brightest channel over the 7 x 7 pixels around (x, y).
+double mean_brightness(const Picture& picture, int x, int y) {
+  double sum = 0;
+  for (int dy = -3; dy <= 3; ++dy)
+    for (int dx = -3; dx <= 3; ++dx) sum += picture.brightness(x + dx, y + dy);
+  return sum / 49;
+}
+
+bool stone_coloured(const Picture::Colour& c) {
+  const int high = std::max({c.red, c.green, c.blue}), low = std::min({c.red, c.green, c.blue});
+  return high > 120 && high - low > 60;
+}
+
+// The lowest point of the field, far from (away_x, away_y), that lies well inside a stone.
+bool far_stone(const Picture& picture, int away_x, int away_y, int* found_x, int* found_y) {
+  for (int y = 570; y >= 360; y -= 2)
+    for (int x = 160; x <= 640; x += 2) {
+      if (std::hypot(x - away_x, y - away_y) < 100) continue;
+      bool inside = true;
+      for (int dy = -4; dy <= 4 && inside; dy += 2)
+        for (int dx = -4; dx <= 4 && inside; dx += 2) inside = stone_coloured(picture.colour(x + dx, y + dy));
+      if (inside) {
+        *found_x = x;
+        *found_y = y;
+        return true;
+      }
+    }
+  return false;
+}
+
+class RoundTrips : public ::testing::TestWithParam<std::string> {
+protected:
+  void SetUp() override {
+    REQUIRE_X_SERVER();
+    prepare_game_folder(folder, GetParam());
+    // No refill: once the first stones have fallen and their groups have gone, the pile stays.
+    std::string scene = folder.read("res/game/game.scn");
+    scene.replace(scene.find("time 6"), 6, "time 100000");
+    folder.write("res/game/game.scn", scene);
+    ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(),
+                           {GAME_ENV[0], "TARNVALE_SEED=11"}));
+    window = find_window(60);
+    ASSERT_FALSE(window.empty()) << game.err();
+  }
+
+  // Polls the window's picture until the condition holds; false after the deadline.
+  bool wait_for_picture(const std::function<bool(const Picture&)>& condition, double seconds = 60) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+      Picture picture(WIDTH, HEIGHT);
+      if (picture.taken() && condition(picture)) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  }
+
+  // The first stones have landed and no group has burst for three seconds.
+  void wait_for_calm_field() {
+    ASSERT_TRUE(wait_for_output(game, "Stone53 position:", 60)) << game.err();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    int removals = -1;
+    while (std::chrono::steady_clock::now() < end) {
+      const int now = count_of(game.err(), "removing object:");
+      Picture picture(WIDTH, HEIGHT);
+      if (now == removals && picture.taken() && mean_brightness(picture, TIP_X, TIP_Y) > 100) return;
+      removals = now;
+      std::this_thread::sleep_for(std::chrono::seconds(3));
+    }
+    FAIL() << "the field did not come to rest";
+  }
+
+  // Selects the stone at the tip (it turns darker), then clicks a stone far from it: exactly one
+  // judgement, the distance line, follows.
+  void select_and_judge(int round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    const int judgements = count_of(game.out(), "Dist>maxSize"), apart = count_of(game.out(), "=1\n");
+    Picture before(WIDTH, HEIGHT);
+    ASSERT_TRUE(before.taken());
+    const double tip = mean_brightness(before, TIP_X, TIP_Y);
+    ASSERT_GT(tip, 100) << "no stone at the tip";
+    int far_x = 0, far_y = 0;
+    ASSERT_TRUE(far_stone(before, TIP_X, TIP_Y, &far_x, &far_y));
+
+    click(window, scene_x(TIP_X), scene_y(TIP_Y));
+    EXPECT_TRUE(wait_for_picture([&](const Picture& p) { return mean_brightness(p, TIP_X, TIP_Y) < tip * 0.7; }, 20))
+        << "the stone did not turn darker";
+    EXPECT_EQ(count_of(game.out(), "Dist>maxSize"), judgements);
+
+    click(window, scene_x(far_x), scene_y(far_y));
+    ASSERT_TRUE(wait_for_output(game, "Dist>maxSize", 20, judgements + 1)) << game.out();
+    // Anything else the click set off would have printed by now.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_EQ(count_of(game.out(), "Dist>maxSize"), judgements + 1);
+    EXPECT_EQ(count_of(game.out(), "=1\n"), apart + 1) << "the stones were not far apart";
+    EXPECT_TRUE(wait_for_picture([&](const Picture& p) { return mean_brightness(p, TIP_X, TIP_Y) > tip * 0.8; }, 20))
+        << "the first stone stayed dark";
+  }
+
+  test_support::ScratchDir folder;
+  test_support::ChildProcess game;
+  std::string window;
+};
+
+TEST_P(RoundTrips, EachClickIsJudgedOnceByTheStoneUnderThePointer) {
+  if (GetParam() == "start_screen") {
+    ASSERT_TRUE(wait_for_picture(start_screen_shown)) << game.err();
+    click(window, 0.0f, 0.0f);
+  }
+  ASSERT_TRUE(wait_for_picture(field_shown)) << game.err();
+  wait_for_calm_field();
+  select_and_judge(0);
+
+  for (int round = 1; round <= 3; ++round) {
+    click(window, 0.8f, 0.9f);  // Menu
+    ASSERT_TRUE(wait_for_picture(start_screen_shown)) << "round " << round;
+    // Play was lit when it was clicked; the pointer is elsewhere now.
+    EXPECT_FALSE(play_button_lit(Picture(WIDTH, HEIGHT))) << "round " << round;
+    click(window, 0.0f, 0.0f);  // Play
+    ASSERT_TRUE(wait_for_picture(field_shown)) << "round " << round;
+    EXPECT_FALSE(menu_button_lit(Picture(WIDTH, HEIGHT))) << "round " << round;
+    select_and_judge(round);
+  }
+
+  EXPECT_EQ(count_of(game.err(), "same_type:"), 0);
+  request_close(window);
+  ASSERT_TRUE(game.wait(30));
+  EXPECT_EQ(game.exit_code(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(FromEitherStartScene, RoundTrips, ::testing::Values("start_screen", "game"));
+
+}  // namespace
