@@ -1,6 +1,7 @@
 #include "voskar/scenemanager.h"
 
 #include <iostream>
+#include <map>
 
 #include "carrow/config.h"
 #include "olvane/video.h"
@@ -18,6 +19,13 @@ struct SceneList {
   std::string video_name;
   Storage<std::string, Scene*> scenes;
   Brannow::FileManager* file_manager = nullptr;
+  // What each scene was made from, for scenes made anew.
+  struct Entry {
+    std::string file, type, video_name;
+  };
+  std::map<std::string, Entry> entries;
+  // The next scene is to be made anew before it runs.
+  bool fresh = false;
   Signal keyboard_press, keyboard_release, mouse_press, mouse_release, mouse_move, character;
 };
 
@@ -91,6 +99,35 @@ Scene* scene_named(const std::string& name) {
   return it == scenes.end() ? nullptr : it->second;
 }
 
+// A new scene of the entry's type, named and placed as load_scenes does it; not loaded yet.
+Scene* create_scene(const std::string& name, const SceneList::Entry& entry) {
+  SceneList& list = scene_list();
+  const std::string& type = entry.type;
+  Scene* scene = SceneFabric()[type];
+  if (!scene) {
+    std::cerr << "Can't create scene of type " << "\"" << type << "\"" << std::endl;
+    return nullptr;
+  }
+  scene->set_name(name);
+  scene->set_video_name(entry.video_name);
+  scene->set_storage_file(entry.file);
+  scene->set_file_manager(list.file_manager);
+  list.scenes.add(name, scene);
+  list.entries[name] = entry;
+  return scene;
+}
+
+// Replaces a scene of the list by a new one from its entry.
+void renew_scene(const std::string& name) {
+  SceneList& list = scene_list();
+  auto entry = list.entries.find(name);
+  if (entry == list.entries.end()) return;
+  const SceneList::Entry made_from = entry->second;
+  if (Scene* old = scene_named(name)) discard_scene(old);
+  list.scenes.remove(name);
+  create_scene(name, made_from);
+}
+
 }  // namespace
 
 void init(std::string video_name) {
@@ -145,16 +182,8 @@ bool load_scenes(std::string file, std::string video_name, Brannow::FileManager*
     if (Scene* earlier = scene_named(name)) discard_scene(earlier);
     list.scenes.remove(name);
 
-    Scene* scene = SceneFabric()[type];
-    if (!scene) {
-      std::cerr << "Can't create scene of type " << "\"" << type << "\"" << std::endl;
-      return false;
-    }
-    scene->set_name(name);
-    scene->set_video_name(video_name);
-    scene->set_storage_file(scene_file);
-    scene->set_file_manager(file_manager);
-    list.scenes.add(name, scene);
+    Scene* scene = create_scene(name, {scene_file, type, video_name});
+    if (!scene) return false;
 
     if (preload && !scene->load_scene()) {
       std::cerr << "Can't load scene " << "\"" << name << "\"" << " from file " << "\""
@@ -188,9 +217,13 @@ void process_scene(std::string name) {
     video->_flip();
     pump_events();
 
-    if (list.next_scene != list.current_scene) {
+    if (list.next_scene != list.current_scene || list.fresh) {
       if (list.next_scene == kExit) return;
       scene->slot__on_deactivate(nullptr);
+      if (list.fresh) {
+        list.fresh = false;
+        renew_scene(list.next_scene);
+      }
       if (scene_named(list.next_scene))
         list.current_scene = list.next_scene;
       else
@@ -213,6 +246,14 @@ void process_scene(std::string name) {
   }
 }
 
-void set_next_scene(std::string name) { scene_list().next_scene = name; }
+void set_next_scene(std::string name) {
+  scene_list().next_scene = name;
+  scene_list().fresh = false;
+}
+
+void set_next_scene_fresh(std::string name) {
+  scene_list().next_scene = name;
+  scene_list().fresh = true;
+}
 
 Scene* get_scene(std::string name) { return scene_named(name); }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "log.h"
+#include "panolet/ui.h"
 #include "voskar/fabric.h"
 #include "voskar/image.h"
 #include "voskar/scene.h"
@@ -33,6 +34,7 @@ bool Button::load(Scene* scene, std::string storage_name, std::string storage_pr
                   &hover_renderer_type);
   image_file = style_value("image_file");
   hover_image_file = style_value("hover->image_file");
+  show_setting = config->get_value(storage_prefix + "Button->show_setting", "");
   return Button::real_load(scene, storage_name, storage_prefix, scene_name, object_name,
                            file_manager);
 }
@@ -85,6 +87,7 @@ bool Button::real_load(Scene* scene, std::string storage_name, std::string stora
           scene, storage_name, storage_prefix, scene_name, file_manager))
     return false;
   state = 0;
+  apply_show_setting();
   return true;
 }
 
@@ -133,6 +136,22 @@ void Button::switch_look(const std::string& show_image, const std::string& show_
   set_shown(show_image, true);
   set_shown(hide_caption, false);
   set_shown(show_caption, true);
+}
+
+void Button::apply_show_setting() {
+  if (show_setting.empty()) return;
+  show = ui_get_setting(show_setting, "0") == "1";
+  switch_look("", "", hover_image_name, hover_caption_name);
+  if (show)
+    switch_look(base_image_name, base_caption_name, "", "");
+  else
+    switch_look("", "", base_image_name, base_caption_name);
+  state = 0;
+}
+
+bool Button::slot__on_scene_reinit(SlotArgs* args) {
+  apply_show_setting();
+  return BaseUIObject::slot__on_scene_reinit(args);
 }
 
 void Button::_on_mouse_enter(float x, float y, MOUSE_BUTTON button) {

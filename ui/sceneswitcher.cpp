@@ -15,18 +15,26 @@ bool SceneSwitcher::load(Scene* scene, std::string storage_name, std::string sto
   if (!Button::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager))
     return false;
   next_scene = config->get_value(storage_prefix + "SceneSwitcher->next_scene", "");
+  restart = config->get_value(storage_prefix + "SceneSwitcher->restart", "false") == "true";
   return true;
+}
+
+void SceneSwitcher::switch_scene() {
+  if (restart)
+    set_next_scene_fresh(next_scene);
+  else
+    set_next_scene(next_scene);
 }
 
 bool SceneSwitcher::slot__on_mouse_release(SlotArgs* args) {
   if (!args || args->int_params.empty() || args->float_params.size() < 4) return true;
   // Not a click here: the next widget may own it.
   if (!take_click(args)) return false;
-  set_next_scene(next_scene);
+  switch_scene();
   return true;
 }
 
 bool SceneSwitcher::_on_mouse_release_handler(float, float, float, float, int64_t) {
-  set_next_scene(next_scene);
+  switch_scene();
   return true;
 }

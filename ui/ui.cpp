@@ -17,6 +17,7 @@
 namespace {
 
 std::string active_style_set;
+ui_setting_listener setting_listener = nullptr;
 Brannow::FileManager* style_file_manager = nullptr;
 
 std::map<std::string, std::string>& settings() {
@@ -74,7 +75,14 @@ std::string ui_get_active_style_set() { return active_style_set; }
 
 Brannow::FileManager* ui_get_file_manager() { return style_file_manager; }
 
-void ui_set_setting(std::string name, std::string value) { settings()[name] = value; }
+void ui_set_setting(std::string name, std::string value) {
+  auto it = settings().find(name);
+  if (it != settings().end() && it->second == value) return;
+  settings()[name] = value;
+  if (setting_listener) setting_listener(name, value);
+}
+
+void ui_set_setting_listener(ui_setting_listener listener) { setting_listener = listener; }
 
 std::string ui_get_setting(std::string name, std::string default_value) {
   auto it = settings().find(name);

@@ -34,6 +34,7 @@ Time::Time() : start_(now_seconds()) {}
 Time::~Time() = default;
 void Time::reset() { start_ = now_seconds(); }
 double Time::get_elapsed_time_noreset() const { return now_seconds() - start_; }
+void Time::postpone(double seconds) { start_ += seconds; }
 
 void Time::use_stepped_clock() {
   if (stepped().in_use) return;

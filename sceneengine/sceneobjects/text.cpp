@@ -7,13 +7,48 @@
 #include "scrivet/textrenderer.h"
 #include "object_loading.h"
 
-Text::Text() : font_size(14), color(0xffffffffu), x_base(0.5f), y_base(0.5f), _sprite_(nullptr) {}
+Text::Text()
+    : slot_set_text(this, &Text::slot__on_set_text), font_size(14), color(0xffffffffu), x_base(0.5f),
+      y_base(0.5f), _sprite_(nullptr) {}
+
+Text::Text(const Text& other)
+    : SceneObject(other),
+      slot_set_text(this, &Text::slot__on_set_text),
+      text(other.text),
+      renderer_type(other.renderer_type),
+      font(other.font),
+      font_size(other.font_size),
+      color(other.color),
+      x_base(other.x_base),
+      y_base(other.y_base),
+      _sprite_(other._sprite_) {
+  for (auto& entry : _slot_map_)
+    if (entry.second == &other.slot_set_text) entry.second = &slot_set_text;
+}
+
+Text& Text::operator=(const Text& other) {
+  if (this == &other) return *this;
+  SceneObject::operator=(other);
+  text = other.text;
+  renderer_type = other.renderer_type;
+  font = other.font;
+  font_size = other.font_size;
+  color = other.color;
+  x_base = other.x_base;
+  y_base = other.y_base;
+  _sprite_ = other._sprite_;
+  for (auto& entry : _slot_map_)
+    if (entry.second == &other.slot_set_text) entry.second = &slot_set_text;
+  return *this;
+}
 
 Text::~Text() = default;
 
 bool Text::load(Scene* scene, std::string storage_name, std::string storage_prefix,
                 std::string scene_name, std::string object_name,
                 Brannow::FileManager* file_manager) {
+  // In the slot map before the base load registers it, as the timer's new-cycle slot.
+  _slot_map_.emplace_back(scene_name + "->" + object_name + "->set_text", &slot_set_text);
   Config_Interface* config = load_base(this, scene, storage_name, storage_prefix, scene_name,
                                        object_name, file_manager);
   if (config == nullptr) return false;
@@ -64,6 +99,19 @@ bool Text::real_load(Scene*, std::string, std::string, std::string, std::string,
   }
   _sprite_->_set_base_point(static_cast<double>(x_base), static_cast<double>(y_base));
   return true;
+}
+
+bool Text::slot__on_set_text(SlotArgs* args) {
+  if (!args || args->string_params.empty()) return false;
+  text = args->string_params[0];
+  if (!text.empty()) {
+    real_load(scene, _storage_name_, _storage_prefix_, _scene_name_, _object_name_, nullptr);
+    return false;
+  }
+  // Nothing to render: without its sprite the text is not drawn.
+  if (Video_Interface* video = video_get_interface(_video_name_)) video->_remove_sprite(_object_name_, _scene_name_);
+  _sprite_ = nullptr;
+  return false;
 }
 
 // The sprite is looked up every frame, so a text whose sprite was removed is simply not drawn.

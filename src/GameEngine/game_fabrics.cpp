@@ -4,6 +4,7 @@
 #include "GameObjects/border/border.h"
 #include "GameObjects/stone_particles/stone_particles.h"
 #include "GameObjects/stoneemitter/stoneemitter.h"
+#include "flow/score_table.h"
 #include "physscene/physscene.h"
 #include "voskar/fabric.h"
 
@@ -13,6 +14,7 @@ ObjectFabric<BaseStone> base_stone_fabric;
 ObjectFabric<Border> border_fabric;
 ObjectFabric<StoneEmitter> stone_emitter_fabric;
 ObjectFabric<StoneParticles> stone_particles_fabric;
+ObjectFabric<ScoreTable> score_table_fabric;
 }  // namespace
 
 void register_game_object_fabrics() {
@@ -20,6 +22,7 @@ void register_game_object_fabrics() {
   SceneObjectFabric::add_fabric("Border", &border_fabric);
   SceneObjectFabric::add_fabric("StoneEmitter", &stone_emitter_fabric);
   SceneObjectFabric::add_fabric("StoneParticles", &stone_particles_fabric);
+  SceneObjectFabric::add_fabric("ScoreTable", &score_table_fabric);
 }
 
 SceneFabric* game_scene_fabric() { return &phys_scene_fabric; }

@@ -3,8 +3,8 @@
 
 class SceneFabric;
 
-// Registers "BaseStone", "Border", "StoneEmitter" and "StoneParticles", in this order; names
-// registered before keep their first fabric.
+// Registers "BaseStone", "Border", "StoneEmitter", "StoneParticles" and "ScoreTable", in this
+// order; names registered before keep their first fabric.
 void register_game_object_fabrics();
 
 // The fabric of the scene type "GameScene".

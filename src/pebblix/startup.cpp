@@ -6,6 +6,7 @@
 #include <string>
 
 #include "../GameEngine/game_fabrics.h"
+#include "../GameEngine/flow/saved_settings.h"
 #include "../GameEngine/game_log.h"
 #include "carrow/config.h"
 #include "olvane/video.h"
@@ -118,5 +119,8 @@ bool init(Brannow::FileManager* file_manager) {
   seed_random_generator();
   ui_init();
   ui_load_styleset("res/interface/base.style", "BaseStyle", file_manager);
+  // Known before the scene list loads: menus place game objects too (the best scores table).
+  register_game_object_fabrics();
+  remember_settings(saved_setting_names(), file_manager);
   return true;
 }

@@ -23,5 +23,10 @@ void process_scene(std::string name);
 // Asks for a switch at the end of the current cycle ("exit" ends the loop).
 void set_next_scene(std::string name);
 
+// Asks for a switch to the scene made anew: at the end of the cycle the scene is discarded
+// with everything in it, then created and loaded again from its entry of the scene list. Also
+// for the current scene. A name the scene list does not hold is switched to as usual.
+void set_next_scene_fresh(std::string name);
+
 // The scene of that name, or null.
 Scene* get_scene(std::string name);

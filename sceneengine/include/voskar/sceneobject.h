@@ -59,6 +59,9 @@ public:
   virtual bool _is_point_in_object(float x, float y);
   virtual void get_base_point(VideoPoint* point);
   virtual bool calculate_position();
+  // Time that stood still for the object's scene (a pause): its stopwatches move on by that
+  // many seconds, so nothing it times runs out meanwhile. Objects without stopwatches ignore it.
+  virtual void delay_clocks(double seconds) { (void)seconds; }
 
 protected:
   virtual void load_signals(Config_Interface* config, std::string prefix);

@@ -1,12 +1,15 @@
 #pragma once
-// A fixed string rendered once at load by a text renderer into a surface of the object's own
-// name, and drawn each frame as a sprite at the object's computed position.
+// A string rendered by a text renderer into a surface of the object's own name, and drawn each
+// frame as a sprite at the object's computed position. It is rendered at load, and again when
+// its "set_text" slot (scene name + "->" + object name + "->set_text") receives a signal whose
+// first string is the new text.
 
 #include <cstdint>
 #include <string>
 
 #include "brannow/brannow.h"
 #include "olvane/video.h"
+#include "twinkel/signals.h"
 #include "voskar/sceneobject.h"
 
 class Scene;
@@ -14,14 +17,18 @@ class Scene;
 class Text : public virtual SceneObject {
 public:
   Text();
-  Text(const Text& other) = default;
-  Text& operator=(const Text& other) = default;
+  // Copies every field; the copy's set-text slot calls the copy.
+  Text(const Text& other);
+  Text& operator=(const Text& other);
   ~Text() override;
 
   bool load(Scene* scene, std::string storage_name, std::string storage_prefix,
             std::string scene_name, std::string object_name,
             Brannow::FileManager* file_manager) override;
   void draw() override;
+
+  // Renders the first string of the pack as the new text; a pack without one changes nothing.
+  virtual bool slot__on_set_text(SlotArgs* args);
 
   bool real_load(Scene* scene, std::string storage_name, std::string storage_prefix,
                  std::string scene_name, std::string object_name,
@@ -46,6 +53,7 @@ public:
   void _set__sprite_(Video_Sprite* value) { _sprite_ = value; }
 
 protected:
+  Slot<Text> slot_set_text;
   std::string text;
   std::string renderer_type;
   std::string font;

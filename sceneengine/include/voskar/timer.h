@@ -24,6 +24,7 @@ public:
             std::string scene_name, std::string object_name,
             Brannow::FileManager* file_manager) override;
   void draw() override;
+  void delay_clocks(double seconds) override { timer.postpone(seconds); }
 
   virtual bool slot__on_new_cycle(SlotArgs* args);
   // Rises the time-out when the time is up; always false, so other slots of the cycle run too.

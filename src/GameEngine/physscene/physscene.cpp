@@ -63,7 +63,11 @@ PhysScene::PhysScene()
       velocity_iterations(10),
       position_iterations(10),
       level_file(""),
-      selected_stone(nullptr) {
+      selected_stone(nullptr),
+      play(Play::RUNNING),
+      seconds_above_line(0),
+      returning(false),
+      key_press_slot(this, &PhysScene::slot__on_key_press) {
   register_game_object_fabrics();
 }
 
@@ -104,6 +108,7 @@ bool PhysScene::load_scene() {
   velocity_iterations = static_cast<int>(atof(config->get_value("Scene->velocityIterations", "10").c_str()));
   position_iterations = static_cast<int>(atof(config->get_value("Scene->positionIterations", "10").c_str()));
   level_file = config->get_value("Scene->level", "");
+  read_flow_keys(config);
 
   // A second load keeps the first world: objects loaded before may still hold its bodies.
   if (world)
@@ -118,6 +123,7 @@ bool PhysScene::load_scene() {
   // slot) must be reachable also when the scene was activated before it loaded.
   for (const std::string& object_name : get_object_names())
     if (SceneObject* object = get_object(object_name)) object->register_slots();
+  start_game();
   return true;
 }
 
@@ -197,10 +203,14 @@ void PhysScene::step_world() {
 }
 
 bool PhysScene::draw() {
+  hold_clocks_while_still();
   // One step at most per frame: slow frames slow the simulation down instead of piling up steps.
-  if (frame_timer.get_elapsed_time_noreset() >= time_step) {
+  if (accepts_moves() && frame_timer.get_elapsed_time_noreset() >= time_step) {
     step_world();
     frame_timer.reset();
+    watch_pile();
   }
-  return Scene::draw();
+  const bool drawn = Scene::draw();
+  draw_game_over_line();
+  return drawn;
 }

@@ -84,8 +84,31 @@ public:
   BaseStone* get_selected_stone() const { return selected_stone; }
   void set_selected_stone(BaseStone* stone) { selected_stone = stone; }
 
+  // The game's course on this field (game_flow.cpp). Every part of it is off unless the scene
+  // file's keys switch it on; without them the game runs on as it always has.
+  enum class Play { RUNNING, PAUSED, OVER };
+  Play get_play() const { return play; }
+  // Stones take clicks only while the game runs.
+  bool accepts_moves() const { return play == Play::RUNNING; }
+  // Whether the game can end at all ("Scene->gameOverLine" given).
+  bool can_end() const { return flow.line_set; }
+  // Whether a body of the world covers the scene point (a new stone could not be placed there).
+  bool covers(float x, float y);
+  // Pauses a running game, resumes a paused one (with "Scene->pauseKeys" on, Esc and P do it).
+  void toggle_pause();
+  // Ends the game: the field stands still, the score is entered in the best scores (with
+  // "Scene->bestScores" on), the game-over window shows and "->game_over" is risen.
+  void end_game();
+  bool slot__on_key_press(SlotArgs* args);
+  bool slot__on_activate(SlotArgs* args) override;
+
+protected:
+  void init_slots() override;
+  void deinit_slots() override;
+
 private:
   bool load_level();
+
 
   b2World* world;
   float gravity_x, gravity_y;
@@ -94,4 +117,41 @@ private:
   Time frame_timer;
   std::string level_file;
   BaseStone* selected_stone;
+
+  // The keys of the game's course, read with the physics settings.
+  struct FlowKeys {
+    bool line_set = false;
+    float line_y = 0.0f;           // "Scene->gameOverLine": scene y of the line
+    float hold_seconds = 2.0f;     // "Scene->gameOverHold"
+    uint32_t line_color = 0xffffff40u;  // "Scene->gameOverLineColor" (0xRRGGBBAA)
+    std::string window;            // "Scene->gameOverWindow": object shown at the end
+    std::string score_object;      // "Scene->scoreObject": the Numeric holding the score
+    bool best_scores = false;      // "Scene->bestScores"
+    std::string player_setting;    // "Scene->playerNameSetting": UI setting with the name
+    std::string rank_text;         // "Scene->rankText": {rank} stands for the place
+    bool pause_keys = false;       // "Scene->pauseKeys"
+    std::string pause_label;       // "Scene->pauseLabel": object shown while paused
+    std::string playing_setting;   // "Scene->playingSetting": "1" while a game runs
+  };
+  void read_flow_keys(Config_Interface* config);
+  // A fresh game: running, nothing above the line, the playing setting on.
+  void start_game();
+  // While the field stands still (paused, over, or just back from another scene) the objects'
+  // clocks do not count the time.
+  void hold_clocks_while_still();
+  // After a world step: a resting stone above the line for the hold time ends the game.
+  void watch_pile();
+  void draw_game_over_line();
+  void show_object(const std::string& object_name, bool shown);
+  long current_score();
+  // Records the score; its place among the best (0: not among them).
+  size_t enter_best_scores(long score);
+
+  FlowKeys flow;
+  Play play;
+  double seconds_above_line;
+  // Time between two draws: while the game stands still its objects' clocks are held.
+  Time since_draw;
+  bool returning;
+  Slot<PhysScene> key_press_slot;
 };

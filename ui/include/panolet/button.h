@@ -29,6 +29,7 @@ public:
   bool _is_point_in_object(float x, float y) override;
   void _on_mouse_enter(float x, float y, MOUSE_BUTTON button) override;
   void _on_mouse_leave(float x, float y, MOUSE_BUTTON button) override;
+  bool slot__on_scene_reinit(SlotArgs* args) override;
 
   bool real_load(Scene* scene, std::string storage_name, std::string storage_prefix,
                  std::string scene_name, std::string object_name,
@@ -42,7 +43,12 @@ public:
   bool _on_mouse_release_handler(float x, float y, float dx, float dy, int64_t button);
   void rise_released(float x, float y, int64_t button);
 
+  // "Button->show_setting": the UI setting that must be "1" for the button to be there (shown
+  // and clickable), read at load and whenever its scene comes back; empty: always there.
+  std::string _get_show_setting() { return show_setting; }
+
 protected:
+  void apply_show_setting();
   // Shows the first pair of sub-objects and hides the second (a missing one is skipped).
   SceneObject* base_image();
   void switch_look(const std::string& show_image, const std::string& show_caption,
@@ -57,6 +63,7 @@ protected:
   std::string image_file, hover_image_file;
   std::string renderer_type, hover_renderer_type;
   int state;
+  std::string show_setting;
 
 private:
   // Creates one sub-object of type T, places it by the button's own position properties, lets

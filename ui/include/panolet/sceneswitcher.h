@@ -1,6 +1,7 @@
 #pragma once
 // A button that, when a press on it ends, asks the scene manager for another scene instead of
-// rising "released".
+// rising "released". With "SceneSwitcher->restart" true the scene is made anew (discarded and
+// loaded again) before it runs: a new game instead of the old one resumed.
 
 #include <cstdint>
 #include <string>
@@ -20,10 +21,15 @@ public:
   void draw() override {}
   bool slot__on_mouse_release(SlotArgs* args) override;
 
+  bool _get_restart() { return restart; }
+  void _set_restart(bool value) { restart = value; }
   std::string _get_next_scene() { return next_scene; }
   void _set_next_scene(std::string value) { next_scene = value; }
   bool _on_mouse_release_handler(float x, float y, float dx, float dy, int64_t button);
 
 protected:
+  void switch_scene();
+
   std::string next_scene;
+  bool restart = false;
 };

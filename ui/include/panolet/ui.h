@@ -29,6 +29,9 @@ Brannow::FileManager* ui_get_file_manager();
 // another scene (an FPS counter) reads it when its scene comes back.
 void ui_set_setting(std::string name, std::string value);
 std::string ui_get_setting(std::string name, std::string default_value);
+// Called after a setting took a new value (null: nobody is told), so that it can be kept.
+using ui_setting_listener = void (*)(const std::string& name, const std::string& value);
+void ui_set_setting_listener(ui_setting_listener listener);
 
 // Deactivates a scene and deletes it with every object in it (a button takes its pictures and
 // captions along). For scenes owned outside the scene list, such as a window's.

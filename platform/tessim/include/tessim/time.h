@@ -10,6 +10,8 @@ public:
   void reset();
   // Seconds since the last reset (or construction).
   double get_elapsed_time_noreset() const;
+  // Moves the start on: the elapsed time reads that many seconds less.
+  void postpone(double seconds);
 
   // From now on every stopwatch reads the stepped clock, which starts at the current time so
   // that stopwatches started before keep counting.

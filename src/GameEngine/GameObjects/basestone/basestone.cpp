@@ -149,7 +149,7 @@ void BaseStone::disconnect_release(BaseStone* other) {
 
 bool BaseStone::_on_mouse_release_handler() {
   PhysScene* game_scene = phys_scene();
-  if (!game_scene || !body) return false;
+  if (!game_scene || !body || !game_scene->accepts_moves()) return false;
   BaseStone* selected = game_scene->get_selected_stone();
   if (!selected) {
     game_scene->set_selected_stone(this);

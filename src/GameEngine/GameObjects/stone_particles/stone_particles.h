@@ -18,6 +18,8 @@ public:
   bool load(Scene* scene, std::string storage_name, std::string storage_prefix, std::string scene_name,
             std::string object_name, Brannow::FileManager* file_manager) override;
   void draw() override;
+  // A paused burst neither fades nor ends.
+  void delay_clocks(double seconds) override { timer.postpone(seconds); }
 
   bool real_load(Scene* scene, std::string storage_name, std::string storage_prefix, std::string scene_name,
                  std::string object_name, Brannow::FileManager* file_manager);

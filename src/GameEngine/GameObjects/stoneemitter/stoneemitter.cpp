@@ -77,6 +77,9 @@ bool StoneEmitter::slot__on_emit(SlotArgs*) {
 }
 
 int StoneEmitter::startEmit(int count) {
+  PhysScene* game = dynamic_cast<PhysScene*>(scene);
+  // A game that is over gets no more stones.
+  if (game && game->get_play() == PhysScene::Play::OVER) return 0;
   initial_done = true;
   calculate_position();
   const float x = _get_x(), y = _get_y();
@@ -88,6 +91,12 @@ int StoneEmitter::startEmit(int count) {
   while (i < count && row_has_room) {
     for (float column_x = x - width * 0.5f + stone_width; column_x < x + width * 0.5f + stone_width && i < count;
          column_x += stone_width * 1.5f) {
+      // In a game that can end, a stone with no room ends it.
+      if (game && game->can_end() && game->covers(column_x, row_y)) {
+        game->end_game();
+        emitted += i;
+        return i;
+      }
       if (!emit_stone(emitted + i, column_x, row_y)) {
         ++failures;
         break;
