@@ -49,9 +49,10 @@ void PhysScene::start_game() {
   if (!flow.playing_setting.empty()) ui_set_setting(flow.playing_setting, "1");
 }
 
+// The key slot is there also before the scene's keys are read (a scene activated before it
+// loads); it acts only with "Scene->pauseKeys" on.
 void PhysScene::init_slots() {
   Scene::init_slots();
-  if (!flow.pause_keys) return;
   const std::string slot = name + "->on_key_press";
   register_slot(slot, &key_press_slot);
   connect(video_name + "->keyboard_press", slot);
@@ -71,7 +72,7 @@ bool PhysScene::slot__on_activate(SlotArgs* args) {
 }
 
 bool PhysScene::slot__on_key_press(SlotArgs* args) {
-  if (!args || args->int_params.empty()) return false;
+  if (!flow.pause_keys || !args || args->int_params.empty()) return false;
   const int64_t key = args->int_params[0];
   if (key != VKEY_ESC && key != KEY_P) return false;
   toggle_pause();

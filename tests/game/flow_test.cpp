@@ -1,0 +1,220 @@
+// The course of a game on the real classes: the line the pile must stay below, the end of the
+// game, a stone with no room, and the pause. Time runs on the stepped clock, one world step a
+// frame, so every run is the same.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "game_fixture.h"
+#include "panolet/numeric.h"
+#include "panolet/ui.h"
+#include "tessim/time.h"
+#include "twinkel/signals.h"
+#include "voskar/timer.h"
+#include "window_picture.h"
+
+using namespace game_test;
+using ::testing::HasSubstr;
+
+namespace {
+
+const float STEP = 0.0166666666f;
+
+// Keeps the packs of one signal.
+class Catcher {
+public:
+  explicit Catcher(const std::string& signal) : signal_(signal), slot_(this, &Catcher::call) {
+    register_slot(slot_name(), &slot_);
+    connect(signal_, slot_name());
+  }
+  ~Catcher() {
+    disconnect(signal_, slot_name());
+    unregister_slot(slot_name());
+  }
+  std::vector<SlotArgs> packs;
+
+private:
+  std::string slot_name() const { return "catcher->" + signal_; }
+  bool call(SlotArgs* args) {
+    packs.push_back(*args);
+    return false;
+  }
+  std::string signal_;
+  Slot<Catcher> slot_;
+};
+
+class GameCourse : public GameField {
+protected:
+  void SetUp() override {
+    GameField::SetUp();
+    ui_init();
+    Time::use_stepped_clock();
+  }
+  void TearDown() override {
+    GameField::TearDown();
+    Time::use_real_clock();
+  }
+  // One frame of one world step.
+  void tick(int frames = 1) {
+    for (int i = 0; i < frames; ++i) {
+      Time::advance_stepped_clock(STEP);
+      frame();
+    }
+  }
+  // A scene with the given "Scene" keys, a score, a refill timer (every 0.5 s, one stone, when
+  // asked for) and
+  // two pictures standing in for the game-over window ("over") and the pause label ("label").
+  PhysScene* load_course(const std::string& scene_keys, bool refill = false) {
+    const std::string objects =
+        "\t[score]\n\t\ttype Numeric\n\t[/]\n"
+        "\t[over]\n\t\ttype Image\n\t\t[Image]\n\t\t\timage_file res/game/stone0.png\n\t\t[/]\n\t[/]\n"
+        "\t[label]\n\t\ttype Image\n\t\t[Image]\n\t\t\timage_file res/game/stone1.png\n\t\t[/]\n\t[/]\n"
+        "\t[refill]\n\t\ttype Timer\n\t\t[Timer]\n\t\t\trepeat " + std::string(refill ? "true" : "false") +
+        "\n\t\t\ttime " + (refill ? "0.5" : "1000") + "\n\t\t[/]\n"
+        "\t\t[signals]\n\t\t\t[signal0]\n\t\t\t\tconnect on_load\n\t\t\t\tsignal_source @SCENE@\n"
+        "\t\t\t\tsignal_name new_cycle\n\t\t\t\tslot_name _on_new_cycle\n\t\t\t[/]\n\t\t[/]\n\t[/]\n";
+    std::string text = scene_with(scene_keys, "", "\t\t\temitCount 1\n");
+    // The emitter is object 0; the others follow it in the list and in the objects section.
+    text.replace(text.find("\t[/]\n[/]\n[Objects]"), 0,
+                 "\t\t[Object1]\n\t\t\tname score\n\t\t[/]\n\t\t[Object2]\n\t\t\tname over\n\t\t[/]\n"
+                 "\t\t[Object3]\n\t\t\tname label\n\t\t[/]\n\t\t[Object4]\n\t\t\tname refill\n\t\t[/]\n");
+    text.replace(text.rfind("[/]\n"), 0, objects);
+    // The timer's time-out refills through the emitter.
+    text.replace(text.find("\t\t\tinitialEmit 0\n\t\t[/]\n") + 24, 0,
+                 "\t\t[signals]\n\t\t\t[signal0]\n\t\t\t\tconnect on_load\n\t\t\t\tsignal_source @SCENE@->refill\n"
+                 "\t\t\t\tsignal_name time_out\n\t\t\t\tslot_name emit\n\t\t\t[/]\n\t\t[/]\n");
+    return load(text);
+  }
+  static std::string course_keys(const std::string& more = "") {
+    return "\tgameOverLine 0.2\n\tgameOverHold 0.5\n\tgameOverWindow over\n\tscoreObject score\n"
+           "\tpauseKeys true\n\tpauseLabel label\n" + more;
+  }
+  std::map<std::string, b2Vec2> positions() {
+    std::map<std::string, b2Vec2> where;
+    for (const std::string& name : scene->get_object_names())
+      if (auto* stone = dynamic_cast<BaseStone*>(scene->get_object(name))) where[name] = stone->_get_body()->GetPosition();
+    return where;
+  }
+  int stones() { return static_cast<int>(positions().size()); }
+  bool shown(const std::string& name) { return scene->get_object(name) && scene->get_object(name)->_get_show(); }
+  void press_key(long key) {
+    Signal pressed("Video->keyboard_press");
+    pressed.add_params(static_cast<int64_t>(key));
+    pressed.rise();
+  }
+};
+
+TEST_F(GameCourse, WithoutTheKeysTheGameNeitherEndsNorPauses) {
+  load();
+  place("High", 0, 0.0f, 0.8f);
+  tick(120);
+  EXPECT_FALSE(scene->can_end());
+  EXPECT_EQ(scene->get_play(), PhysScene::Play::RUNNING);
+  press_key('P');
+  EXPECT_EQ(scene->get_play(), PhysScene::Play::RUNNING);
+  // A stone where the emitter puts its first one does not stop the emission either.
+  place("InTheWay", 1, -0.42f, 0.08f);
+  EXPECT_EQ(emitter()->startEmit(2), 2);
+}
+
+TEST_F(GameCourse, StonesRestingAboveTheLineForTheHoldTimeEndTheGame) {
+  load_course(course_keys());
+  ASSERT_TRUE(scene->can_end());
+  EXPECT_FALSE(shown("over")) << "hidden until the end";
+  dynamic_cast<Numeric*>(scene->get_object("score"))->set_value_handler(42);
+  Catcher over(scene->get_name() + "->game_over");
+
+  place("Below", 0, 0.0f, -0.5f);
+  tick(60);
+  EXPECT_EQ(scene->get_play(), PhysScene::Play::RUNNING) << "nothing above the line";
+
+  place("Above", 1, 0.3f, 0.4f);
+  testing::internal::CaptureStdout();
+  tick(28);
+  EXPECT_EQ(scene->get_play(), PhysScene::Play::RUNNING) << "not yet the hold time";
+  tick(4);
+  const std::string out = testing::internal::GetCapturedStdout();
+  ASSERT_EQ(scene->get_play(), PhysScene::Play::OVER);
+  EXPECT_THAT(out, HasSubstr("INFO:Game over, score 42\n"));
+  EXPECT_TRUE(shown("over"));
+  ASSERT_EQ(over.packs.size(), 1u);
+  EXPECT_EQ(over.packs[0].int_params, (std::vector<int64_t>{42, 0})) << "score, and no place: not kept";
+  EXPECT_EQ(over.packs[0].string_params, std::vector<std::string>{""});
+
+  // The field stands still: no steps, no refill, no clicks, no second end.
+  const auto before = positions();
+  scene->get_world()->SetGravity(b2Vec2(0, -60));
+  tick(90);
+  EXPECT_EQ(positions().size(), before.size());
+  for (const auto& [name, at] : positions()) EXPECT_EQ(at, before.at(name)) << name;
+  EXPECT_EQ(emitter()->startEmit(5), 0);
+  dynamic_cast<BaseStone*>(scene->get_object("Below"))->_on_mouse_release_handler();
+  EXPECT_EQ(scene->get_selected_stone(), nullptr);
+  scene->end_game();
+  EXPECT_EQ(over.packs.size(), 1u);
+}
+
+TEST_F(GameCourse, AFallingStoneCrossesTheLineWithoutEndingTheGame) {
+  load_course(course_keys("\tgravity_y -60\n"));
+  // Dropped from far above, it passes the line fast; only a resting stone counts.
+  place("Falling", 0, 0.0f, 0.9f);
+  tick(90);
+  EXPECT_LT(dynamic_cast<BaseStone*>(scene->get_object("Falling"))->_get_body()->GetPosition().y,
+            scene_to_world(0, 0.2f).y);
+  EXPECT_EQ(scene->get_play(), PhysScene::Play::RUNNING);
+}
+
+TEST_F(GameCourse, AStoneWithNoRoomEndsTheGame) {
+  load_course(course_keys());
+  // The emitter's first place: one stone width in from the left of its area, one height up.
+  place("InTheWay", 1, -0.42f, 0.08f);
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(emitter()->startEmit(3), 0);
+  EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("INFO:Game over, score 0\n"));
+  EXPECT_EQ(scene->get_play(), PhysScene::Play::OVER);
+  EXPECT_EQ(stones(), 1);
+}
+
+TEST_F(GameCourse, PauseHoldsBodiesPixelsTimersAndClicksUntilResumed) {
+  load_course(course_keys("\tgravity_y -60\n"), true);
+  place("A", 0, -0.2f, 0.1f);
+  place("B", 1, 0.2f, -0.1f);
+  tick(10);
+  const int before_refill = stones();
+
+  press_key('P');
+  ASSERT_EQ(scene->get_play(), PhysScene::Play::PAUSED);
+  EXPECT_TRUE(shown("label"));
+  tick(2);
+  const auto still = positions();
+  const WindowPicture first(800, 600);
+  tick(120);  // two seconds: four refills if the timer ran
+  const WindowPicture second(800, 600);
+  EXPECT_EQ(positions(), still);
+  EXPECT_EQ(stones(), before_refill);
+  ASSERT_TRUE(first.taken() && second.taken());
+  int differing = 0;
+  for (int y = 0; y < 600; y += 2)
+    for (int x = 0; x < 800; x += 2) {
+      const auto a = first.colour(x, y), b = second.colour(x, y);
+      differing += a.red != b.red || a.green != b.green || a.blue != b.blue;
+    }
+  EXPECT_EQ(differing, 0);
+  dynamic_cast<BaseStone*>(scene->get_object("A"))->_on_mouse_release_handler();
+  EXPECT_EQ(scene->get_selected_stone(), nullptr) << "no moves while paused";
+
+  press_key(VKEY_ESC);
+  ASSERT_EQ(scene->get_play(), PhysScene::Play::RUNNING);
+  EXPECT_FALSE(shown("label"));
+  tick(5);
+  EXPECT_LT(positions().at("A").y, still.at("A").y) << "falling again";
+  // The refill timer (30 steps) had run about 10 steps when paused; the pause did not count.
+  tick(12);
+  EXPECT_EQ(stones(), before_refill);
+  tick(7);
+  EXPECT_EQ(stones(), before_refill + 1);
+}
+
+}  // namespace
