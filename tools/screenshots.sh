@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Takes the README's pictures: builds the game if needed, runs it on a private Xvfb server,
-# photographs the start screen and a game in progress, then quits through the menu.
-# Writes docs/screenshots/start_screen.png and docs/screenshots/game.png.
+# photographs the start screen, a game in progress, the pause, a game that is over, the start
+# screen with Continue and the best scores, then quits through the menu. The game keeps its
+# files in a folder of its own (never the real home), and ends its games on a line set low so
+# that the pictures come within seconds.
+# Writes docs/screenshots/{start_screen,game,paused,game_over,continue,best_scores}.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -51,7 +54,14 @@ xvfb_pid=$!
 wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n 1 "$work/display")"
 
-TARNVALE_SEED=1 ./build/bin/tarnvale >"$work/game.log" 2>&1 &
+# A copy of the data whose game ends soon, and a data folder with two earlier games.
+mkdir -p "$work/play" "$work/data/tarnvale"
+cp -r cfg res "$work/play/"
+sed -i 's/gameOverLine 0.55/gameOverLine -0.3/' "$work/play/res/game/game.scn"
+printf '[Scores]\n\t[Score0]\n\t\tname Grace\n\t\tscore 57\n\t\tdate 2024-03-02\n\t[/]\n\t[Score1]\n\t\tname Alan\n\t\tscore 9\n\t\tdate 2024-02-11\n\t[/]\n[/]\n' \
+  >"$work/data/tarnvale/scores.cfg"
+bin=$PWD/build/bin/tarnvale
+(cd "$work/play" && XDG_DATA_HOME="$work/data" TARNVALE_SEED=1 exec "$bin") >"$work/game.log" 2>&1 &
 game_pid=$!
 
 find_window() {
@@ -90,15 +100,43 @@ sleep 1
 mkdir -p "$out"
 shot "$out/start_screen.png"
 
-click 0 0            # Play
-sleep "$settle_seconds"
+xdotool type --window "$window" --delay 50 "Ada"
+xdotool mousemove --window "$window" 790 590
+sleep 0.5
+shot "$out/start_screen.png"
+
+click 0 -0.06        # New game
+sleep 4
 xdotool mousemove --window "$window" 790 590
 sleep 0.5
 shot "$out/game.png"
+xdotool key --window "$window" p
+sleep 0.5
+shot "$out/paused.png"
+xdotool key --window "$window" Escape
 
-click 0.8 0.9        # Menu
+wait_for 120 grep -q "INFO:Game over" "$work/game.log" || fail "the game did not end"
 sleep 1
-click 0 -0.48        # Quit
+shot "$out/game_over.png"
+
+click 0.294 -0.434   # the window's Menu
+click 0 -0.06        # New game
+sleep 2
+click 0.8 0.9        # the game's Menu: the game runs, Continue is offered
+sleep 1
+xdotool mousemove --window "$window" 790 590
+sleep 0.5
+shot "$out/continue.png"
+
+click 0 -0.26        # Best scores
+sleep 1
+xdotool mousemove --window "$window" 790 590
+sleep 0.5
+shot "$out/best_scores.png"
+
+click 0 -0.6         # Back
+sleep 1
+click 0 -0.66        # Quit
 
 # The finished game stays a zombie until it is waited for.
 game_exited() {
@@ -112,4 +150,4 @@ wait "$game_pid" || status=$?
 game_pid=""
 [ "$status" -eq 0 ] || fail "the game exited with code $status"
 
-echo "Wrote $out/start_screen.png and $out/game.png"
+echo "Wrote the pictures in $out"

@@ -112,14 +112,17 @@ TEST_F(Play, ClicksSelectCompareSwapAndRemoveThenTheWindowCloses) {
   EXPECT_EQ(game.exit_code(), 0);
 }
 
-// Random clicks on the real game for TARNVALE_SOAK_SECONDS (75 by default): no crash, and the
-// resident memory after the first minute grows by less than a tenth.
+// Random clicks on the real game for TARNVALE_SOAK_SECONDS (75 by default), with games that end
+// within seconds and New game clicked in the game-over window again and again: no crash, several
+// games over, and the resident memory after the first minute grows by less than a tenth.
 TEST_F(Play, SoakWithRandomClicksRunsInBoundedMemory) {
   const char* seconds_text = std::getenv("TARNVALE_SOAK_SECONDS");
   const double seconds = seconds_text ? std::max(61.0, atof(seconds_text)) : 75.0;
-  // Refill often so that stones come and go all the time.
+  // Refill often so that stones come and go all the time, and end each game soon.
   std::string scene = folder.read("res/game/game.scn");
   scene.replace(scene.find("time 6"), 6, "time 1");
+  scene.replace(scene.find("gameOverLine 0.55"), 17, "gameOverLine -0.3");
+  scene.replace(scene.find("gameOverHold 2"), 14, "gameOverHold 1");
   folder.write("res/game/game.scn", scene);
   start(7);
 
@@ -128,8 +131,13 @@ TEST_F(Play, SoakWithRandomClicksRunsInBoundedMemory) {
   const auto begin = std::chrono::steady_clock::now();
   auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count(); };
   long after_a_minute = 0, last = 0;
+  int clicks = 0;
   while (elapsed() < seconds) {
-    click(window, across(random), down(random));
+    // Now and then the game-over window's New game, wherever the game stands.
+    if (++clicks % 25 == 0)
+      click(window, -0.294f, -0.434f);
+    else
+      click(window, across(random), down(random));
     ASSERT_TRUE(game.running()) << game.err().substr(game.err().size() > 4000 ? game.err().size() - 4000 : 0);
     if (after_a_minute == 0 && elapsed() >= 60) after_a_minute = resident_kb(game.pid());
   }
@@ -139,6 +147,8 @@ TEST_F(Play, SoakWithRandomClicksRunsInBoundedMemory) {
   std::cout << "resident memory: " << after_a_minute << " kB after a minute, " << last << " kB after " << seconds
             << " s" << std::endl;
   EXPECT_GT(count_of(game.err(), "removing object:"), 0);
+  EXPECT_GE(count_of(game.out(), "INFO:Game over, score "), 3);
+  EXPECT_GE(count_of(game.out(), "INFO:LEVEL DATA ENDED"), 3) << "New game made the field anew";
   // The timer wired in the scene file refilled the field beyond the first batch.
   EXPECT_GT(count_of(game.out(), "INFO:Emitting object "), 54 + 9 * 10);
   EXPECT_LT(last, after_a_minute * 1.1);

@@ -1,5 +1,5 @@
 // The game as a player starts it, through the real program and real X input: the start screen,
-// Play, a stone selected and judged, Menu, Play again, round after round.
+// New game, a stone selected and judged, Menu, Continue, round after round.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -32,7 +32,7 @@ bool field_shown(const Picture& picture) {
   return wall.red > 90 && std::abs(wall.red - wall.blue) < 40;
 }
 
-// The start screen's Play button, without the game's wall.
+// The start screen's New game button, without the game's wall.
 bool start_screen_shown(const Picture& picture) {
   const Picture::Colour button = picture.colour(300, 300);
   return !field_shown(picture) && button.blue > 90 && button.blue > button.red + 40;
@@ -155,7 +155,7 @@ protected:
 TEST_P(RoundTrips, EachClickIsJudgedOnceByTheStoneUnderThePointer) {
   if (GetParam() == "start_screen") {
     ASSERT_TRUE(wait_for_picture(start_screen_shown)) << game.err();
-    click(window, 0.0f, 0.0f);
+    click(window, 0.0f, 0.0f);  // New game
   }
   ASSERT_TRUE(wait_for_picture(field_shown)) << game.err();
   wait_for_calm_field();
@@ -164,9 +164,9 @@ TEST_P(RoundTrips, EachClickIsJudgedOnceByTheStoneUnderThePointer) {
   for (int round = 1; round <= 3; ++round) {
     click(window, 0.8f, 0.9f);  // Menu
     ASSERT_TRUE(wait_for_picture(start_screen_shown)) << "round " << round;
-    // Play was lit when it was clicked; the pointer is elsewhere now.
+    // New game was lit when it was clicked; the pointer is elsewhere now.
     EXPECT_FALSE(play_button_lit(Picture(WIDTH, HEIGHT))) << "round " << round;
-    click(window, 0.0f, 0.0f);  // Play
+    click(window, 0.0f, 0.14f);  // Continue: the same field
     ASSERT_TRUE(wait_for_picture(field_shown)) << "round " << round;
     EXPECT_FALSE(menu_button_lit(Picture(WIDTH, HEIGHT))) << "round " << round;
     select_and_judge(round);

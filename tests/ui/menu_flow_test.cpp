@@ -1,7 +1,10 @@
 // The shipped menus through the real program: start screen, how-to-play window with its check
-// box, the name field, the game and back, and quit, with the mouse and keys of xdotool.
+// box, the name field, the game, its pause, back and Continue, a game to its end, New game,
+// the best scores, and quit, with the mouse and keys of xdotool.
 
 #include <gtest/gtest.h>
+
+#include <gmock/gmock.h>
 
 #include <chrono>
 #include <thread>
@@ -17,6 +20,14 @@ namespace {
 void wait_seconds(double seconds) {
   std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
+
+void press(const std::string& window, const std::string& key) {
+  test_support::run_process({"xdotool", "key", "--window", window, key}, ".", 20);
+}
+
+// Places of the start screen's buttons and fields.
+const float NAME_FIELD = 0.38f, CONTINUE = 0.14f, NEW_GAME = -0.06f, BEST_SCORES = -0.26f, HOW_TO_PLAY = -0.46f,
+            QUIT = -0.66f;
 }  // namespace
 
 TEST(MenuFlow, FromTheStartScreenIntoTheGameBackAndOut) {
@@ -25,28 +36,89 @@ TEST(MenuFlow, FromTheStartScreenIntoTheGameBackAndOut) {
   folder.copy_from_source("cfg");
   folder.copy_from_source("res");
   test_support::ChildProcess game;
-  ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(), GAME_ENV));
+  std::vector<std::string> env = GAME_ENV;
+  env.push_back("XDG_DATA_HOME=" + folder.file("data"));
+  ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(), env));
   ASSERT_TRUE(wait_for_output(game, "quitbaseimage loaded", 60)) << game.err();
   const std::string window = find_window(30);
   ASSERT_FALSE(window.empty());
   wait_seconds(0.5);
 
-  click(window, 0, -0.24f);  // "How to play"
+  click(window, 0, HOW_TO_PLAY);
   ASSERT_TRUE(wait_for_output(game, "how_to_play_window loaded", 30)) << game.err();
   wait_seconds(0.5);
   click(window, -0.315f, -0.294f);  // "Show frame rate"
   click(window, 0, -0.546f);        // "Close"
 
-  click(window, 0, 0.24f);  // the name field
+  click(window, 0, NAME_FIELD);
   test_support::run_process({"xdotool", "type", "--window", window, "--delay", "50", "Ada"}, ".", 20);
-  click(window, 0, 0);  // "Play"
+  click(window, 0, NEW_GAME);
   ASSERT_TRUE(wait_for_output(game, "backbaseimage loaded", 60)) << game.err();
   wait_seconds(2.5);
+  press(window, "p");
+  ASSERT_TRUE(wait_for_output(game, "INFO:Paused", 20)) << game.out();
+  press(window, "Escape");
+  ASSERT_TRUE(wait_for_output(game, "INFO:Resumed", 20)) << game.out();
 
   click(window, 0.8f, 0.9f);   // "Menu"
   wait_seconds(0.5);
-  click(window, 0, -0.48f);    // "Quit"
+  click(window, 0, CONTINUE);  // shown: the game runs
+  wait_seconds(1);
+  press(window, "p");
+  ASSERT_TRUE(wait_for_output(game, "INFO:Paused", 20, 2)) << "Continue did not lead back to the game";
+  click(window, 0.8f, 0.9f);   // "Menu"
+  wait_seconds(0.5);
+  click(window, 0, QUIT);
   ASSERT_TRUE(game.wait(30)) << "the program did not end: " << game.err();
   EXPECT_EQ(game.exit_code(), 0) << game.err();
   EXPECT_EQ(game.err().find("Can't load object"), std::string::npos) << game.err();
+  EXPECT_EQ(count_of(game.out(), "LEVEL DATA ENDED"), 1) << "Continue resumed the same game";
+
+  // The name and the check box are remembered for the next run.
+  const std::string settings = folder.read("data/tarnvale/settings.cfg");
+  EXPECT_THAT(settings, ::testing::HasSubstr("PlayerName Ada\n"));
+  EXPECT_THAT(settings, ::testing::HasSubstr("ShowFrameRate 1\n"));
+}
+
+TEST(MenuFlow, AGameToItsEndThenANewOneAndTheBestScores) {
+  REQUIRE_X_SERVER();
+  test_support::ScratchDir folder;
+  folder.copy_from_source("cfg");
+  folder.copy_from_source("res");
+  // A low line: the first pile reaches it within seconds.
+  std::string scene = folder.read("res/game/game.scn");
+  scene.replace(scene.find("gameOverLine 0.55"), 17, "gameOverLine -0.4");
+  folder.write("res/game/game.scn", scene);
+  folder.write("data/tarnvale/settings.cfg", "[Settings]\n\tPlayerName Grace\n[/]\n");
+  test_support::ChildProcess game;
+  std::vector<std::string> env = GAME_ENV;
+  env.push_back("XDG_DATA_HOME=" + folder.file("data"));
+  ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(), env));
+  ASSERT_TRUE(wait_for_output(game, "quitbaseimage loaded", 60)) << game.err();
+  const std::string window = find_window(30);
+  ASSERT_FALSE(window.empty());
+  wait_seconds(0.5);
+
+  for (int round = 1; round <= 2; ++round) {
+    if (round == 1)
+      click(window, 0, NEW_GAME);
+    else
+      click(window, -0.294f, -0.434f);  // the window's "New game"
+    ASSERT_TRUE(wait_for_output(game, "INFO:LEVEL DATA ENDED", 60, round)) << "round " << round;
+    ASSERT_TRUE(wait_for_output(game, "INFO:Game over, score ", 120, round)) << "round " << round << game.out();
+    wait_seconds(1);
+  }
+  click(window, 0.294f, -0.434f);  // the window's "Menu"
+  wait_seconds(0.5);
+  click(window, 0, BEST_SCORES);
+  wait_seconds(1);
+  click(window, 0, -0.6f);  // "Back"
+  wait_seconds(0.5);
+  click(window, 0, QUIT);
+  ASSERT_TRUE(game.wait(30)) << "the program did not end: " << game.err();
+  EXPECT_EQ(game.exit_code(), 0) << game.err();
+
+  const std::string scores = folder.read("data/tarnvale/scores.cfg");
+  EXPECT_THAT(scores, ::testing::HasSubstr("[Score1]"));
+  EXPECT_EQ(count_of(scores, "name Grace\n"), 2) << scores;
 }
