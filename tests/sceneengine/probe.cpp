@@ -26,6 +26,7 @@ bool Probe::load(Scene* owner, std::string storage_name, std::string storage_pre
   }
   remove_on_draw = value("remove_on_draw", "");
   next_scene = value("next_scene", "");
+  fresh = value("fresh", "") == "true";
   const int w = std::atoi(value("width", "100").c_str());
   const int h = std::atoi(value("height", "100").c_str());
   const bool transparent_corners = value("transparent_corners", "") == "true";
@@ -112,6 +113,10 @@ void Probe::_on_mouse_leave(float, float, MOUSE_BUTTON) { note("leave"); }
 
 bool Probe::slot__on_custom(SlotArgs*) {
   note("_on_custom");
-  if (!next_scene.empty()) set_next_scene(next_scene);
+  if (next_scene.empty()) return false;
+  if (fresh)
+    set_next_scene_fresh(next_scene);
+  else
+    set_next_scene(next_scene);
   return false;
 }

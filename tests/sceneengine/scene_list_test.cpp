@@ -179,6 +179,27 @@ TEST_F(SceneList, InputBecomesSignalsAndScenesSwitchUntilQuit) {
   EXPECT_TRUE(get_scene(one)->get_focus() == nullptr || get_scene(one)->get_focus() == a);
 }
 
+TEST_F(SceneList, AFreshSwitchMakesTheSceneAnewEvenTheCurrentOne) {
+  const std::string only = scene(
+      "fresh", scene_file({{"f", 0}}, probe_with("f", on_load(0, "character", "_on_custom"), "@self@")));
+  std::string content = dir.read(only + ".scn");
+  content.replace(content.find("@self@"), 6, only + "\n\t\t\tfresh true");
+  dir.write(only + ".scn", content);
+  ASSERT_TRUE(load_list({{only, file_of(only), "true", ""}}));
+  // A mark on the scene as it is now: a scene made anew does not carry it.
+  get_scene(only)->set_x(0.75f);
+  schedule(start + 2, CHARACTER, 0, 0, 0, 120);
+  schedule(start + 4, QUIT);
+  process_scene(only);
+  // The old scene went with its object; a new one was loaded from the same entry and drawn.
+  EXPECT_EQ(take_log(), (Lines{"f:draw", "f:draw", "f:_on_custom", "f:_on_scene_reinit", "f:draw", "f:draw"}));
+  Scene* second = get_scene(only);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->get_x(), 0.0f);
+  EXPECT_TRUE(second->scene_loaded());
+  EXPECT_NE(second->get_object("f"), nullptr);
+}
+
 TEST_F(SceneList, ExitAsNextSceneEndsAfterThatCyclesEvents) {
   const std::string only = scene(
       "exit", scene_file({{"e", 0}}, probe_with("e", on_load(0, "character", "_on_custom"), "exit")));
