@@ -121,7 +121,7 @@ TEST_F(Play, SoakWithRandomClicksRunsInBoundedMemory) {
   // Refill often so that stones come and go all the time, and end each game soon.
   std::string scene = folder.read("res/game/game.scn");
   scene.replace(scene.find("time 6"), 6, "time 1");
-  scene.replace(scene.find("gameOverLine 0.55"), 17, "gameOverLine -0.3");
+  scene.replace(scene.find("gameOverLine 0.55"), 17, "gameOverLine 0.0");
   scene.replace(scene.find("gameOverHold 2"), 14, "gameOverHold 1");
   folder.write("res/game/game.scn", scene);
   start(7);

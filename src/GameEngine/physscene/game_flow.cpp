@@ -65,10 +65,10 @@ void PhysScene::deinit_slots() {
   Scene::deinit_slots();
 }
 
-bool PhysScene::slot__on_activate(SlotArgs* args) {
-  // Whatever time passed in other scenes did not pass on this field.
+bool PhysScene::slot__on_deactivate(SlotArgs* args) {
+  // Whatever time passes in other scenes does not pass on this field.
   returning = true;
-  return Scene::slot__on_activate(args);
+  return Scene::slot__on_deactivate(args);
 }
 
 bool PhysScene::slot__on_key_press(SlotArgs* args) {

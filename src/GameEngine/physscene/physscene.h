@@ -100,7 +100,7 @@ public:
   // "Scene->bestScores" on), the game-over window shows and "->game_over" is risen.
   void end_game();
   bool slot__on_key_press(SlotArgs* args);
-  bool slot__on_activate(SlotArgs* args) override;
+  bool slot__on_deactivate(SlotArgs* args) override;
 
 protected:
   void init_slots() override;
