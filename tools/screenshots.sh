@@ -2,8 +2,8 @@
 # Takes the README's pictures: builds the game if needed, runs it on a private Xvfb server,
 # photographs the start screen, a game in progress, the pause, a game that is over, the start
 # screen with Continue and the best scores, then quits through the menu. The game keeps its
-# files in a folder of its own (never the real home), and ends its games on a line set low so
-# that the pictures come within seconds.
+# files in a folder of its own (never the real home), and ends its games on a line set lower so
+# that the pictures come within a minute.
 # Writes docs/screenshots/{start_screen,game,paused,game_over,continue,best_scores}.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -54,12 +54,14 @@ xvfb_pid=$!
 wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n 1 "$work/display")"
 
-# A copy of the data whose game ends soon, and a data folder with two earlier games.
+# A copy of the data whose game ends soon, and a data folder with two earlier games and the
+# name typed in an earlier run.
 mkdir -p "$work/play" "$work/data/tarnvale"
 cp -r cfg res "$work/play/"
-sed -i 's/gameOverLine 0.55/gameOverLine -0.3/' "$work/play/res/game/game.scn"
+sed -i 's/gameOverLine 0.55/gameOverLine -0.2/' "$work/play/res/game/game.scn"
 printf '[Scores]\n\t[Score0]\n\t\tname Grace\n\t\tscore 57\n\t\tdate 2024-03-02\n\t[/]\n\t[Score1]\n\t\tname Alan\n\t\tscore 9\n\t\tdate 2024-02-11\n\t[/]\n[/]\n' \
   >"$work/data/tarnvale/scores.cfg"
+printf '[Settings]\n\tPlayerName Ada\n[/]\n' >"$work/data/tarnvale/settings.cfg"
 bin=$PWD/build/bin/tarnvale
 (cd "$work/play" && XDG_DATA_HOME="$work/data" TARNVALE_SEED=1 exec "$bin") >"$work/game.log" 2>&1 &
 game_pid=$!
@@ -100,11 +102,6 @@ sleep 1
 mkdir -p "$out"
 shot "$out/start_screen.png"
 
-xdotool type --window "$window" --delay 50 "Ada"
-xdotool mousemove --window "$window" 790 590
-sleep 0.5
-shot "$out/start_screen.png"
-
 click 0 -0.06        # New game
 sleep 4
 xdotool mousemove --window "$window" 790 590
@@ -115,7 +112,7 @@ sleep 0.5
 shot "$out/paused.png"
 xdotool key --window "$window" Escape
 
-wait_for 120 grep -q "INFO:Game over" "$work/game.log" || fail "the game did not end"
+wait_for 240 grep -q "INFO:Game over" "$work/game.log" || fail "the game did not end"
 sleep 1
 shot "$out/game_over.png"
 
