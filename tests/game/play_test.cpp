@@ -134,7 +134,7 @@ TEST_F(Play, SoakWithRandomClicksRunsInBoundedMemory) {
   int clicks = 0;
   while (elapsed() < seconds) {
     // Now and then the game-over window's New game, wherever the game stands.
-    if (++clicks % 25 == 0)
+    if (++clicks % 15 == 0)
       click(window, -0.294f, -0.434f);
     else
       click(window, across(random), down(random));
@@ -146,8 +146,8 @@ TEST_F(Play, SoakWithRandomClicksRunsInBoundedMemory) {
   RecordProperty("resident_kb_at_the_end", std::to_string(last));
   std::cout << "resident memory: " << after_a_minute << " kB after a minute, " << last << " kB after " << seconds
             << " s" << std::endl;
-  EXPECT_GT(count_of(game.err(), "removing object:"), 0);
-  EXPECT_GE(count_of(game.out(), "INFO:Game over, score "), 3);
+  EXPECT_GT(count_of(game.err(), "removing object:"), 0) << count_of(game.out(), "INFO:Game over, score ");
+  EXPECT_GE(count_of(game.out(), "INFO:Game over, score "), 3) << count_of(game.err(), "removing object:");
   EXPECT_GE(count_of(game.out(), "INFO:LEVEL DATA ENDED"), 3) << "New game made the field anew";
   // The timer wired in the scene file refilled the field beyond the first batch.
   EXPECT_GT(count_of(game.out(), "INFO:Emitting object "), 54 + 9 * 10);
