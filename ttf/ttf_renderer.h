@@ -10,6 +10,7 @@
 #include FT_FREETYPE_H
 
 #include "glyph_cache.h"
+#include "text_layout.h"
 #include "olvane/video.h"
 #include "scrivet/textrenderer.h"
 #include "tarnvale/storage.h"
@@ -38,6 +39,8 @@ public:
   std::string get_error() override;
   std::string get_version() override;
   std::string get_module_name() override;
+  bool measure_text(std::string alias, std::vector<int>* codes, int pixel_size,
+                    Text_Extent* extent) override;
 
   // Sizes FreeType is asked for; anything else fails with "Error setting face size".
   static constexpr int min_pixel_size = 1;
@@ -48,6 +51,11 @@ public:
 
 private:
   bool set_face_size(FT_Face face, int pixel_size);
+  static mordent::FontLines font_lines(FT_Face face);
+  // Glyphs, kerning and layout of the codes in the alias's face at that size; false with the
+  // error text set.
+  bool lay_out(const std::string& alias, const std::vector<int>* codes, int pixel_size,
+               std::vector<mordent::TextItem>* items, mordent::TextLayout* layout);
 
   std::string error_;
   Storage<std::string, FT_Face> faces_;

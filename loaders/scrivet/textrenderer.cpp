@@ -21,6 +21,10 @@ bool start(Text_Renderer* renderer) {
 
 Text_Renderer::~Text_Renderer() = default;
 
+bool Text_Renderer::measure_text(std::string, std::vector<int>*, int, Text_Extent*) {
+  return false;
+}
+
 bool textrenderer_create(std::string renderer_name, std::string module_name, bool replace) {
   return registry().create(renderer_name, module_name, replace, start);
 }

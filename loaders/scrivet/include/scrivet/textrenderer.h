@@ -9,6 +9,16 @@
 
 struct VideoColor;  // olvane/video.h
 
+// What render_text makes of a one-font text, found without drawing it.
+struct Text_Extent {
+  int width = 0, height = 0;  // the surface's size in pixels
+  // The font's lines at that size in pixels: baseline to top, baseline to bottom, baseline to
+  // baseline. Every line of a text is ascent + descent high, whatever it holds.
+  int ascent = 0, descent = 0, line_height = 0;
+  // The surface column of the pen before each code point, and after the last one.
+  std::vector<int> carets;
+};
+
 class Text_Renderer {
 public:
   Text_Renderer() = default;
@@ -38,6 +48,10 @@ public:
   virtual std::string get_version() = 0;
   // The module the registry unloads when the renderer is removed.
   virtual std::string get_module_name() = 0;
+  // Measures code points as render_text would draw them; false (the base's answer) where the
+  // renderer cannot tell.
+  virtual bool measure_text(std::string alias, std::vector<int>* codes, int pixel_size,
+                            Text_Extent* extent);
 };
 
 extern "C" {
