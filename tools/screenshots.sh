@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Takes the README's pictures: builds the game if needed, runs it on a private Xvfb server,
-# photographs the start screen and a game in progress, then quits through the menu.
-# Writes docs/screenshots/start_screen.png and docs/screenshots/game.png.
+# Takes the README's pictures: builds the game if needed, runs it on a private Xvfb server, types
+# a name into the start screen's field and photographs the start screen, the how-to-play window
+# and a game in progress, then quits through the menu.
+# Writes docs/screenshots/start_screen.png, docs/screenshots/how_to_play.png and
+# docs/screenshots/game.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -88,7 +90,21 @@ xdotool mousemove --window "$window" 790 590
 wait_for 30 drawn || fail "the start screen was never drawn"
 sleep 1
 mkdir -p "$out"
+
+click 0 0.24         # the name field
+sleep 0.5
+xdotool mousemove --window "$window" 790 590
+xdotool type --window "$window" --delay 80 "Javier"
+# A key shows the blinking cursor at once: photograph right after the last one.
 shot "$out/start_screen.png"
+
+click 0 -0.24        # How to play
+sleep 1
+xdotool mousemove --window "$window" 790 590
+sleep 0.5
+shot "$out/how_to_play.png"
+click 0 -0.546       # its Close button (y -0.78 of the 420 pixel high window)
+sleep 1
 
 click 0 0            # Play
 sleep "$settle_seconds"
@@ -112,4 +128,4 @@ wait "$game_pid" || status=$?
 game_pid=""
 [ "$status" -eq 0 ] || fail "the game exited with code $status"
 
-echo "Wrote $out/start_screen.png and $out/game.png"
+echo "Wrote $out/start_screen.png, $out/how_to_play.png and $out/game.png"

@@ -9,6 +9,7 @@
 #include "panolet/ui.h"
 #include "picture.h"
 #include "scrivet/textrenderer.h"
+#include "voskar/text.h"
 
 namespace {
 
@@ -416,14 +417,19 @@ void TextEdit::draw() {
     bottom = field->_get_y() - field->_get_base_y() + padding * pixel_y;
   }
   if (text_sprite) {
-    text_sprite->_set_coord(left, bottom);
+    place_on_pixel_grid(video, text_sprite, left, bottom);
     video->_draw_sprite(text_sprite);
   }
   if (!cursor_shown() || !make_cursor(video) || !cursor_sprite) return;
-  const int shown = text_sprite ? text_sprite->_get_width() : 0;
-  const int line = text_sprite ? text_sprite->_get_height() : cursor_height;
+  // The cursor stands on the text's top line; without a text where its line would be.
+  if (text_sprite) {
+    left = text_sprite->_get_x() - text_sprite->_get_base_x();
+    bottom = text_sprite->_get_y() - text_sprite->_get_base_y() +
+             (text_sprite->_get_height() - cursor_height) * pixel_y;
+  } else {
+    bottom -= y_base * cursor_height * pixel_y;
+  }
   const int caret = extent.carets[std::min(cursor, extent.carets.size() - 1)] - scroll;
-  cursor_sprite->_set_coord(left + (caret - x_base * shown) * pixel_x,
-                            bottom + (line - cursor_height - y_base * line) * pixel_y);
+  place_on_pixel_grid(video, cursor_sprite, left + caret * pixel_x, bottom);
   video->_draw_sprite(cursor_sprite);
 }
