@@ -1,5 +1,7 @@
 #include "glyph_cache.h"
 
+#include <cstring>
+
 namespace mordent {
 
 namespace {
@@ -50,7 +52,7 @@ Glyph GlyphCache::load(FT_Face face, int code) {
     const unsigned char* src = top_row + pitch * r;
     unsigned char* out = glyph.coverage.data() + static_cast<std::size_t>(r) * glyph.width;
     if (bits == 8) {
-      for (int x = 0; x < glyph.width; ++x) out[x] = src[x];
+      std::memcpy(out, src, static_cast<std::size_t>(glyph.width));
     } else {
       unpack_row(src, glyph.width, bits, out);
     }

@@ -1,5 +1,8 @@
 #include "text_layout.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace mordent {
 
 TextLayout measure_text(const std::vector<TextItem>& items, const FontLines& font) {
@@ -42,10 +45,19 @@ void draw_text(const TextLayout& layout, const std::vector<TextItem>& items,
                const PixelTarget& target, const unsigned char rgba[4]) {
   const int width = std::min(target.width, target.pitch / 4);
   if (target.data == nullptr || width <= 0 || target.height <= 0) return;
+  // The colour as a pixel word with alpha 0; alpha is the fourth byte in memory.
+  const unsigned char colour_bytes[4] = {rgba[0], rgba[1], rgba[2], 0};
+  std::uint32_t colour;
+  std::memcpy(&colour, colour_bytes, 4);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  const int alpha_shift = 0;
+#else
+  const int alpha_shift = 24;
+#endif
   walk_pen(items, [&](const TextItem* item, long long pen, int line) {
     if (item == nullptr || item->glyph == nullptr) return;
     const Glyph& g = *item->glyph;
-    const long long x0 = layout.origin + pen + g.left;
+    const long long x0 = layout.origin + pen + g.left - target.first_column;
     // The glyph's top row, counted from the top of the text.
     const long long top = static_cast<long long>(line) * layout.font.line_height +
                           layout.font.ascent - g.top;
@@ -57,14 +69,15 @@ void draw_text(const TextLayout& layout, const std::vector<TextItem>& items,
       if (y < 0 || y >= target.height) continue;
       const unsigned char* src = g.coverage.data() + static_cast<std::size_t>(r) * g.width;
       unsigned char* dst = target.data + static_cast<std::size_t>(y) * target.pitch;
-      for (int c = c_begin; c < c_end; ++c) {
-        unsigned char* px = dst + static_cast<std::size_t>(x0 + c) * 4;
-        const unsigned char alpha = std::min(src[c], rgba[3]);
-        if (alpha < px[3]) continue;
-        px[0] = rgba[0];
-        px[1] = rgba[1];
-        px[2] = rgba[2];
-        px[3] = alpha;
+      // Whole pixels as words, without branches, so that the loop vectorises.
+      unsigned char* px = dst + static_cast<std::size_t>(x0 + c_begin) * 4;
+      for (int c = c_begin; c < c_end; ++c, px += 4) {
+        std::uint32_t old_pixel;
+        std::memcpy(&old_pixel, px, 4);
+        const std::uint32_t alpha = std::min(src[c], rgba[3]);
+        const std::uint32_t new_pixel = colour | (alpha << alpha_shift);
+        const std::uint32_t result = alpha >= ((old_pixel >> alpha_shift) & 0xFF) ? new_pixel : old_pixel;
+        std::memcpy(px, &result, 4);
       }
     }
   });

@@ -90,12 +90,14 @@ TextLayout measure_text(const std::vector<TextItem>& items, const FontLines& fon
 // the next line starts.
 std::vector<int> caret_columns(const std::vector<TextItem>& items, const TextLayout& layout);
 
-// 4 bytes per pixel (red, green, blue, alpha), `pitch` bytes per row, row 0 at the bottom.
+// 4 bytes per pixel (red, green, blue, alpha), `pitch` bytes per row, row 0 at the bottom. The
+// text's column `first_column` lands in the target's column 0.
 struct PixelTarget {
   unsigned char* data = nullptr;
   int width = 0;
   int height = 0;
   int pitch = 0;
+  long long first_column = 0;
 };
 
 // Writes the colour with alpha = min(coverage, alpha) over each glyph's box; where boxes

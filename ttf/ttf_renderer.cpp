@@ -167,6 +167,18 @@ bool TTF_Renderer::render_text(std::string video_name, std::string alias, std::v
              ":" + video->_get_error();
     return false;
   }
+  // The surface was made just now, and surfaces start zeroed: nothing to clear.
+  if (!paint(video, surface_name, surface_group, items, layout, color, 0, false)) return false;
+  // Row `descent` holds the last line's baseline; a text without characters has none.
+  if (descent != nullptr) *descent = layout.lines > 0 ? layout.font.descent : 0;
+  return true;
+}
+
+bool TTF_Renderer::paint(Video_Interface* video, const std::string& surface_name,
+                         const std::string& surface_group,
+                         const std::vector<mordent::TextItem>& items,
+                         const mordent::TextLayout& layout, const VideoColor& color,
+                         long long first_column, bool clear) {
   Video_Surface* surface = video->_get_surface(surface_name, surface_group);
   if (surface == nullptr) {
     error_ = "Can't get surface: " + video->_get_error();
@@ -177,13 +189,26 @@ bool TTF_Renderer::render_text(std::string video_name, std::string alias, std::v
   target.width = surface->_get_width();
   target.height = surface->_get_height();
   target.pitch = surface->_get_pitch();
-  if (target.data != nullptr && target.height > 0 && target.pitch > 0)
-    std::memset(target.data, 0, static_cast<size_t>(target.pitch) * target.height);
+  target.first_column = first_column;
+  if (clear && target.data != nullptr && target.height > 0 && target.pitch > 0)
+    std::memset(target.data, 0, static_cast<std::size_t>(target.pitch) * target.height);
   mordent::draw_text(layout, items, target, color.bytes);
-  // Row `descent` holds the last line's baseline; a text without characters has none.
-  if (descent != nullptr) *descent = layout.lines > 0 ? layout.font.descent : 0;
   surface->_update();
   return true;
+}
+
+bool TTF_Renderer::draw_text(std::string video_name, std::string alias, std::vector<int>* codes,
+                             const VideoColor& color, int pixel_size, std::string surface_name,
+                             std::string surface_group, int first_column) {
+  std::vector<mordent::TextItem> items;
+  mordent::TextLayout layout;
+  if (!lay_out(alias, codes, pixel_size, &items, &layout)) return false;
+  Video_Interface* video = video_get_interface(video_name);
+  if (video == nullptr) {
+    error_ = "Can't get video driver: " + video_error();
+    return false;
+  }
+  return paint(video, surface_name, surface_group, items, layout, color, first_column, true);
 }
 
 bool TTF_Renderer::render_text(std::string video_name, std::string alias, std::string text,

@@ -14,7 +14,6 @@
 namespace {
 
 const char* const text_sprite_suffix = "txt";
-const char* const whole_text_suffix = "all";
 const char* const cursor_suffix = "cur";
 
 double steady_seconds() {
@@ -109,7 +108,6 @@ bool TextEdit::load(Scene* scene, std::string storage_name, std::string storage_
   text_changed = true;
   text_sprite = cursor_sprite = nullptr;
   cursor_height = -1;
-  whole_name = object_name + text_sprite_suffix + whole_text_suffix;
   text_name = object_name + text_sprite_suffix;
   cursor_name = object_name + cursor_suffix;
 
@@ -220,7 +218,6 @@ bool TextEdit::_on_character_handler(int64_t code) {
 
 bool TextEdit::_on_key_press_handler(int64_t key) {
   cursor = std::min(cursor, text.size());
-  const std::size_t before = cursor;
   // Without a cursor to show, the insertion point stays at the end of the text.
   const bool movable = cursor_width > 0;
   switch (key) {
@@ -249,7 +246,6 @@ bool TextEdit::_on_key_press_handler(int64_t key) {
     default:
       return true;
   }
-  if (cursor != before) window_changed = true;
   // The cursor shows at once after every key.
   blink_start = clock();
   return true;
@@ -263,34 +259,14 @@ void TextEdit::text_edited() {
 
 std::string TextEdit::_get_text_utf8() { return to_utf8(text); }
 
-bool TextEdit::render_whole_text(Video_Interface* video) {
-  Text_Renderer* renderer = textrenderer_get(renderer_type);
-  if (!renderer) {
-    _set_error("Can't get renderer:" + textrenderer_error());
-    return false;
-  }
+void TextEdit::measure_displayed(Text_Renderer* renderer) {
   replacer = replace_text.empty() ? 0 : static_cast<int32_t>(static_cast<signed char>(replace_text[0]));
-  std::vector<int> displayed = replace_text.empty() ? text : std::vector<int>(text.size(), replacer);
-  if (!displayed.empty()) {
-    if (!renderer->render_text(_video_name_, font, &displayed, color_from_rgba(color), font_size,
-                               whole_name, _scene_name_, true, nullptr)) {
-      _set_error("Can't render text:" + renderer->get_error());
-      return false;
-    }
-    ++render_count;
-  }
-  if (!renderer->measure_text(font, &displayed, font_size, &extent)) {
-    // A renderer that cannot measure: the text is shown from its start, without a cursor.
-    Video_Surface* whole = video->_get_surface(whole_name, _scene_name_);
-    extent = Text_Extent();
-    if (whole && !displayed.empty()) {
-      extent.width = whole->_get_width();
-      extent.height = whole->_get_height();
-    }
-  }
+  displayed = replace_text.empty() ? text : std::vector<int>(text.size(), replacer);
+  // A renderer that cannot measure leaves no carets: the text is then shown whole, without a
+  // cursor.
+  if (!renderer->measure_text(font, &displayed, font_size, &extent)) extent = Text_Extent();
   text_changed = false;
   window_changed = true;
-  return true;
 }
 
 int TextEdit::visible_width(Video_Sprite* field) {
@@ -312,40 +288,38 @@ bool TextEdit::follow_cursor() {
   return scroll != before;
 }
 
-bool TextEdit::show_window(Video_Interface* video) {
-  window_changed = false;
+bool TextEdit::show_window(Video_Interface* video, Text_Renderer* renderer) {
   text_sprite = nullptr;
-  if (text.empty()) return true;
-  Video_Surface* whole = video->_get_surface(whole_name, _scene_name_);
-  if (!whole) {
-    _set_error("Can't get surface: " + video->_get_error());
+  if (text.empty()) {
+    window_changed = false;
+    return true;
+  }
+  bool drawn;
+  if (extent.carets.empty()) {
+    drawn = renderer->render_text(_video_name_, font, &displayed, color_from_rgba(color),
+                                  font_size, text_name, _scene_name_, true, nullptr);
+  } else {
+    const int rest = extent.width - scroll;
+    const int width = std::max(1, shown_width > 0 ? std::min(shown_width, rest) : rest);
+    if (!video->_create_surface(width, std::max(1, extent.height), text_name, _scene_name_, true)) {
+      _set_error("Can't create surface: " + video->_get_error());
+      return false;
+    }
+    drawn = renderer->draw_text(_video_name_, font, &displayed, color_from_rgba(color), font_size,
+                                text_name, _scene_name_, scroll);
+  }
+  if (!drawn) {
+    _set_error("Can't render text:" + renderer->get_error());
     return false;
   }
-  const int whole_width = whole->_get_width(), height = whole->_get_height();
-  const int from = std::clamp(scroll, 0, std::max(0, whole_width - 1));
-  const int width = shown_width > 0 ? std::min(shown_width, whole_width - from) : whole_width - from;
-  if (!video->_create_surface(std::max(width, 1), std::max(height, 1), text_name, _scene_name_, true)) {
-    _set_error("Can't create surface: " + video->_get_error());
-    return false;
-  }
-  Video_Surface* shown = video->_get_surface(text_name, _scene_name_);
-  const auto* source = static_cast<const unsigned char*>(whole->_get_surface_data());
-  auto* target = shown ? static_cast<unsigned char*>(shown->_get_surface_data()) : nullptr;
-  if (!source || !target) {
-    _set_error("Can't get surface: " + video->_get_error());
-    return false;
-  }
-  for (int row = 0; row < height && width > 0; ++row)
-    std::memcpy(target + static_cast<std::size_t>(row) * shown->_get_pitch(),
-                source + static_cast<std::size_t>(row) * whole->_get_pitch() + from * 4,
-                static_cast<std::size_t>(width) * 4);
-  shown->_update();
+  ++render_count;
   if (!video->_create_sprite(text_name, _scene_name_, text_name, _scene_name_, true) ||
       !(text_sprite = video->_get_sprite(text_name, _scene_name_))) {
     _set_error("Can't create sprite: " + video->_get_error());
     return false;
   }
   text_sprite->_set_base_point(static_cast<double>(x_base), static_cast<double>(y_base));
+  window_changed = false;
   return true;
 }
 
@@ -399,14 +373,24 @@ void TextEdit::draw() {
   }
   if (text.empty() && !active) return;
 
-  if (text_changed && !render_whole_text(video)) return;
   const int width = visible_width(field);
   if (width != shown_width) {
     shown_width = width;
     window_changed = true;
   }
+  // The renderer is needed only when something is rendered again.
+  Text_Renderer* renderer = nullptr;
+  auto find_renderer = [&] {
+    renderer = textrenderer_get(renderer_type);
+    if (!renderer) _set_error("Can't get renderer:" + textrenderer_error());
+    return renderer != nullptr;
+  };
+  if (text_changed) {
+    if (!find_renderer()) return;
+    measure_displayed(renderer);
+  }
   if (follow_cursor()) window_changed = true;
-  if (window_changed && !show_window(video)) return;
+  if (window_changed && ((!renderer && !find_renderer()) || !show_window(video, renderer))) return;
 
   // The text's base point stands on the inner rectangle's lower left corner (on the position
   // without a field); the cursor goes where the pen stands in the shown part of the text.

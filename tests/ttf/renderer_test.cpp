@@ -329,3 +329,26 @@ TEST_F(RendererTest, MeasuringAgreesWithDrawing) {
   EXPECT_FALSE(renderer.measure_text("Serif", &ta, 24, &extent));
   EXPECT_EQ(renderer.get_error(), "No such alias:\"Serif\"");
 }
+
+TEST_F(RendererTest, DrawingIntoAGivenSurfaceShowsTheTextFromAColumnOn) {
+  std::vector<int> codes = {'T', 'a', 'r', 'n', 'v', 'a', 'l', 'e'};
+  Video_Surface* whole = render_codes(codes, 24, "whole");
+  ASSERT_NE(whole, nullptr);
+  const int from = 17, width = 40;
+  ASSERT_TRUE(video->_create_surface(width, whole->_get_height(), "part", "texts", true));
+  Video_Surface* part = video->_get_surface("part", "texts");
+  auto* bytes = static_cast<unsigned char*>(part->_get_surface_data());
+  std::fill(bytes, bytes + part->_get_pitch() * part->_get_height(), 0xAB);  // what was there before
+  const VideoColor white = make_color(255, 255, 255, 255);
+  ASSERT_TRUE(renderer.draw_text("MemVideo", "Sans", &codes, white, 24, "part", "texts", from))
+      << renderer.get_error();
+  for (int y = 0; y < part->_get_height(); ++y)
+    for (int x = 0; x < width; ++x)
+      ASSERT_EQ(pixel(part, x, y), pixel(whole, x + from, y)) << x << "," << y;
+  EXPECT_EQ(static_cast<MemorySurface*>(part)->updates, 1) << "the pixels are uploaded";
+
+  EXPECT_FALSE(renderer.draw_text("MemVideo", "Serif", &codes, white, 24, "part", "texts", 0));
+  EXPECT_EQ(renderer.get_error(), "No such alias:\"Serif\"");
+  EXPECT_FALSE(renderer.draw_text("MemVideo", "Sans", &codes, white, 24, "nothing", "texts", 0));
+  EXPECT_EQ(renderer.get_error().rfind("Can't get surface: ", 0), 0u) << renderer.get_error();
+}

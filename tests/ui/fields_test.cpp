@@ -494,7 +494,7 @@ TEST_F(CursorFields, TheCursorBlinksWithoutTheTextBeingRenderedAgain) {
   field->_on_key_press_handler(VKEY_LEFT);
   show(scene);
   EXPECT_FALSE(cursor_columns(frame()).empty());
-  EXPECT_EQ(field->_get_render_count(), renders) << "moving the cursor renders no text";
+  EXPECT_EQ(field->_get_render_count(), renders) << "moving the cursor in a short text renders nothing";
   field->_on_character_handler('o');
   show(scene);  // a frame ended: nothing of this scene stays queued for the next test
   EXPECT_EQ(field->_get_render_count(), renders + 1);

@@ -15,7 +15,7 @@
 // With the style key "cursor_width" above 0 (pixels, default 0) the field has a cursor: a bar of
 // the text's colour, shown while the field takes keys and blinking every "cursor_blink" seconds
 // (style key, default 0.5; 0 keeps it on). Without one the insertion point stays at the end.
-// The text is rendered again only when it changed, its shown part only when the scrolling did;
+// Only the shown part of the text is rendered, and only when the text or the scrolling changed;
 // the blinking only shows or hides the cursor's sprite.
 //
 // With "TextEdit->setting" the text is kept in that UI setting, so a field in another scene can
@@ -116,11 +116,11 @@ public:
 protected:
   // The text changed: render it again, store it in the setting.
   void text_edited();
-  // Renders the displayed text into the surface of the whole text and measures it; false with
-  // the error set when the renderer fails.
-  bool render_whole_text(Video_Interface* video);
-  // Puts the window of the whole text that is shown, from `scroll` on, into the shown sprite.
-  bool show_window(Video_Interface* video);
+  // Makes the displayed text (masked or not) and measures it.
+  void measure_displayed(Text_Renderer* renderer);
+  // Renders the part of the displayed text that is shown, from `scroll` on, into the shown
+  // sprite; false with the error set when that fails.
+  bool show_window(Video_Interface* video, Text_Renderer* renderer);
   // The cursor's sprite: a bar of the text's colour as high as a line of the font.
   bool make_cursor(Video_Interface* video);
   // Scrolls so that the cursor stays in view; true when the shown window moved.
@@ -147,10 +147,11 @@ protected:
   double cursor_blink;
   std::size_t cursor;
 
-  // What is drawn, kept between frames: the text is rendered when it changed, the shown window
-  // made again when the scrolling or the visible width changed.
+  // What is drawn, kept between frames: the text is measured when it changed and rendered when
+  // it, the scrolling or the visible width changed.
   bool text_changed;
   bool window_changed;
+  std::vector<int> displayed;  // the text as shown: masked when replace_text is set
   Text_Extent extent;  // of the displayed text; no carets when the renderer cannot measure
   int scroll;
   int shown_width;     // the visible width the window was made for
@@ -158,7 +159,7 @@ protected:
   int render_count;
   // Names and sprites of the shown text and the cursor; the sprites are this field's own and
   // are replaced only here.
-  std::string whole_name, text_name, cursor_name;
+  std::string text_name, cursor_name;
   Video_Sprite* text_sprite;
   Video_Sprite* cursor_sprite;
   int cursor_height;

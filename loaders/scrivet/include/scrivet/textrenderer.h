@@ -52,6 +52,12 @@ public:
   // renderer cannot tell.
   virtual bool measure_text(std::string alias, std::vector<int>* codes, int pixel_size,
                             Text_Extent* extent);
+  // Draws code points as render_text would into the surface (surface_name, surface_group) that
+  // the caller made, the text's column `first_column` landing in the surface's column 0; what
+  // falls outside the surface is cut. false (the base's answer) where the renderer cannot.
+  virtual bool draw_text(std::string video_name, std::string alias, std::vector<int>* codes,
+                         const VideoColor& color, int pixel_size, std::string surface_name,
+                         std::string surface_group, int first_column);
 };
 
 extern "C" {
