@@ -67,3 +67,5 @@ res/interface/check_mark.png 28 28 plus 0x60e070ff --margin 6 --thickness 4 --ro
 tests/data/game/stick0.png 64 12 rect 0xe04040ff
 tests/data/game/stick1.png 64 12 rect 0x3a78e8ff
 tests/data/game/stick2.png 64 12 rect 0x3cc050ff
+# UI tests: a text field of one flat grey
+tests/data/ui/field.png 240 56 rect 0x404040ff

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Takes the README's pictures: builds the game if needed, runs it on a private Xvfb server,
-# photographs the start screen, a game in progress, the pause, a game that is over, the start
-# screen with Continue and the best scores, then quits through the menu. The game keeps its
-# files in a folder of its own (never the real home), and ends its games on a line set lower so
-# that the pictures come within a minute.
-# Writes docs/screenshots/{start_screen,game,paused,game_over,continue,best_scores}.png.
+# Takes the README's pictures: builds the game if needed, runs it on a private Xvfb server, types
+# a name into the start screen's field and photographs the start screen, the how-to-play window, a
+# game in progress, the pause, a game that is over, the start screen with Continue and the best
+# scores, then quits through the menu. The game keeps its files in a folder of its own (never the
+# real home), and ends its games on a line set lower so that the pictures come within a minute.
+# Writes docs/screenshots/{start_screen,how_to_play,game,paused,game_over,continue,best_scores}.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -100,7 +100,21 @@ xdotool mousemove --window "$window" 790 590
 wait_for 30 drawn || fail "the start screen was never drawn"
 sleep 1
 mkdir -p "$out"
+
+click 0 0.38         # the name field
+sleep 0.5
+xdotool mousemove --window "$window" 790 590
+xdotool type --window "$window" --delay 80 "Javier"
+# A key shows the blinking cursor at once: photograph right after the last one.
 shot "$out/start_screen.png"
+
+click 0 -0.46        # How to play
+sleep 1
+xdotool mousemove --window "$window" 790 590
+sleep 0.5
+shot "$out/how_to_play.png"
+click 0 -0.546       # its Close button (y -0.78 of the 420 pixel high window)
+sleep 1
 
 click 0 -0.06        # New game
 sleep 4

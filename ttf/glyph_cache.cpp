@@ -1,5 +1,7 @@
 #include "glyph_cache.h"
 
+#include <cstring>
+
 namespace mordent {
 
 namespace {
@@ -19,12 +21,14 @@ void unpack_row(const unsigned char* src, int width, int bits, unsigned char* ou
 
 Glyph GlyphCache::load(FT_Face face, int code) {
   Glyph glyph;
-  if (FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER) != 0) return glyph;
+  // What FT_Load_Char does, keeping the index that kerning is looked up by.
+  const FT_UInt index = FT_Get_Char_Index(face, static_cast<FT_ULong>(code));
+  if (FT_Load_Glyph(face, index, FT_LOAD_RENDER) != 0) return glyph;
   const FT_GlyphSlot slot = face->glyph;
   glyph.loaded = true;
+  glyph.index = index;
   glyph.advance = slot->advance.x;
-  glyph.height = slot->metrics.height;
-  glyph.bearing_y = slot->metrics.horiBearingY;
+  glyph.left = slot->bitmap_left;
   glyph.top = slot->bitmap_top;
 
   const FT_Bitmap& bitmap = slot->bitmap;
@@ -48,7 +52,7 @@ Glyph GlyphCache::load(FT_Face face, int code) {
     const unsigned char* src = top_row + pitch * r;
     unsigned char* out = glyph.coverage.data() + static_cast<std::size_t>(r) * glyph.width;
     if (bits == 8) {
-      for (int x = 0; x < glyph.width; ++x) out[x] = src[x];
+      std::memcpy(out, src, static_cast<std::size_t>(glyph.width));
     } else {
       unpack_row(src, glyph.width, bits, out);
     }

@@ -14,11 +14,11 @@ namespace mordent {
 
 struct Glyph {
   bool loaded = false;  // false: FreeType could not load it, the character is skipped
-  // 26.6 metrics as FreeType gives them.
-  long advance = 0;
-  long height = 0;
-  long bearing_y = 0;
-  // The rendered bitmap: coverage 0..255, `width` bytes per row, top row first.
+  unsigned index = 0;   // the face's glyph index, for kerning
+  long advance = 0;     // 26.6, as FreeType gives it
+  // The rendered bitmap: coverage 0..255, `width` bytes per row, top row first; its left column
+  // lies `left` pixels right of the pen, its top row `top` pixels above the baseline.
+  int left = 0;
   int top = 0;
   int rows = 0;
   int width = 0;

@@ -95,9 +95,18 @@ bool TTF_Renderer::set_face_size(FT_Face face, int pixel_size) {
   return true;
 }
 
-bool TTF_Renderer::render_text(std::string video_name, std::string alias, std::vector<int>* codes,
-                               VideoColor color, int pixel_size, std::string surface_name,
-                               std::string surface_group, bool replace, int* descent) {
+mordent::FontLines TTF_Renderer::font_lines(FT_Face face) {
+  const FT_Size_Metrics& size = face->size->metrics;
+  mordent::FontLines lines;
+  lines.ascent = static_cast<int>(std::max<FT_Pos>(0, (size.ascender + 63) >> 6));
+  lines.descent = static_cast<int>(std::max<FT_Pos>(0, (-size.descender + 63) >> 6));
+  lines.line_height = static_cast<int>(std::max<FT_Pos>(1, (size.height + 32) >> 6));
+  return lines;
+}
+
+bool TTF_Renderer::lay_out(const std::string& alias, const std::vector<int>* codes,
+                           int pixel_size, std::vector<mordent::TextItem>* items,
+                           mordent::TextLayout* layout) {
   if (!faces_.exists(alias)) {
     error_ = "No such alias:" + quoted(alias);
     return false;
@@ -107,11 +116,40 @@ bool TTF_Renderer::render_text(std::string video_name, std::string alias, std::v
 
   glyphs_.trim();
   static const std::vector<int> no_codes;
-  const std::vector<mordent::TextItem> items =
-      mordent::split_text(codes != nullptr ? *codes : no_codes, [&](int code) -> const mordent::Glyph& {
-        return glyphs_.get(face, pixel_size, code & 0xFFFF);
+  const bool kerns = FT_HAS_KERNING(face);
+  *items = mordent::split_text(
+      codes != nullptr ? *codes : no_codes,
+      [&](int code) -> const mordent::Glyph& { return glyphs_.get(face, pixel_size, code & 0xFFFF); },
+      [&](const mordent::Glyph& left, const mordent::Glyph& right) -> long {
+        FT_Vector kerning{0, 0};
+        if (kerns) FT_Get_Kerning(face, left.index, right.index, FT_KERNING_DEFAULT, &kerning);
+        return kerning.x;
       });
-  const mordent::TextLayout layout = mordent::measure_text(items);
+  *layout = mordent::measure_text(*items, font_lines(face));
+  return true;
+}
+
+bool TTF_Renderer::measure_text(std::string alias, std::vector<int>* codes, int pixel_size,
+                                Text_Extent* extent) {
+  std::vector<mordent::TextItem> items;
+  mordent::TextLayout layout;
+  if (!lay_out(alias, codes, pixel_size, &items, &layout)) return false;
+  if (extent == nullptr) return true;
+  extent->width = clamp_to_int(layout.width);
+  extent->height = clamp_to_int(layout.height);
+  extent->ascent = layout.font.ascent;
+  extent->descent = layout.font.descent;
+  extent->line_height = layout.font.line_height;
+  extent->carets = mordent::caret_columns(items, layout);
+  return true;
+}
+
+bool TTF_Renderer::render_text(std::string video_name, std::string alias, std::vector<int>* codes,
+                               VideoColor color, int pixel_size, std::string surface_name,
+                               std::string surface_group, bool replace, int* descent) {
+  std::vector<mordent::TextItem> items;
+  mordent::TextLayout layout;
+  if (!lay_out(alias, codes, pixel_size, &items, &layout)) return false;
   const int width = clamp_to_int(layout.width);
   const int height = clamp_to_int(layout.height);
 
@@ -129,6 +167,18 @@ bool TTF_Renderer::render_text(std::string video_name, std::string alias, std::v
              ":" + video->_get_error();
     return false;
   }
+  // The surface was made just now, and surfaces start zeroed: nothing to clear.
+  if (!paint(video, surface_name, surface_group, items, layout, color, 0, false)) return false;
+  // Row `descent` holds the last line's baseline; a text without characters has none.
+  if (descent != nullptr) *descent = layout.lines > 0 ? layout.font.descent : 0;
+  return true;
+}
+
+bool TTF_Renderer::paint(Video_Interface* video, const std::string& surface_name,
+                         const std::string& surface_group,
+                         const std::vector<mordent::TextItem>& items,
+                         const mordent::TextLayout& layout, const VideoColor& color,
+                         long long first_column, bool clear) {
   Video_Surface* surface = video->_get_surface(surface_name, surface_group);
   if (surface == nullptr) {
     error_ = "Can't get surface: " + video->_get_error();
@@ -139,12 +189,26 @@ bool TTF_Renderer::render_text(std::string video_name, std::string alias, std::v
   target.width = surface->_get_width();
   target.height = surface->_get_height();
   target.pitch = surface->_get_pitch();
-  if (target.data != nullptr && target.height > 0 && target.pitch > 0)
-    std::memset(target.data, 0, static_cast<size_t>(target.pitch) * target.height);
+  target.first_column = first_column;
+  if (clear && target.data != nullptr && target.height > 0 && target.pitch > 0)
+    std::memset(target.data, 0, static_cast<std::size_t>(target.pitch) * target.height);
   mordent::draw_text(layout, items, target, color.bytes);
-  if (descent != nullptr) *descent = clamp_to_int(layout.lines[0].descent);
   surface->_update();
   return true;
+}
+
+bool TTF_Renderer::draw_text(std::string video_name, std::string alias, std::vector<int>* codes,
+                             const VideoColor& color, int pixel_size, std::string surface_name,
+                             std::string surface_group, int first_column) {
+  std::vector<mordent::TextItem> items;
+  mordent::TextLayout layout;
+  if (!lay_out(alias, codes, pixel_size, &items, &layout)) return false;
+  Video_Interface* video = video_get_interface(video_name);
+  if (video == nullptr) {
+    error_ = "Can't get video driver: " + video_error();
+    return false;
+  }
+  return paint(video, surface_name, surface_group, items, layout, color, first_column, true);
 }
 
 bool TTF_Renderer::render_text(std::string video_name, std::string alias, std::string text,

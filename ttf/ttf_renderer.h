@@ -10,6 +10,7 @@
 #include FT_FREETYPE_H
 
 #include "glyph_cache.h"
+#include "text_layout.h"
 #include "olvane/video.h"
 #include "scrivet/textrenderer.h"
 #include "tarnvale/storage.h"
@@ -38,6 +39,11 @@ public:
   std::string get_error() override;
   std::string get_version() override;
   std::string get_module_name() override;
+  bool measure_text(std::string alias, std::vector<int>* codes, int pixel_size,
+                    Text_Extent* extent) override;
+  bool draw_text(std::string video_name, std::string alias, std::vector<int>* codes,
+                 const VideoColor& color, int pixel_size, std::string surface_name,
+                 std::string surface_group, int first_column) override;
 
   // Sizes FreeType is asked for; anything else fails with "Error setting face size".
   static constexpr int min_pixel_size = 1;
@@ -48,6 +54,17 @@ public:
 
 private:
   bool set_face_size(FT_Face face, int pixel_size);
+  static mordent::FontLines font_lines(FT_Face face);
+  // Glyphs, kerning and layout of the codes in the alias's face at that size; false with the
+  // error text set.
+  bool lay_out(const std::string& alias, const std::vector<int>* codes, int pixel_size,
+               std::vector<mordent::TextItem>* items, mordent::TextLayout* layout);
+  // Draws the laid out text into the surface from its column `first_column` on and uploads it;
+  // `clear` empties the surface first. false with the error text set.
+  bool paint(Video_Interface* video, const std::string& surface_name,
+             const std::string& surface_group, const std::vector<mordent::TextItem>& items,
+             const mordent::TextLayout& layout, const VideoColor& color, long long first_column,
+             bool clear);
 
   std::string error_;
   Storage<std::string, FT_Face> faces_;

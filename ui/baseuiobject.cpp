@@ -7,6 +7,7 @@
 #include "panolet/ui.h"
 #include "picture.h"
 #include "scrivet/textrenderer.h"
+#include "voskar/text.h"
 
 namespace {
 
@@ -161,6 +162,6 @@ bool BaseUIObject::render_label(Video_Interface* video, Text_Renderer* renderer,
   }
   sprite->_set_base_point(static_cast<double>(x_base), static_cast<double>(y_base));
   calculate_position();
-  sprite->_set_coord(x, y);
+  place_on_pixel_grid(video, sprite, x, y);
   return true;
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "panolet/ui.h"
+#include "voskar/scene.h"
 #include "picture.h"
 
 namespace {
@@ -30,6 +31,7 @@ bool Checkbox::load(Scene* scene, std::string storage_name, std::string storage_
   hover_image_file = value("Checkbox->hover_image_file", "");
   checked_image_file = value("Checkbox->checked_image_file", "");
   setting = value("Checkbox->setting", "");
+  label = value("Checkbox->label", "");
   checked = value("Checkbox->checked", "false") == "true";
   // A setting made earlier (the box's scene loaded again, or another box) wins.
   if (!setting.empty()) checked = ui_get_setting(setting, checked ? "1" : "0") == "1";
@@ -83,6 +85,15 @@ void Checkbox::_on_mouse_enter(float x, float y, MOUSE_BUTTON button) {
 void Checkbox::_on_mouse_leave(float x, float y, MOUSE_BUTTON button) {
   is_hover = false;
   SceneObject::_on_mouse_leave(x, y, button);
+}
+
+bool Checkbox::_is_point_in_object(float px, float py) {
+  if (SceneObject::_is_point_in_object(px, py)) return true;
+  SceneObject* caption = label.empty() || !scene ? nullptr : scene->get_object(label);
+  if (!caption || !caption->_get_show()) return false;
+  VideoRect area;
+  caption->_get_active_area_rect(&area);
+  return area.x1 <= px && px <= area.x2 && area.y1 <= py && py <= area.y2;
 }
 
 bool Checkbox::slot__on_mouse_release(SlotArgs* args) {

@@ -21,6 +21,15 @@ bool start(Text_Renderer* renderer) {
 
 Text_Renderer::~Text_Renderer() = default;
 
+bool Text_Renderer::measure_text(std::string, std::vector<int>*, int, Text_Extent*) {
+  return false;
+}
+
+bool Text_Renderer::draw_text(std::string, std::string, std::vector<int>*, const VideoColor&, int,
+                              std::string, std::string, int) {
+  return false;
+}
+
 bool textrenderer_create(std::string renderer_name, std::string module_name, bool replace) {
   return registry().create(renderer_name, module_name, replace, start);
 }

@@ -2,10 +2,20 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 
 #include "scrivet/textrenderer.h"
 #include "object_loading.h"
+
+void place_on_pixel_grid(Video_Interface* video, Video_Sprite* sprite, double x, double y) {
+  // The grid starts at the window's left and bottom edges, -1 in both directions.
+  auto snap = [](double edge, double pixel) { return std::round((edge + 1) / pixel) * pixel - 1; };
+  const double pixel_x = 2.0 / std::max<short>(1, video->_get_width());
+  const double pixel_y = 2.0 / std::max<short>(1, video->_get_height());
+  sprite->_set_coord(snap(x - sprite->_get_base_x(), pixel_x) + sprite->_get_base_x(),
+                     snap(y - sprite->_get_base_y(), pixel_y) + sprite->_get_base_y());
+}
 
 Text::Text()
     : slot_set_text(this, &Text::slot__on_set_text), font_size(14), color(0xffffffffu), x_base(0.5f),
@@ -122,6 +132,6 @@ void Text::draw() {
   Video_Sprite* sprite = video->_get_sprite(_object_name_, _scene_name_);
   if (sprite == nullptr) return;
   calculate_position();
-  sprite->_set_coord(x, y);
+  place_on_pixel_grid(video, sprite, x, y);
   video->_draw_sprite(_object_name_, _scene_name_);
 }

@@ -1,6 +1,7 @@
 // Text objects: colour, size and font from the scene file, rendered by the TrueType plug-in.
 
 #include <algorithm>
+#include <cmath>
 
 #include "objects_fixture.h"
 #include "scrivet/textrenderer.h"
@@ -106,7 +107,7 @@ TEST_F(SceneObjects, TextIsDrawnWhereItsPositionSays) {
   Scene* scene = loaded(
       {{"title", 0}, {"under", 0}, {"empty", 0}},
       text_section("title", "\t\t\ttext Title\n\t\t\tfont_size 30\n",
-                   "\t\t\tabsolute_x 0.25\n\t\t\tabsolute_y -0.5\n") +
+                   "\t\t\tabsolute_x 0.2507\n\t\t\tabsolute_y -0.5009\n") +
           text_section("under", "\t\t\ttext under\n\t\t\tx_base 0\n\t\t\ty_base 1\n",
                        "\t\t\tcoord_type link\n\t\t\tlink_object title\n\t\t\tlink_v_align bottom\n"
                        "\t\t\tlink_h_align left\n") +
@@ -116,12 +117,24 @@ TEST_F(SceneObjects, TextIsDrawnWhereItsPositionSays) {
   EXPECT_EQ(scene_kit::drawn_last_frame(), "title under empty ");
   Video_Sprite* title = scene_kit::video()->_get_sprite("title", scene->get_name());
   Video_Sprite* under = scene_kit::video()->_get_sprite("under", scene->get_name());
-  EXPECT_FLOAT_EQ(static_cast<float>(title->_get_x()), 0.25f);
-  EXPECT_FLOAT_EQ(static_cast<float>(title->_get_y()), -0.5f);
-  // Linked under the title's left bottom corner, hanging from its own top left corner.
+  // Within half a pixel of its position, with its corner on whole pixels (in pixels from the
+  // window's left and bottom edges) so that its glyphs are drawn as rendered.
+  const double pixel_x = 2.0 / scene_kit::video()->_get_width();
+  const double pixel_y = 2.0 / scene_kit::video()->_get_height();
+  EXPECT_NEAR(title->_get_x(), 0.2507, pixel_x / 2 + 1e-9);
+  EXPECT_NEAR(title->_get_y(), -0.5009, pixel_y / 2 + 1e-9);
+  auto on_grid = [](double edge, double pixel) {
+    const double pixels = (edge + 1) / pixel;
+    return std::abs(pixels - std::round(pixels)) < 1e-6;
+  };
   VideoRect title_box, under_box;
   title->_get_rectangle(&title_box);
   under->_get_rectangle(&under_box);
+  for (const VideoRect& box : {title_box, under_box}) {
+    EXPECT_TRUE(on_grid(box.x1, pixel_x)) << box.x1;
+    EXPECT_TRUE(on_grid(box.y1, pixel_y)) << box.y1;
+  }
+  // Linked under the title's left bottom corner, hanging from its own top left corner.
   EXPECT_NEAR(under_box.x1, title_box.x1, 1e-6);
   EXPECT_NEAR(under_box.y2, title_box.y1, 1e-6);
   EXPECT_GT(title->_get_width(), under->_get_width());

@@ -122,8 +122,8 @@ TEST_F(FontFilesTest, OneBitStrikesAreDrawnFullyCoveredAtTheirOwnSizeOnly) {
   ASSERT_TRUE(renderer.render_text("MemVideo", "Tiny", &codes, white, 8, "tiny", "g", true, nullptr))
       << renderer.get_error();
   Video_Surface* s = video->_get_surface("tiny", "g");
-  ASSERT_EQ(s->_get_width(), 9);
-  ASSERT_EQ(s->_get_height(), 9);  // 8 rows high, 1 below the baseline
+  ASSERT_EQ(s->_get_width(), 8);   // its advance, as wide as its ink
+  ASSERT_EQ(s->_get_height(), 8);  // the font's 7 rows above the baseline and 1 below
   // Bitmap rows top to bottom: 18 24 42 42 7E 42 42 00; the top row lands on row 7.
   const char* expected[] = {"........", ".#....#.", ".#....#.", ".######.",
                             ".#....#.", ".#....#.", "..#..#..", "...##..."};

@@ -60,28 +60,51 @@ TEST_F(RendererTest, BackslashNBreaksTheLineButALineFeedDoesNot) {
   EXPECT_LT(one->_get_height(), two->_get_height());
 }
 
-TEST_F(RendererTest, FirstLineDescentIsReportedAndBecomesTheSpriteBasePoint) {
-  int descent_g = -1, descent_x = -1;
-  Video_Surface* g = render_codes({'g'}, 48, "g", &descent_g);
-  ASSERT_NE(g, nullptr);
-  ASSERT_NE(render_codes({'x'}, 48, "x", &descent_x), nullptr);
-  EXPECT_GE(descent_g, 8);  // the tail of a 48 px "g"
-  EXPECT_LE(descent_x, 1);
-  // One line sits on row 0: the tail reaches the bottom row, the baseline is `descent` rows up.
-  const std::vector<int> rows = inked_rows(g, 0, g->_get_width());
-  ASSERT_FALSE(rows.empty());
-  EXPECT_LE(rows.front(), 1);
+TEST_F(RendererTest, TheBaselineStaysWhereTheFontPutsItWhateverTheCharacters) {
+  int descent_plain = -1, descent_accent = -1, descent_tail = -1;
+  Video_Surface* plain = render_codes({'J', 'a', 'n'}, 32, "plain", &descent_plain);
+  Video_Surface* accent = render_codes({'J', 'a', 'n', 0xE9}, 32, "accent", &descent_accent);  // é
+  Video_Surface* tail = render_codes({'J', 'a', 'n', 'g'}, 32, "tail", &descent_tail);
+  ASSERT_TRUE(plain && accent && tail);
+  // DejaVu Sans at 32 px: 30 px above the baseline, 8 below.
+  EXPECT_EQ(plain->_get_height(), 30 + 8);
+  EXPECT_EQ(accent->_get_height(), plain->_get_height());
+  EXPECT_EQ(tail->_get_height(), plain->_get_height());
+  EXPECT_EQ(descent_plain, 8);
+  EXPECT_EQ(descent_accent, 8);
+  EXPECT_EQ(descent_tail, 8);
+  // "n" stands on the baseline: its lowest ink is the row right above the descent.
+  const int n_column = plain->_get_width() - 5;
+  const std::vector<int> n_rows = inked_rows(plain, n_column, n_column + 1);
+  ASSERT_FALSE(n_rows.empty());
+  EXPECT_EQ(n_rows.front(), 8);
+  // "Jan" is the same pixels with or without a taller or deeper character after it.
+  for (Video_Surface* other : {accent, tail})
+    for (int y = 0; y < plain->_get_height(); ++y)
+      for (int x = 0; x < plain->_get_width() - 2; ++x)
+        ASSERT_EQ(pixel(other, x, y), pixel(plain, x, y)) << x << "," << y;
+
+  // Lines are one line height apart: 37 px for DejaVu Sans at 32 px.
+  Video_Surface* two = render_codes({'n', '\\', 'n', 'n'}, 32, "two");
+  ASSERT_NE(two, nullptr);
+  EXPECT_EQ(two->_get_height(), 37 + 30 + 8);
+  const std::vector<int> two_rows = inked_rows(two, 0, two->_get_width());
+  ASSERT_FALSE(two_rows.empty());
+  EXPECT_EQ(two_rows.front(), 8) << "the second line's baseline";
+  EXPECT_NE(std::find(two_rows.begin(), two_rows.end(), 8 + 37), two_rows.end());
+  EXPECT_EQ(std::find(two_rows.begin(), two_rows.end(), 8 + 37 - 1), two_rows.end())
+      << "nothing of the first line's n below its baseline";
 
   std::vector<int> codes = {'g', '\\', 'n', 'x'};
   ASSERT_TRUE(renderer.render_sprite("MemVideo", "Sans", &codes, make_color(255, 255, 255, 255),
-                                     48, "gs", "texts", true))
+                                     32, "gs", "texts", true))
       << renderer.get_error();
   Video_Sprite* sprite = video->_get_sprite("gs", "texts");
   ASSERT_NE(sprite, nullptr);
   EXPECT_EQ(sprite->_get_surface_name(), "gs");
   EXPECT_EQ(sprite->_get_surface_group(), "texts");
   EXPECT_DOUBLE_EQ(sprite->_get_base_x(), 0.0);
-  EXPECT_DOUBLE_EQ(sprite->_get_base_y(), 2.0 * descent_g / video->_get_height());
+  EXPECT_DOUBLE_EQ(sprite->_get_base_y(), 2.0 * 8 / video->_get_height());
 }
 
 TEST_F(RendererTest, ColourBytesAreWrittenAndAlphaIsCappedByTheColour) {
@@ -130,9 +153,15 @@ TEST_F(RendererTest, EmptyTextGivesAOnePixelWideEmptySurface) {
   EXPECT_EQ(descent, 0);
   EXPECT_NE(render("", 16, make_color(1, 2, 3, 4), "empty utf8"), nullptr);
 
+  // A line break alone is two empty lines of the font's height.
+  s = render_codes({'\\', 'n'}, 16, "breaks", &descent);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->_get_width(), 1);
+  EXPECT_GT(s->_get_height(), 2 * 16);
+
   // Where the driver wants at least one row, the empty text gets one clear row.
   video->refuse_empty_surfaces = true;
-  s = render_codes({'\\', 'n'}, 16, "one row", &descent);
+  s = render_codes({}, 16, "one row", &descent);
   ASSERT_NE(s, nullptr) << renderer.get_error();
   EXPECT_EQ(s->_get_width(), 1);
   EXPECT_EQ(s->_get_height(), 1);
@@ -199,4 +228,127 @@ TEST_F(RendererTest, NullTextsRenderAsEmpty) {
   std::string text = "ok";
   EXPECT_TRUE(renderer.render_text("MemVideo", "Sans", &text, white, 16, "n3", "g", true));
   EXPECT_GT(video->_get_surface("n3", "g")->_get_width(), 10);
+}
+
+namespace {
+
+// FreeType's own numbers for a glyph of the shipped font, from a face of the test's own.
+struct FreeTypeFace {
+  explicit FreeTypeFace(int pixel_size) {
+    FT_Init_FreeType(&library);
+    FT_New_Face(library, shipped_font().c_str(), 0, &face);
+    FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+    FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixel_size));
+  }
+  ~FreeTypeFace() {
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+  }
+  struct Metrics {
+    int advance, left, width;
+  };
+  Metrics metrics(int code) {
+    FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER);
+    return {static_cast<int>(face->glyph->advance.x >> 6), face->glyph->bitmap_left,
+            static_cast<int>(face->glyph->bitmap.width)};
+  }
+  int kerning(int left, int right) {
+    FT_Vector k{0, 0};
+    FT_Get_Kerning(face, FT_Get_Char_Index(face, left), FT_Get_Char_Index(face, right),
+                   FT_KERNING_DEFAULT, &k);
+    return static_cast<int>(k.x >> 6);
+  }
+  FT_Library library = nullptr;
+  FT_Face face = nullptr;
+};
+
+int alpha_at(Video_Surface* s, int x, int y) {
+  return x < 0 || x >= s->_get_width() ? 0 : pixel(s, x, y)[3];
+}
+
+}  // namespace
+
+TEST_F(RendererTest, GlyphPairsStandAtFreeTypesAdvanceAndKerningApart) {
+  const int size = 48;
+  FreeTypeFace ft(size);
+  int kerned_pairs = 0;
+  for (const char* pair : {"AV", "Ta", "To", "Wa", "rn", "ve", "fj", "Jn"}) {
+    const int first = pair[0], second = pair[1];
+    const auto a = ft.metrics(first), b = ft.metrics(second);
+    const int kerning = ft.kerning(first, second);
+    if (kerning != 0) ++kerned_pairs;
+    // Where the second glyph's pen stands, and how far each surface's pen starts from its left
+    // edge (ink left of the pen widens the surface to the left).
+    const int pen_b = a.advance + kerning;
+    const int origin_pair = std::max({0, -a.left, -(pen_b + b.left)});
+    const int origin_a = std::max(0, -a.left), origin_b = std::max(0, -b.left);
+
+    Video_Surface* both = render_codes({first, second}, size, std::string("pair ") + pair);
+    Video_Surface* alone_a = render_codes({first}, size, std::string("first ") + pair);
+    Video_Surface* alone_b = render_codes({second}, size, std::string("second ") + pair);
+    ASSERT_TRUE(both && alone_a && alone_b) << pair;
+    EXPECT_EQ(both->_get_width(),
+              origin_pair + std::max({a.left + a.width, pen_b + b.left + b.width, pen_b + b.advance}))
+        << pair;
+    ASSERT_EQ(both->_get_height(), alone_a->_get_height());
+    // The pair is each glyph drawn alone, moved to its place; where the two overlap the stronger
+    // ink stays.
+    for (int y = 0; y < both->_get_height(); ++y)
+      for (int x = 0; x < both->_get_width(); ++x) {
+        const int expected = std::max(alpha_at(alone_a, x - origin_pair + origin_a, y),
+                                      alpha_at(alone_b, x - origin_pair - pen_b + origin_b, y));
+        ASSERT_EQ(pixel(both, x, y)[3], expected) << pair << " at " << x << "," << y;
+      }
+  }
+  EXPECT_GE(kerned_pairs, 4) << "the font kerns AV, Ta, To and Wa";
+}
+
+TEST_F(RendererTest, MeasuringAgreesWithDrawing) {
+  FreeTypeFace ft(24);
+  for (std::vector<int> codes : std::vector<std::vector<int>>{
+           {'T', 'a', 'r', 'n', 'v', 'a', 'l', 'e'}, {'j', 'o'}, {}, {'a', '\\', 'n', 'b', 'c'}}) {
+    Text_Extent extent;
+    ASSERT_TRUE(renderer.measure_text("Sans", &codes, 24, &extent)) << renderer.get_error();
+    Video_Surface* s = render_codes(codes, 24, "measured");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(extent.width, s->_get_width());
+    EXPECT_EQ(extent.height, s->_get_height());
+    EXPECT_EQ(extent.ascent, 23);
+    EXPECT_EQ(extent.descent, 6);
+    EXPECT_EQ(extent.line_height, 28);
+    ASSERT_EQ(extent.carets.size(), codes.size() + 1);
+  }
+  // The carets of "Ta": T has ink left of its pen, so the pen starts one column in.
+  std::vector<int> ta = {'T', 'a'};
+  Text_Extent extent;
+  ASSERT_TRUE(renderer.measure_text("Sans", &ta, 24, &extent));
+  const int origin = std::max(0, -ft.metrics('T').left);
+  const int second = origin + ft.metrics('T').advance + ft.kerning('T', 'a');
+  EXPECT_EQ(extent.carets, (std::vector<int>{origin, second, second + ft.metrics('a').advance}));
+
+  EXPECT_FALSE(renderer.measure_text("Serif", &ta, 24, &extent));
+  EXPECT_EQ(renderer.get_error(), "No such alias:\"Serif\"");
+}
+
+TEST_F(RendererTest, DrawingIntoAGivenSurfaceShowsTheTextFromAColumnOn) {
+  std::vector<int> codes = {'T', 'a', 'r', 'n', 'v', 'a', 'l', 'e'};
+  Video_Surface* whole = render_codes(codes, 24, "whole");
+  ASSERT_NE(whole, nullptr);
+  const int from = 17, width = 40;
+  ASSERT_TRUE(video->_create_surface(width, whole->_get_height(), "part", "texts", true));
+  Video_Surface* part = video->_get_surface("part", "texts");
+  auto* bytes = static_cast<unsigned char*>(part->_get_surface_data());
+  std::fill(bytes, bytes + part->_get_pitch() * part->_get_height(), 0xAB);  // what was there before
+  const VideoColor white = make_color(255, 255, 255, 255);
+  ASSERT_TRUE(renderer.draw_text("MemVideo", "Sans", &codes, white, 24, "part", "texts", from))
+      << renderer.get_error();
+  for (int y = 0; y < part->_get_height(); ++y)
+    for (int x = 0; x < width; ++x)
+      ASSERT_EQ(pixel(part, x, y), pixel(whole, x + from, y)) << x << "," << y;
+  EXPECT_EQ(static_cast<MemorySurface*>(part)->updates, 1) << "the pixels are uploaded";
+
+  EXPECT_FALSE(renderer.draw_text("MemVideo", "Serif", &codes, white, 24, "part", "texts", 0));
+  EXPECT_EQ(renderer.get_error(), "No such alias:\"Serif\"");
+  EXPECT_FALSE(renderer.draw_text("MemVideo", "Sans", &codes, white, 24, "nothing", "texts", 0));
+  EXPECT_EQ(renderer.get_error().rfind("Can't get surface: ", 0), 0u) << renderer.get_error();
 }

@@ -1,5 +1,5 @@
-// Text edits typed into through real keys, numeric fields, the frame-rate counter and check
-// boxes clicked with the real pointer.
+// Text edits typed into through real keys, with their text and cursor checked on the screen,
+// numeric fields, the frame-rate counter and check boxes clicked with the real pointer.
 
 #include "panolet/checkbox.h"
 #include "panolet/fpscounter.h"
@@ -28,7 +28,66 @@ std::string text_edit(const std::string& keys) {
 
 std::vector<int32_t> codes(const std::string& text) { return {text.begin(), text.end()}; }
 
+// A field of style TextField (a 240 x 56 picture, 8 pixels of padding, a steady 3 pixel cursor)
+// at the window's centre, with 32 pixel text whose base point is the inner rectangle's lower
+// left corner. DejaVu Sans at 32 px: 30 rows above the baseline, 8 below.
+std::string cursor_field(const std::string& style, const std::string& keys = "max_length 40\n") {
+  return one_object("name", "type TextEdit\n[BaseUIObject]\nstyle " + style + "\n[/]\n[TextEdit]\n"
+                            "renderer_type ttf\nfont Font0\nfont_size 32\nx_base 0\ny_base 0\n" +
+                            keys + "[/]\n");
+}
+// Its inner rectangle in window pixels from the top left corner, right and bottom exclusive.
+constexpr int kInnerLeft = 200 - 120 + 8, kInnerRight = 200 + 120 - 8;
+constexpr int kInnerTop = 150 - 28 + 8, kInnerBottom = 150 + 28 - 8;
+// A row through the middle of an "o" standing on the baseline, 8 rows above the bottom.
+constexpr int kMiddleOfO = kInnerBottom - 8 - 11;
+
+bool bright(const Rgb& p) { return p.r > 200 && p.g > 200 && p.b > 200; }
+
+// Where the bright pixels of a frame lie (right and bottom inclusive).
+struct Ink {
+  int count = 0, left = kWidth, right = -1, top = kHeight, bottom = -1;
+};
+
+Ink ink_of(const std::vector<Rgb>& frame) {
+  Ink ink;
+  for (int py = 0; py < kHeight; ++py)
+    for (int px = 0; px < kWidth; ++px)
+      if (bright(frame[py * kWidth + px])) {
+        ++ink.count;
+        ink.left = std::min(ink.left, px);
+        ink.right = std::max(ink.right, px);
+        ink.top = std::min(ink.top, py);
+        ink.bottom = std::max(ink.bottom, py);
+      }
+  return ink;
+}
+
+// The columns of the cursor: bright over nearly the whole line, which no "o" is.
+std::vector<int> cursor_columns(const std::vector<Rgb>& frame) {
+  std::vector<int> columns;
+  for (int px = kInnerLeft - 2; px < kInnerRight + 2; ++px) {
+    int lit = 0;
+    for (int py = kInnerTop; py < kInnerBottom; ++py) lit += bright(frame[py * kWidth + px]);
+    if (lit >= 34) columns.push_back(px);
+  }
+  return columns;
+}
+
+// How many separate runs of bright pixels the row holds between the columns [from, to).
+int runs(const std::vector<Rgb>& frame, int row, int from, int to) {
+  int count = 0;
+  bool inside = false;
+  for (int px = std::max(from, 0); px < std::min(to, kWidth); ++px) {
+    const bool lit = bright(frame[row * kWidth + px]);
+    if (lit && !inside) ++count;
+    inside = lit;
+  }
+  return count;
+}
+
 using TextEdits = UiTest;
+using CursorFields = UiTest;
 using Numerics = UiTest;
 using FrameRates = UiTest;
 using Checkboxes = UiTest;
@@ -71,8 +130,9 @@ TEST_F(TextEdits, KeysAndLimitsWithoutTheKeyboard) {
   auto* any = dynamic_cast<TextEdit*>(open->get_object("any"));
   for (int i = 0; i < 300; ++i) any->_on_character_handler('x');
   EXPECT_EQ(any->_get_text().size(), 300u) << "-1 compared without sign";
-  EXPECT_TRUE(any->_on_key_press_handler(65));
-  EXPECT_EQ(any->_get_text().size(), 300u) << "only backspace deletes";
+  for (int64_t key : {65, int{VKEY_DEL}, int{VKEY_LEFT}, int{VKEY_HOME}}) EXPECT_TRUE(any->_on_key_press_handler(key));
+  EXPECT_EQ(any->_get_text().size(), 300u) << "without a cursor only backspace deletes";
+  EXPECT_EQ(any->_get_cursor(), 300u) << "and the insertion point stays at the end";
   SlotArgs no_integer;
   EXPECT_TRUE(any->slot__on_character(&no_integer)) << "a pack without a code is dropped";
   any->_set_text({});
@@ -247,7 +307,213 @@ TEST_F(Checkboxes, ClicksToggleTheBoxItsPictureAndItsSignal) {
   EXPECT_EQ(toggled.packs.size(), 2u);
 }
 
+TEST_F(Checkboxes, AClickOnTheLabelTogglesTheBox) {
+  Scene* scene = load_scene(
+      "labelled",
+      "[Scene]\n[Objects]\n[Object0]\nname caption\nz_level 1\n[/]\n"
+      "[Object1]\nname box\nz_level 2\n[/]\n[/]\n[/]\n[Objects]\n"
+      "[box]\ntype Checkbox\n[SceneObject]\nabsolute_x -0.5\n[/]\n[Checkbox]\n"
+      "base_image_file tests/data/ui/box.png\nhover_image_file tests/data/ui/box_hover.png\n"
+      "checked_image_file tests/data/ui/mark.png\nlabel caption\n[/]\n[/]\n"
+      "[caption]\ntype Text\n[SceneObject]\ncoord_type link\nlink_object box\n"
+      "link_h_align right\nlink_h_offset 0.5\n[/]\n[Text]\ntext A long label\n"
+      "renderer_type ttf\nfont Font0\nfont_size 24\nx_base 0\n[/]\n[/]\n[/]\n");
+  auto* box = dynamic_cast<Checkbox*>(scene->get_object("box"));
+  EXPECT_EQ(box->_get_label(), "caption");
+  SignalCatcher toggled("labelled->box->toggled");
+  // The label follows the box, which is drawn after it: its place is right from the second frame.
+  cycles(scene, 2);
+  VideoRect area;
+  scene->get_object("caption")->_get_active_area_rect(&area);
+  ASSERT_GT(area.x2 - area.x1, 0.3) << "the label is drawn right of the box";
+  const float label_x = static_cast<float>(area.x1 + area.x2) / 2;
+  const float label_y = static_cast<float>(area.y1 + area.y2) / 2;
+
+  move_to(label_x, label_y);
+  ASSERT_TRUE(cycle_until(scene, [&] { return box->_get_is_hover(); })) << "the label hovers the box";
+  click_at(label_x, label_y);
+  ASSERT_TRUE(cycle_until(scene, [&] { return toggled.packs.size() == 1; }));
+  EXPECT_TRUE(box->_get_checked());
+  click_at(static_cast<float>(area.x2) - 0.01f, label_y);
+  ASSERT_TRUE(cycle_until(scene, [&] { return toggled.packs.size() == 2; }));
+  EXPECT_FALSE(box->_get_checked());
+
+  click_at(static_cast<float>(area.x2) + 0.05f, label_y);  // beside the label
+  cycles(scene, 10);
+  EXPECT_EQ(toggled.packs.size(), 2u);
+  EXPECT_FALSE(box->_get_is_hover());
+}
+
 TEST_F(Checkboxes, WithoutKeysTheDefaultsHoldAndTheBoxHasNoPicture) {
   EXPECT_FALSE(try_load_scene("nokeys", one_object("box", "type Checkbox\n")))
       << "a box needs its picture";
+}
+
+TEST_F(CursorFields, TheTextStaysInsideTheInnerRectangleShortOrLong) {
+  Scene* scene = load_scene("inner", cursor_field("TextField"));
+  auto* field = dynamic_cast<TextEdit*>(scene->get_object("name"));
+  ASSERT_EQ(field->_get_padding(), 8);
+  for (const char* text : {"Jo", "WWWWWWWWWWWWWWWW", "Jj_|gjpqy,jjjjjjjjjjjjjjjjjjjjjjjjjj"}) {
+    SCOPED_TRACE(text);
+    field->_set_text(codes(text));
+    show(scene);
+    const Ink ink = ink_of(frame());
+    EXPECT_GT(ink.count, 30);
+    EXPECT_GE(ink.left, kInnerLeft);
+    EXPECT_LT(ink.right, kInnerRight);
+    EXPECT_GE(ink.top, kInnerTop);
+    EXPECT_LT(ink.bottom, kInnerBottom);
+  }
+  EXPECT_GT(field->_get_scroll(), 0);
+  // The end of a long text stays in view, right before the room the cursor takes.
+  field->_set_text(codes("WWWWWWWWWWWWWWWW"));
+  show(scene);
+  EXPECT_GT(ink_of(frame()).right, kInnerRight - 8);
+  // Shortened again, it starts at the left once more.
+  field->_set_text(codes("W"));
+  show(scene);
+  EXPECT_EQ(field->_get_scroll(), 0);
+  EXPECT_LT(ink_of(frame()).left, kInnerLeft + 4);
+}
+
+TEST_F(CursorFields, AnAccentDoesNotMoveTheLine) {
+  Scene* scene = load_scene("accent", cursor_field("TextField"));
+  auto* field = dynamic_cast<TextEdit*>(scene->get_object("name"));
+  field->_set_text(codes("Jan"));
+  show(scene);
+  const std::vector<Rgb> plain = frame();
+  field->_set_text({'J', 'a', 'n', 0xE9});  // é
+  show(scene);
+  const std::vector<Rgb> accented = frame();
+  // "Ja" is drawn at the same pixels either way.
+  for (int py = 0; py < kHeight; ++py)
+    for (int px = kInnerLeft; px < kInnerLeft + 30; ++px)
+      ASSERT_EQ(bright(accented[py * kWidth + px]), bright(plain[py * kWidth + px])) << px << "," << py;
+  EXPECT_GT(ink_of(accented).count, ink_of(plain).count);
+}
+
+TEST_F(CursorFields, TheCursorStandsAtTheInsertionPointAfterMovesAndDeletions) {
+  Scene* scene = load_scene("cursor", cursor_field("TextField"));
+  auto* field = dynamic_cast<TextEdit*>(scene->get_object("name"));
+  auto expect_cursor = [&](std::size_t before, std::size_t after) {
+    show(scene);
+    const std::vector<Rgb> shown = frame();
+    const std::vector<int> bar = cursor_columns(shown);
+    ASSERT_FALSE(bar.empty()) << "no cursor";
+    EXPECT_LE(bar.back() - bar.front(), 3) << "one bar";
+    EXPECT_GE(bar.front(), kInnerLeft);
+    // The row crosses both sides of every "o".
+    EXPECT_EQ(runs(shown, kMiddleOfO, kInnerLeft - 2, bar.front()), 2 * static_cast<int>(before));
+    EXPECT_EQ(runs(shown, kMiddleOfO, bar.back() + 1, kInnerRight + 2), 2 * static_cast<int>(after));
+  };
+  show(scene);
+  EXPECT_TRUE(cursor_columns(frame()).empty()) << "no cursor before the field takes keys";
+
+  click_at(0, 0);
+  ASSERT_TRUE(cycle_until(scene, [&] { return field->_get_active(); }));
+  expect_cursor(0, 0);
+  // Each step: typed text or a key, then the text's length and the cursor's place after it.
+  struct Step {
+    const char* typed;
+    const char* key;
+    std::size_t length, cursor;
+  };
+  for (const Step& step : {Step{"oooo", nullptr, 4, 4}, Step{nullptr, "Left", 4, 3},
+                           Step{nullptr, "Left", 4, 2}, Step{nullptr, "Delete", 3, 2},
+                           Step{nullptr, "BackSpace", 2, 1}, Step{nullptr, "Home", 2, 0},
+                           Step{"o", nullptr, 3, 1}, Step{nullptr, "End", 3, 3}}) {
+    SCOPED_TRACE(step.typed ? step.typed : step.key);
+    if (step.typed) type(step.typed);
+    if (step.key) key(step.key);
+    ASSERT_TRUE(cycle_until(scene, [&] {
+      return field->_get_text().size() == step.length && field->_get_cursor() == step.cursor;
+    }));
+    expect_cursor(step.cursor, step.length - step.cursor);
+  }
+  key("Right");  // already at the end
+  key("Delete");
+  cycles(scene, 10);
+  EXPECT_EQ(field->_get_text().size(), 3u);
+
+  click_at(-0.9f, -0.9f);
+  ASSERT_TRUE(cycle_until(scene, [&] { return !field->_get_active(); }));
+  show(scene);
+  EXPECT_TRUE(cursor_columns(frame()).empty()) << "no cursor once the input ended";
+}
+
+TEST_F(CursorFields, EditingHappensAtTheInsertionPoint) {
+  Scene* scene = load_scene("editing", cursor_field("TextField", "max_length 6\n"));
+  auto* field = dynamic_cast<TextEdit*>(scene->get_object("name"));
+  field->_set_text(codes("abc"));
+  EXPECT_EQ(field->_get_cursor(), 3u);
+  field->_on_key_press_handler(VKEY_LEFT);
+  field->_on_key_press_handler(VKEY_LEFT);
+  field->_on_character_handler('x');
+  EXPECT_EQ(field->_get_text_utf8(), "axbc");
+  field->_on_key_press_handler(VKEY_DEL);
+  EXPECT_EQ(field->_get_text_utf8(), "axc");
+  field->_on_key_press_handler(VKEY_BACKSPACE);
+  EXPECT_EQ(field->_get_text_utf8(), "ac");
+  EXPECT_EQ(field->_get_cursor(), 1u);
+  field->_on_key_press_handler(VKEY_HOME);
+  field->_on_key_press_handler(VKEY_BACKSPACE);  // nothing before the start
+  field->_on_key_press_handler(VKEY_LEFT);
+  EXPECT_EQ(field->_get_text_utf8(), "ac");
+  EXPECT_EQ(field->_get_cursor(), 0u);
+  for (char c : std::string("12345")) field->_on_character_handler(c);
+  EXPECT_EQ(field->_get_text_utf8(), "1234ac") << "the limit holds wherever the cursor is";
+  field->_on_key_press_handler(VKEY_END);
+  field->_on_key_press_handler(VKEY_RIGHT);
+  EXPECT_EQ(field->_get_cursor(), 6u);
+}
+
+TEST_F(CursorFields, TheCursorBlinksWithoutTheTextBeingRenderedAgain) {
+  static double now = 100;
+  auto* const steady_clock = TextEdit::clock;
+  TextEdit::clock = [] { return now; };
+  Scene* scene = load_scene("blink", cursor_field("BlinkField"));
+  auto* field = dynamic_cast<TextEdit*>(scene->get_object("name"));
+  field->_set_text(codes("oo"));
+  field->_on_activate_handler();
+  show(scene);
+  EXPECT_FALSE(cursor_columns(frame()).empty()) << "shown at first";
+  const int renders = field->_get_render_count();
+  now = 100.6;
+  show(scene);
+  EXPECT_TRUE(cursor_columns(frame()).empty()) << "hidden in the second half second";
+  now = 101.1;
+  show(scene);
+  EXPECT_FALSE(cursor_columns(frame()).empty()) << "shown again";
+  for (int frame_index = 0; frame_index < 20; ++frame_index) {
+    now += 0.1;
+    cycle(scene);
+  }
+  EXPECT_EQ(field->_get_render_count(), renders) << "blinking renders no text";
+
+  now = 103.7;  // a hidden phase; a key shows the cursor at once
+  field->_on_key_press_handler(VKEY_LEFT);
+  show(scene);
+  EXPECT_FALSE(cursor_columns(frame()).empty());
+  EXPECT_EQ(field->_get_render_count(), renders) << "moving the cursor in a short text renders nothing";
+  field->_on_character_handler('o');
+  show(scene);  // a frame ended: nothing of this scene stays queued for the next test
+  EXPECT_EQ(field->_get_render_count(), renders + 1);
+  TextEdit::clock = steady_clock;
+}
+
+TEST_F(CursorFields, AFieldThatTakesNoInputCutsItsTextAtTheViewWidth) {
+  Scene* scene = load_scene(
+      "cut", one_object("label", "type TextEdit\n[TextEdit]\nrenderer_type ttf\nfont Font0\n"
+                                   "font_size 32\nx_base 0\ny_base 0\nmax_length 0\n"
+                                   "view_width 100\n[/]\n"));
+  auto* label = dynamic_cast<TextEdit*>(scene->get_object("label"));
+  label->_set_text(codes("WWWWWWWWWW"));
+  show(scene);
+  const Ink ink = ink_of(frame());
+  // Its base point (0, 0) stands at the window's centre: the text runs from column 200 on.
+  EXPECT_GE(ink.left, 200);
+  EXPECT_LE(ink.left, 202) << "the start of the text is shown";
+  EXPECT_LT(ink.right, 300);
+  EXPECT_GT(ink.right, 290);
+  EXPECT_EQ(label->_get_scroll(), 0);
 }

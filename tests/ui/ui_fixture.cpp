@@ -167,6 +167,8 @@ std::vector<Rgb> window_pixels() {
   return pixels;
 }
 
+std::vector<Rgb> UiTest::frame() { return window_pixels(); }
+
 Rgb UiTest::pixel_at(float x, float y) {
   return window_pixels()[std::min(to_py(y), kHeight - 1) * kWidth + std::min(to_px(x), kWidth - 1)];
 }

@@ -52,6 +52,8 @@ protected:
   void show(Scene* scene);
   // The pixel at a point given in the engine's normalised coordinates.
   Rgb pixel_at(float x, float y);
+  // Everything the window shows, row by row from the top, kWidth pixels a row.
+  std::vector<Rgb> frame();
   // How many pixels of a normalised box are close to the colour.
   int count_colour(float x1, float y1, float x2, float y2, Rgb colour, int tolerance = 40);
 

@@ -18,7 +18,7 @@ const char* const usage =
     "  colours: 0xRRGGBBAA\n"
     "  --outline COLOR WIDTH     edge band of WIDTH pixels inside the shape\n"
     "  --gradient COLOR2         fill fades from FILL at the top to COLOR2 at the bottom\n"
-    "  --shine                   glossy highlight on the upper part\n"
+    "  --shine                   faint gloss along the top quarter\n"
     "  --background TOP BOTTOM   vertical gradient behind the shape (same colour twice = plain)\n"
     "  --margin PX               gap between the canvas edge and the shape\n"
     "  --thickness PX            ring and frame width, cross arm width\n"

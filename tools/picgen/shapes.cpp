@@ -119,10 +119,12 @@ public:
     if (d > 0) return background;
     const float t = hy_ > 0 ? std::clamp((p.y + hy_) / (2 * hy_), 0.0f, 1.0f) : 0;
     Color colour = pic_.has_gradient ? mix(pic_.fill, pic_.gradient, t) : pic_.fill;
+    // A faint gloss in the top quarter only, so that a caption across the middle keeps its
+    // contrast.
     if (pic_.shine && hx_ > 0 && hy_ > 0) {
-      const float sx = p.x / (hx_ * 0.8f), sy = (p.y + hy_ * 0.5f) / (hy_ * 0.4f);
+      const float sx = p.x / (hx_ * 0.85f), sy = (p.y + hy_ * 0.72f) / (hy_ * 0.2f);
       const float inside = 1 - (sx * sx + sy * sy);
-      if (inside > 0) colour = over(Color{1, 1, 1, 0.45f * std::min(1.0f, inside * 2)}, colour);
+      if (inside > 0) colour = over(Color{1, 1, 1, 0.3f * std::min(1.0f, inside * 2)}, colour);
     }
     if (pic_.outline_width > 0 && d > -pic_.outline_width) colour = pic_.outline_color;
     return over(colour, background);

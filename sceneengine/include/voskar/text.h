@@ -14,6 +14,11 @@
 
 class Scene;
 
+// Sets the sprite's position to (x, y), moved by less than a pixel so that its lower left corner
+// lies on the video device's pixel grid: a text's glyphs are made for whole pixels and blur, or
+// show seams, when drawn between them.
+void place_on_pixel_grid(Video_Interface* video, Video_Sprite* sprite, double x, double y);
+
 class Text : public virtual SceneObject {
 public:
   Text();

@@ -24,6 +24,8 @@ public:
   bool slot__on_mouse_release(SlotArgs* args) override;
   void _on_mouse_enter(float x, float y, MOUSE_BUTTON button) override;
   void _on_mouse_leave(float x, float y, MOUSE_BUTTON button) override;
+  // The box's picture, or its label's area.
+  bool _is_point_in_object(float px, float py) override;
 
   bool real_load(Scene* scene, std::string storage_name, std::string storage_prefix,
                  std::string scene_name, std::string object_name,
@@ -51,6 +53,8 @@ public:
   // Sets the state (and the setting) without rising "toggled".
   void _set_checked(bool value);
   std::string _get_setting() { return setting; }
+  // The scene object whose area toggles the box too (empty: none).
+  std::string _get_label() { return label; }
 
 protected:
   std::string base_image_file;
@@ -61,5 +65,6 @@ protected:
   std::string checked_image_file;
   bool checked;
   std::string setting;
+  std::string label;
   Signal toggled;
 };

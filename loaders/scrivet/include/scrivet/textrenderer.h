@@ -9,6 +9,16 @@
 
 struct VideoColor;  // olvane/video.h
 
+// What render_text makes of a one-font text, found without drawing it.
+struct Text_Extent {
+  int width = 0, height = 0;  // the surface's size in pixels
+  // The font's lines at that size in pixels: baseline to top, baseline to bottom, baseline to
+  // baseline. Every line of a text is ascent + descent high, whatever it holds.
+  int ascent = 0, descent = 0, line_height = 0;
+  // The surface column of the pen before each code point, and after the last one.
+  std::vector<int> carets;
+};
+
 class Text_Renderer {
 public:
   Text_Renderer() = default;
@@ -38,6 +48,16 @@ public:
   virtual std::string get_version() = 0;
   // The module the registry unloads when the renderer is removed.
   virtual std::string get_module_name() = 0;
+  // Measures code points as render_text would draw them; false (the base's answer) where the
+  // renderer cannot tell.
+  virtual bool measure_text(std::string alias, std::vector<int>* codes, int pixel_size,
+                            Text_Extent* extent);
+  // Draws code points as render_text would into the surface (surface_name, surface_group) that
+  // the caller made, the text's column `first_column` landing in the surface's column 0; what
+  // falls outside the surface is cut. false (the base's answer) where the renderer cannot.
+  virtual bool draw_text(std::string video_name, std::string alias, std::vector<int>* codes,
+                         const VideoColor& color, int pixel_size, std::string surface_name,
+                         std::string surface_group, int first_column);
 };
 
 extern "C" {
