@@ -173,3 +173,49 @@ TEST_F(Emitter, EveryStoneHasExactlyOneBody) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two emitters side by side, five stones each at the first draw.
+std::string two_emitters() {
+  std::string text = "[Scene]\n\tlevel @LEVEL@\n\t[Objects]\n\t\t[Object0]\n\t\t\tname left\n\t\t[/]\n"
+         "\t\t[Object1]\n\t\t\tname right\n\t\t[/]\n\t[/]\n[/]\n[Objects]\n";
+  for (auto [name, x] : {std::pair{"left", "-0.5"}, {"right", "0.5"}})
+    text += std::string("\t[") + name + "]\n\t\ttype StoneEmitter\n\t\t[SceneObject]\n\t\t\tabsolute_x " + x +
+            "\n\t\t[/]\n\t\t[StoneEmitter]\n\t\t\tstoneName res/game/stone\n\t\t\twidth 0.3\n"
+            "\t\t\tinitialEmit 5\n\t\t\temitCount 3\n\t\t[/]\n\t[/]\n";
+  return text + "[/]\n";
+}
+
+}  // namespace
+
+TEST_F(Emitter, TwoEmittersInOneSceneNameTheirStonesApart) {
+  load(two_emitters());
+  frame();
+  SlotArgs args;
+  EXPECT_TRUE(send_signal_to("", &args, scene->get_name() + "->left->emit"));
+  EXPECT_TRUE(send_signal_to("", &args, scene->get_name() + "->right->emit"));
+  for (int i = 0; i < 5; ++i) frame();
+  // Every stone is in the scene under its own name with a picture of its own, each in its half.
+  std::vector<BaseStone*> stones;
+  for (const std::string& name : scene->get_object_names())
+    if (auto* stone = dynamic_cast<BaseStone*>(scene->get_object(name))) {
+      stones.push_back(stone);
+      EXPECT_EQ(video()->_get_sprite(name, scene->get_name()), stone->_get__sprite_()) << name;
+    }
+  ASSERT_EQ(stones.size(), 16u);
+  int left = 0;
+  for (BaseStone* stone : stones) left += scene_x(stone) < 0.0f;
+  EXPECT_EQ(left, 8);
+  for (size_t i = 0; i < stones.size(); ++i)
+    for (size_t j = i + 1; j < stones.size(); ++j) EXPECT_NE(stones[i]->_get__sprite_(), stones[j]->_get__sprite_());
+
+  // A stone offered under a taken name is refused before it touches the first one's picture.
+  Video_Sprite* first = stones[0]->_get__sprite_();
+  CaptureStderr();
+  auto* left_emitter = dynamic_cast<StoneEmitter*>(scene->get_object("left"));
+  EXPECT_EQ(left_emitter->place_stone(stones[0]->_get__object_name_(), 1, 0.0f, 0.5f), nullptr);
+  EXPECT_THAT(GetCapturedStderr(), HasSubstr("is in the scene already"));
+  EXPECT_EQ(video()->_get_sprite(stones[0]->_get__object_name_(), scene->get_name()), first);
+  frame();
+}
