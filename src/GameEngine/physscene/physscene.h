@@ -79,6 +79,8 @@ public:
   float get_time_step() const { return time_step; }
   int get_velocity_iterations() const { return velocity_iterations; }
   int get_position_iterations() const { return position_iterations; }
+  // "Scene->subSteps": the world steps this many times per frame, each time_step / sub_steps long.
+  int get_sub_steps() const { return sub_steps; }
   std::string get_level_file() const { return level_file; }
 
   BaseStone* get_selected_stone() const { return selected_stone; }
@@ -114,6 +116,7 @@ private:
   float gravity_x, gravity_y;
   float time_step;
   int velocity_iterations, position_iterations;
+  int sub_steps;
   Time frame_timer;
   std::string level_file;
   BaseStone* selected_stone;
