@@ -53,7 +53,8 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"Image->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
     {"Text->x_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
     {"Text->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
-    {"Text->font_size", 1, 1024, "14", true, OnBadNumber::use_default, false},
+    {"BaseUIObject->x_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
+    {"BaseUIObject->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
     // A timer of time 0 fires every frame; its re-entry is bounded by the signal depth limit.
     {"Timer->time", 0, 1e9, "1.0", false, OnBadNumber::use_default, false},
     {"Window->width", 1, kMaxSide, "100", true, OnBadNumber::use_default, false},
@@ -86,7 +87,6 @@ inline constexpr NumberLimit kNumberLimits[] = {
     // Video settings (cfg/Video.cfg).
     {"Video->Width", 1, kMaxSide, "800", true, OnBadNumber::use_default, false},
     {"Video->Height", 1, kMaxSide, "600", true, OnBadNumber::use_default, false},
-    {"Video->BaseWidth", 1, kMaxSide, "800", true, OnBadNumber::use_default, false},
     {"Video->BaseHeight", 1, kMaxSide, "600", true, OnBadNumber::use_default, false},
     // At least one frame a second, so a frame never waits for more than a second.
     {"Video->LimitFPS", 1, 10000, "0.0", false, OnBadNumber::use_default, true},
@@ -147,10 +147,22 @@ inline std::string bad_number_message(const std::string& file, const std::string
   return line;
 }
 
-// Reads the key `prefix + key` from any configuration with get_value(key, default) (absent keys
-// take the default, as everywhere). The key must be in the table. Answers true with *value set
-// (the value read, or the default after a report); false after a report when the object must be
-// left out. Reports go to `log`, one line each, naming `file` and the key.
+// Reads `key_path` from any configuration with get_value(key, default) (an absent key takes the
+// default, as everywhere) and checks it against `limit`. Answers true with *value set (the value
+// read, or the default after a report); false after a report when the object must be left out.
+// Reports go to `log`, one line each, naming `file` and the key.
+template <typename Config>
+bool read_number(Config* config, const std::string& key_path, const NumberLimit& limit,
+                 const std::string& file, double* value, std::ostream& log = std::cerr) {
+  const std::string text = config->get_value(key_path, std::string(limit.fallback));
+  std::string reason;
+  if (check_number(limit, text, value, &reason)) return true;
+  log << bad_number_message(file, key_path, text, reason, limit) << std::endl;
+  *value = std::strtod(std::string(limit.fallback).c_str(), nullptr);
+  return limit.on_bad == OnBadNumber::use_default;
+}
+
+// The same for a key of the table read under `prefix` (an object's "Objects->name->").
 template <typename Config>
 bool read_number(Config* config, const std::string& prefix, std::string_view key,
                  const std::string& file, double* value, std::ostream& log = std::cerr) {
@@ -159,13 +171,7 @@ bool read_number(Config* config, const std::string& prefix, std::string_view key
     log << file << ": " << prefix << key << " has no known limits" << std::endl;
     return false;
   }
-  const std::string key_path = prefix + std::string(key);
-  const std::string text = config->get_value(key_path, std::string(limit->fallback));
-  std::string reason;
-  if (check_number(*limit, text, value, &reason)) return true;
-  log << bad_number_message(file, key_path, text, reason, *limit) << std::endl;
-  *value = std::strtod(std::string(limit->fallback).c_str(), nullptr);
-  return limit->on_bad == OnBadNumber::use_default;
+  return read_number(config, prefix + std::string(key), *limit, file, value, log);
 }
 
 }  // namespace tarnvale
