@@ -8,6 +8,7 @@
 
 #include "carrow/config.h"
 #include "olvane/video.h"
+#include "tarnvale/source_name.h"
 #include "voskar/fabric.h"
 
 #define SCENE_LOG(message) (std::cerr << "SCENE:" << __LINE__ << ": " << message << std::endl)
@@ -96,7 +97,7 @@ Scene::~Scene() = default;
 
 bool Scene::load_scene() {
   if (video_name.empty() || storage_file.empty() || name.empty() || !file_manager)
-    SCENE_LOG(__FILE__ << ":" << __LINE__ << ": Scene wasn't correctly inited!!!");
+    SCENE_LOG(TARNVALE_FILE << ":" << __LINE__ << ": Scene wasn't correctly inited!!!");
 
   Video_Interface* video = video_get_interface(video_name);
   if (!video) return false;

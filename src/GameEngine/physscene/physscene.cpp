@@ -85,7 +85,7 @@ PhysScene::~PhysScene() {
 
 bool PhysScene::load_scene() {
   if (video_name.empty() || name.empty() || storage_file.empty() || file_manager == nullptr)
-    GAME_CRITICAL(LOAD_SCENE, __FILE__ << ":" << __LINE__ << ": Scene wasn't correctly inited!!!");
+    GAME_CRITICAL(LOAD_SCENE, TARNVALE_FILE << ":" << __LINE__ << ": Scene wasn't correctly inited!!!");
 
   Video_Interface* video = video_get_interface(video_name);
   if (!video) return false;
