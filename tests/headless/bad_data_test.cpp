@@ -82,6 +82,19 @@ protected:
   std::string video;
 };
 
+// The checks must not refuse what the game ships.
+TEST_F(BadData, TheShippedDataPassesEveryCheck) {
+  for (const char* start : {"game", "start_screen"}) {
+    game_test::prepare_game_folder(folder, start);
+    folder.write("cfg/Video.cfg", video);
+    const Outcome shipped = run();
+    expect_handled(shipped, "INFO:Video driver: libheadless_tessar");
+    for (const char* complaint : {"is not a number", "is not finite", "is out of range", "is not a whole number",
+                                  "Can't load", "not a style"})
+      EXPECT_THAT(shipped.err, Not(HasSubstr(complaint))) << start;
+  }
+}
+
 TEST_F(BadData, RunawayStructuresEndWithAMessage) {
   // A window whose inner scene is its own file recursed until the stack overflowed.
   edit("res/game/game.scn", "internal_scene_file res/game/game_over_window.scn",
