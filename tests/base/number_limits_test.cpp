@@ -47,7 +47,6 @@ TEST(NumberLimits, BadTextsAreRefusedWithTheirReason) {
   EXPECT_EQ(reason_for("Border->rotation", "abc"), "is not a number");
   EXPECT_EQ(reason_for("Border->rotation", ""), "is not a number");
   EXPECT_EQ(reason_for("Border->rotation", "12abc"), "is not a number");
-  EXPECT_EQ(reason_for("StoneEmitter->emitCount", "2.5"), "is not a whole number");
   EXPECT_EQ(reason_for("StoneEmitter->initialEmit", "1000000000"), "is out of range 0 to 1000");
   EXPECT_EQ(reason_for("Video->Width", "65600"), "is out of range 1 to 16384");
   EXPECT_EQ(reason_for("Video->Height", "0"), "is out of range 1 to 16384");
@@ -63,6 +62,13 @@ TEST(NumberLimits, GoodTextsAreRead) {
   EXPECT_EQ(value, 12);
   EXPECT_TRUE(check_number(*find_number_limit("Scene->gravity_y"), "-60", &value, &reason));
   EXPECT_EQ(value, -60);
+  // Whole numbers as the engine always read them: octal, hexadecimal, fractions cut.
+  EXPECT_TRUE(check_number(*find_number_limit("StoneEmitter->stoneTypeCount"), "010", &value, &reason));
+  EXPECT_EQ(value, 8);
+  EXPECT_TRUE(check_number(*find_number_limit("StoneEmitter->stoneTypeCount"), "0x10", &value, &reason));
+  EXPECT_EQ(value, 16);
+  EXPECT_TRUE(check_number(*find_number_limit("Scene->velocityIterations"), "7.9", &value, &reason));
+  EXPECT_EQ(value, 7);
   // A value too small for a double reads as zero, which the range then judges.
   EXPECT_TRUE(check_number(*find_number_limit("Scene->gravity_y"), "1e-400", &value, &reason));
 }

@@ -3,8 +3,7 @@
 // range, the default and what a bad value costs. The programs read through read_number; the data
 // checker checks files with check_number against the same table, so the two never disagree.
 //
-// A bad value (not a number, not finite, out of range, a fraction where a whole number is
-// needed) is reported in one line naming the file and the key, then replaced by the default, or
+// A bad value (not a number, not finite, out of range) is reported in one line naming the file and the key, then replaced by the default, or
 // the object is skipped when a default would make no sense (a wall with no place).
 
 #include <cerrno>
@@ -30,7 +29,9 @@ struct NumberLimit {
   double max;
   // The default as text, exactly as the readers have always passed it to get_value.
   std::string_view fallback;
-  bool whole;  // only whole numbers (counts, sizes in pixels, iterations)
+  // Whole numbers (counts, sizes in pixels, iterations): read as the engine always has, "010"
+  // octal and "0x10" hexadecimal, a fraction cut towards zero.
+  bool whole;
   OnBadNumber on_bad;
   // 0 is allowed besides [min, max] and means "off" (LimitFPS 0: no frame limit).
   bool zero_is_off;
@@ -104,29 +105,36 @@ inline const NumberLimit* find_number_limit(std::string_view key) {
 }
 
 // Reads `text` against the limit: true with *value set when it is good; otherwise false with
-// *reason saying why ("is not a number", "is not finite", "is out of range 1 to 1000", ...).
+// *reason saying why ("is not a number", "is not finite", "is out of range 1 to 1000").
 inline bool check_number(const NumberLimit& limit, const std::string& text, double* value,
                          std::string* reason) {
   const char* start = text.c_str();
   char* end = nullptr;
   errno = 0;
-  const double parsed = std::strtod(start, &end);
+  double parsed = std::strtod(start, &end);
+  const bool range_error = errno == ERANGE;
+  if (limit.whole) {
+    char* whole_end = nullptr;
+    errno = 0;
+    const long long whole = std::strtoll(start, &whole_end, 0);
+    if (errno != ERANGE && (whole_end == end || (whole_end != start && *whole_end == '\0'))) {
+      end = whole_end;
+      parsed = static_cast<double>(whole);
+    }
+  }
   while (end != start && (*end == ' ' || *end == '\t' || *end == '\r')) ++end;
   if (end == start || *end != '\0') {
     *reason = "is not a number";
     return false;
   }
-  if (!std::isfinite(parsed) || errno == ERANGE) {
+  if (!std::isfinite(parsed) || range_error) {
     if (!std::isfinite(parsed) || std::fabs(parsed) > 1.0) {
       *reason = "is not finite";
       return false;
     }
     // An underflow reads as zero or a denormal; the range check below decides.
   }
-  if (limit.whole && parsed != std::trunc(parsed)) {
-    *reason = "is not a whole number";
-    return false;
-  }
+  if (limit.whole) parsed = std::trunc(parsed);
   if (!(limit.zero_is_off && parsed == 0.0) && (parsed < limit.min || parsed > limit.max)) {
     std::ostringstream out;
     out << "is out of range " << limit.min << " to " << limit.max;
