@@ -1,6 +1,7 @@
 #include "text_config.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -167,18 +168,27 @@ void Text_Config::write_text(const std::function<void(const std::string&)>& sink
 }
 
 bool Text_Config::load(const std::string& file, Brannow::FileManager* manager) {
-  if (!manager) return false;
+  if (!manager) {
+    config_set_error(file + ": no file manager");
+    return false;
+  }
   try {
     std::shared_ptr<Brannow::File> opened = manager->open(file, 0, 0);
     const char* content = opened->get_content();
-    if (!content) return false;
+    if (!content) {
+      config_set_error(file + ": cannot be read");
+      return false;
+    }
     // The content ends at its first NUL.
     const void* nul = std::memchr(content, '\0', opened->get_size());
     read_text(content, nul ? static_cast<const char*>(nul) : content + opened->get_size());
     return true;
+  } catch (const std::exception& error) {
+    config_set_error(error.what());
   } catch (...) {
-    return false;
+    config_set_error(file + ": cannot be read");
   }
+  return false;
 }
 
 bool Text_Config::save(const std::string& file, Brannow::FileManager* manager) {
@@ -189,11 +199,16 @@ bool Text_Config::save(const std::string& file, Brannow::FileManager* manager) {
     write_text([&](const std::string& piece) {
       if (written && !piece.empty()) written = opened->write(piece.data(), piece.size());
     });
-    // A failed write is a failed save, not a success with a truncated file.
-    return written;
+    // A failed write is a failed save, not a success with a truncated file; a full disk may
+    // show only when the buffered rest is flushed.
+    if (written && opened->close()) return true;
+    config_set_error(file + ": " + std::strerror(errno));
+  } catch (const std::exception& error) {
+    config_set_error(error.what());
   } catch (...) {
-    return false;
+    config_set_error(file + ": cannot be written");
   }
+  return false;
 }
 
 extern "C" Config_Interface* _get_config_interface() { return new (std::nothrow) Text_Config(); }

@@ -8,6 +8,7 @@
 
 #include "carrow/config.h"
 #include "olvane/video.h"
+#include "tarnvale/source_name.h"
 #include "voskar/fabric.h"
 
 #define SCENE_LOG(message) (std::cerr << "SCENE:" << __LINE__ << ": " << message << std::endl)
@@ -40,6 +41,7 @@ Scene::Scene()
       z_order_stale(false),
       draw_depth(0),
       removals(0),
+      removals_at_rebuild(0),
       loaded(false),
       focus(nullptr),
       hover(nullptr),
@@ -71,6 +73,7 @@ Scene& Scene::operator=(const Scene& other) {
   z_order_stale = other.z_order_stale;
   draw_depth = 0;
   removals = other.removals;
+  removals_at_rebuild = other.removals_at_rebuild;
   loaded = other.loaded;
   focus = other.focus;
   hover = other.hover;
@@ -96,7 +99,7 @@ Scene::~Scene() = default;
 
 bool Scene::load_scene() {
   if (video_name.empty() || storage_file.empty() || name.empty() || !file_manager)
-    SCENE_LOG(__FILE__ << ":" << __LINE__ << ": Scene wasn't correctly inited!!!");
+    SCENE_LOG(TARNVALE_FILE << ":" << __LINE__ << ": Scene wasn't correctly inited!!!");
 
   Video_Interface* video = video_get_interface(video_name);
   if (!video) return false;
@@ -112,7 +115,8 @@ bool Scene::load_scene() {
     std::cerr << "SCENE:" << __LINE__ << ": " << "Error with config";
     return false;
   }
-  config->load(storage_file, file_manager);
+  if (!config->load(storage_file, file_manager))
+    SCENE_LOG("Can't load scene \"" << name << "\", going on with an empty one: " << config_error());
 
   mouse_cursor_state = std::atol(config->get_value("Scene->show_mouse_cursor", "1").c_str()) > 0;
   init_signals();
@@ -143,7 +147,12 @@ bool Scene::load_scene() {
     if (!object) {
       SCENE_LOG("Can't load object" << "\"" << object_name << "\"" << " from file " << "\""
                                     << storage_file << "\"");
-      SCENE_LOG("No object of type " << "\"" << type << "\"");
+      if (type.empty())
+        SCENE_LOG("No object of type \"\": object \"" << object_name << "\" has no section \""
+                                                         << prefix << "type\" in \"" << storage_file
+                                                         << "\" (missing or not closed)");
+      else
+        SCENE_LOG("No object of type " << "\"" << type << "\"");
       return false;
     }
     object->set_video_name(video_name);
@@ -223,6 +232,7 @@ void Scene::rebuild_z_order() {
   std::stable_sort(z_order.begin(), z_order.end(),
                    [](const ZEntry& a, const ZEntry& b) { return a.z_level < b.z_level; });
   z_order_stale = false;
+  removals_at_rebuild = removals;
 }
 
 bool Scene::draw() {
@@ -234,13 +244,13 @@ bool Scene::draw() {
   if (!video) return false;
   video->_show_mouse(mouse_cursor_state);
 
-  // Objects may remove themselves or others while drawing: once anything was removed, the
-  // remaining entries are looked up by name again, so a removed one is simply skipped.
-  const unsigned long removals_before = removals;
+  // Objects may remove themselves or others while drawing: once anything was removed since the
+  // order was built (also before a nested draw began), the entries are looked up by name again,
+  // so a removed one is simply skipped.
   ++draw_depth;
   for (std::size_t i = 0; i < z_order.size(); ++i) {
     SceneObject* object =
-        removals == removals_before ? z_order[i].object : get_object(z_order[i].name);
+        removals == removals_at_rebuild ? z_order[i].object : get_object(z_order[i].name);
     if (object && object->_get_show()) object->draw();
   }
   --draw_depth;

@@ -6,8 +6,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <new>
+#include <string>
 
 #include "carrow/config.h"
+#include "tarnvale/number_limits.h"
 
 namespace {
 
@@ -20,21 +23,30 @@ void erase_all(std::vector<T*>& queue, T* item) {
 
 }  // namespace
 
-VideoSettings read_video_settings(Config_Interface* config, const std::string& prefix) {
+VideoSettings read_video_settings(Config_Interface* config, const std::string& config_name,
+                                  const std::string& prefix) {
   VideoSettings s;
   auto value = [&](const char* key, const std::string& fallback) {
     return config->get_value(prefix + key, fallback);
   };
-  s.width = static_cast<short>(std::atoi(value("Width", "800").c_str()));
-  s.height = static_cast<short>(std::atoi(value("Height", "600").c_str()));
+  // The numbers are checked against the table's "Video" section whatever the prefix.
+  auto number = [&](const char* key) {
+    double read = 0;
+    tarnvale::read_number(config, prefix + key,
+                          *tarnvale::find_number_limit(std::string("Video->") + key), config_name,
+                          &read);
+    return read;
+  };
+  s.width = static_cast<short>(number("Width"));
+  s.height = static_cast<short>(number("Height"));
   s.double_buffer = value("DoubleBuffer", "yes") == "yes";
   s.full_screen = value("FullScreen", "yes") == "yes";
   s.mouse_visible = value("HideMouse", "yes") != "yes";
   s.caption = value("Caption", std::string("OpenGL video driver Version: ") + "2.0.0");
-  s.base_height = static_cast<short>(std::atoi(value("BaseHeight", "600").c_str()));
+  s.base_height = static_cast<short>(number("BaseHeight"));
   s.vbo = value("VBO", "yes") == "yes";
   s.point_sprite = value("PointSprite", "yes") == "yes";
-  s.limit_fps = static_cast<float>(std::atof(value("LimitFPS", "0.0").c_str()));
+  s.limit_fps = static_cast<float>(number("LimitFPS"));
   return s;
 }
 
@@ -125,7 +137,7 @@ bool StoredVideo::read_settings() {
     error_ = "Can`t get config interface";
     return false;
   }
-  settings_ = read_video_settings(config, prefix_);
+  settings_ = read_video_settings(config, config_name_, prefix_);
   // A base height of 0 or less would divide by zero: keep the window's own height.
   scale_ = settings_.base_height > 0
                ? static_cast<double>(settings_.height) / settings_.base_height
@@ -185,8 +197,24 @@ bool StoredVideo::_create_surface(double w_factor, double h_factor, std::string 
 bool StoredVideo::_create_surface(int w, int h, std::string name, std::string group,
                                   bool replace) {
   group = group_or_current(group);
+  const std::string size = std::to_string(w) + "x" + std::to_string(h);
+  if (w > max_surface_side_ || h > max_surface_side_) {
+    // The texture of a larger surface would silently fail to upload.
+    error_ = "Can`t create surface " + size + ": larger than the largest texture side " +
+             std::to_string(max_surface_side_);
+    return false;
+  }
   Video_Surface* surface = new_surface();
-  if (!surface->_create(w, h)) {
+  bool created = false;
+  try {
+    created = surface->_create(w, h);
+  } catch (const std::bad_alloc&) {
+    // No exception leaves the plug-in.
+    error_ = "Can`t create surface " + size + ": out of memory";
+    delete surface;
+    return false;
+  }
+  if (!created) {
     error_ = "Can`t crfeate surface";
     delete surface;
     return false;
@@ -349,7 +377,13 @@ bool StoredVideo::_create_particles(std::string name, std::string group, std::st
     }
     delete items->get(name);  // unfiles itself
   }
-  if (!set->allocate(count, settings_.point_sprite)) {
+  bool allocated = false;
+  try {
+    allocated = count <= kMaxParticles && set->allocate(count, settings_.point_sprite);
+  } catch (const std::bad_alloc&) {
+    allocated = false;  // no exception leaves the plug-in
+  }
+  if (!allocated) {
     error_ = "Bad particles count: " + std::to_string(count);
     delete set;
     return false;

@@ -30,7 +30,8 @@ struct VideoSettings {
 };
 
 // Reads every key (prefix + name) in table order; absent keys take their defaults.
-VideoSettings read_video_settings(Config_Interface* config, const std::string& prefix);
+VideoSettings read_video_settings(Config_Interface* config, const std::string& config_name,
+                                  const std::string& prefix);
 
 // A particle set kept in memory: point mode holds one position per particle, quad mode the
 // four corners of each particle's quad (lower-left corner at the particle's position).
@@ -160,6 +161,11 @@ protected:
   void release_everything();
 
   VideoSettings settings_;
+  // Surfaces beyond this side are refused; a driver with a context lowers it to the context's
+  // largest texture.
+  int max_surface_side_ = 16384;
+  // One particle set holds at most this many (some 100 MB of vertices).
+  static constexpr int kMaxParticles = 1 << 20;
   double scale_ = 1.0;
   std::string config_name_, prefix_;
   std::string current_group_;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "modpath/modpath.h"
 #include "tarnvale/storage.h"
@@ -111,3 +112,5 @@ bool config_remove(std::string name) {
 }
 
 std::string config_error() { return last_error(); }
+
+void config_set_error(std::string text) { last_error() = std::move(text); }

@@ -7,6 +7,7 @@
 
 #include "scrivet/textrenderer.h"
 #include "object_loading.h"
+#include "tarnvale/source_name.h"
 
 void place_on_pixel_grid(Video_Interface* video, Video_Sprite* sprite, double x, double y) {
   // The grid starts at the window's left and bottom edges, -1 in both directions.
@@ -72,14 +73,14 @@ bool Text::load(Scene* scene, std::string storage_name, std::string storage_pref
   const long size = std::strtol(value("Text->font_size", "14").c_str(), nullptr, 0);
   font_size = static_cast<int>(std::clamp<long>(size, INT_MIN, INT_MAX));
   color = static_cast<uint32_t>(std::strtoul(value("Text->color", "0xffffffff").c_str(), nullptr, 0));
-  x_base = static_cast<float>(std::atof(value("Text->x_base", "0.5").c_str()));
-  y_base = static_cast<float>(std::atof(value("Text->y_base", "0.5").c_str()));
+  read_limited(config, "Text->x_base", &x_base);
+  read_limited(config, "Text->y_base", &y_base);
   return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
 }
 
 bool Text::real_load(Scene*, std::string, std::string, std::string, std::string,
                      Brannow::FileManager*) {
-  const std::string here = __FILE__;
+  const std::string here = TARNVALE_FILE;
   VideoColor video_color;
   video_color.set_color(static_cast<int>(color >> 24), static_cast<int>((color >> 16) & 0xff),
                         static_cast<int>((color >> 8) & 0xff), static_cast<int>(color & 0xff));

@@ -100,7 +100,14 @@ TEST(HeadlessDriver, SizesComeFromTheSettingsAndStartUpFailuresSayWhy) {
   Headless_Video unconfigured("NoSuchConfiguration", "Video->");
   EXPECT_FALSE(unconfigured._init());
   EXPECT_EQ(unconfigured._get_error(), "Can`t get config interface");
-  EXPECT_FALSE(driver_with({{"Width", "0"}})->_init());
+  // A width outside 1 to 16384 is named and replaced by the default.
+  testing::internal::CaptureStderr();
+  auto zero_wide = driver_with({{"Width", "0"}});
+  EXPECT_TRUE(zero_wide->_init());
+  EXPECT_EQ(zero_wide->_get_width(), 800);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Video->Width \"0\" is out of range 1 to 16384; using 800"),
+            std::string::npos);
+  zero_wide->_deinit();
   auto no_trace = driver_with({{"TraceFile", "/no/such/folder/trace.txt"}});
   EXPECT_FALSE(no_trace->_init());
   EXPECT_EQ(no_trace->_get_error(), "Can't write the trace file /no/such/folder/trace.txt");

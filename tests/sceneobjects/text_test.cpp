@@ -90,7 +90,7 @@ TEST_F(SceneObjects, TextFailuresNameTheSourceAndTheCause) {
   testing::internal::CaptureStderr();
   EXPECT_FALSE(no_renderer->load_scene());
   std::string log = testing::internal::GetCapturedStderr();
-  EXPECT_NE(log.find("sceneobjects/text.cpp: Can't get renderer:" + textrenderer_error() + "\n"),
+  EXPECT_NE(log.find("Error: text.cpp: Can't get renderer:" + textrenderer_error() + "\n"),
             std::string::npos)
       << log;
 
@@ -98,7 +98,7 @@ TEST_F(SceneObjects, TextFailuresNameTheSourceAndTheCause) {
   testing::internal::CaptureStderr();
   EXPECT_FALSE(no_font->load_scene());
   log = testing::internal::GetCapturedStderr();
-  EXPECT_NE(log.find("sceneobjects/text.cpp: Can't render text:No such alias:\"Nope\"\n"),
+  EXPECT_NE(log.find("Error: text.cpp: Can't render text:No such alias:\"Nope\"\n"),
             std::string::npos)
       << log;
 }

@@ -7,6 +7,7 @@
 #include "../game_log.h"
 #include "carrow/config.h"
 #include "olvane/video.h"
+#include "tarnvale/number_limits.h"
 #include "voskar/fabric.h"
 
 namespace {
@@ -89,7 +90,7 @@ PhysScene::~PhysScene() {
 
 bool PhysScene::load_scene() {
   if (video_name.empty() || name.empty() || storage_file.empty() || file_manager == nullptr)
-    GAME_CRITICAL(LOAD_SCENE, __FILE__ << ":" << __LINE__ << ": Scene wasn't correctly inited!!!");
+    GAME_CRITICAL(LOAD_SCENE, TARNVALE_FILE << ":" << __LINE__ << ": Scene wasn't correctly inited!!!");
 
   Video_Interface* video = video_get_interface(video_name);
   if (!video) return false;
@@ -105,13 +106,19 @@ bool PhysScene::load_scene() {
     GAME_CRITICAL(LOAD_SCENE, "Error with config");
     return false;
   }
+  // A file that cannot be read is reported once, by the generic scene load below.
   config->load(storage_file, file_manager);
 
-  gravity_x = static_cast<float>(atof(config->get_value("Scene->gravity_x", "0").c_str()));
-  gravity_y = static_cast<float>(atof(config->get_value("Scene->gravity_y", "0").c_str()));
-  time_step = static_cast<float>(atof(config->get_value("Scene->timeStep", "0.0166666666").c_str()));
-  velocity_iterations = static_cast<int>(atof(config->get_value("Scene->velocityIterations", "10").c_str()));
-  position_iterations = static_cast<int>(atof(config->get_value("Scene->positionIterations", "10").c_str()));
+  double number = 0;
+  auto read = [&](std::string_view key) {
+    tarnvale::read_number(config, "", key, storage_file, &number);
+    return number;
+  };
+  gravity_x = static_cast<float>(read("Scene->gravity_x"));
+  gravity_y = static_cast<float>(read("Scene->gravity_y"));
+  time_step = static_cast<float>(read("Scene->timeStep"));
+  velocity_iterations = static_cast<int>(read("Scene->velocityIterations"));
+  position_iterations = static_cast<int>(read("Scene->positionIterations"));
   const double sub_steps_read = atof(config->get_value("Scene->subSteps", "1").c_str());
   sub_steps = 1;
   if (sub_steps_read >= 1 && sub_steps_read < MAX_SUB_STEPS + 1)
@@ -154,7 +161,9 @@ bool PhysScene::load_level() {
     GAME_CRITICAL(LOAD_SCENE, "Error with config");
     return false;
   }
-  level->load(level_file, file_manager);
+  if (!level->load(level_file, file_manager))
+    GAME_CRITICAL(LOAD_SCENE, "Can't load the level of scene \"" << name << "\" (" << storage_file
+                                  << " Scene->level), going on without walls: " << config_error());
 
   GAME_INFO("LEVEL DATA FOR FILE:" << level_file);
   level->_print();
