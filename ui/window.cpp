@@ -40,6 +40,12 @@ bool Window::real_load(Scene* scene, std::string, std::string, std::string,
     SceneObject::_set_error("Can't read internal scene file \"" + internal_scene_file + "\"");
     return false;
   }
+  // A window showing a scene it is part of would load itself without end.
+  for (Scene* outer = scene; outer; outer = outer->get_parent())
+    if (outer->get_storage_file() == internal_scene_file) {
+      SceneObject::_set_error("Window includes itself: \"" + internal_scene_file + "\"");
+      return false;
+    }
   calculate_position();
   internal_scene = new Scene();
   internal_scene->set_name(object_name);
