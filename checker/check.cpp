@@ -20,6 +20,7 @@
 #include "carrow/config.h"
 #include "data_format.h"
 #include "handro/dynamic.h"
+#include "tarnvale/number_limits.h"
 #include "olvane/video.h"
 #include "panolet/ui.h"
 #include "scrivet/textrenderer.h"
@@ -640,14 +641,21 @@ void Checker::check_value(const SceneFile* scene, Config_Interface* config, cons
                           const std::string& value, const KeyDoc& doc, const std::string& file) {
   auto problem = [&](const std::string& text) { report_at(config, key, file, text); };
   double number = 0;
+  std::string reason;
   switch (doc.kind) {
     case ValueKind::whole:
-    case ValueKind::real:
-      if (!is_number(value, doc.kind == ValueKind::whole, &number))
-        problem(quoted(value) + " is not a number");
-      else if (!std::isfinite(number))
-        problem(quoted(value) + " is not a finite number");
+    case ValueKind::real: {
+      // The programs' own bounds where they have them; finite otherwise.
+      std::string table_key = doc.key;
+      if (table_key.rfind("SCENE", 0) == 0) table_key.erase(0, 5);
+      const tarnvale::NumberLimit* limit = tarnvale::find_number_limit(table_key);
+      const tarnvale::NumberLimit any_number{table_key, -HUGE_VAL, HUGE_VAL, doc.fallback,
+                                             doc.kind == ValueKind::whole,
+                                             tarnvale::OnBadNumber::use_default, false};
+      if (!tarnvale::check_number(limit ? *limit : any_number, value, &number, &reason))
+        problem(quoted(value) + " " + reason);
       break;
+    }
     case ValueKind::color:
       if (!is_number(value, true, &number) || number < 0 || number > 0xffffffffu)
         problem(quoted(value) + " is not a colour 0xRRGGBBAA");

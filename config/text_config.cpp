@@ -190,18 +190,27 @@ void Text_Config::write_text(const std::function<void(const std::string&)>& sink
 }
 
 bool Text_Config::load(const std::string& file, Brannow::FileManager* manager) {
-  if (!manager) return false;
+  if (!manager) {
+    config_set_error(file + ": no file manager");
+    return false;
+  }
   try {
     std::shared_ptr<Brannow::File> opened = manager->open(file, 0, 0);
     const char* content = opened->get_content();
-    if (!content) return false;
+    if (!content) {
+      config_set_error(file + ": cannot be read");
+      return false;
+    }
     // The content ends at its first NUL.
     const void* nul = std::memchr(content, '\0', opened->get_size());
     read_text(content, nul ? static_cast<const char*>(nul) : content + opened->get_size(), file);
     return true;
+  } catch (const std::exception& error) {
+    config_set_error(error.what());
   } catch (...) {
-    return false;
+    config_set_error(file + ": cannot be read");
   }
+  return false;
 }
 
 bool Text_Config::save(const std::string& file, Brannow::FileManager* manager) {

@@ -3,8 +3,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
+#include <sstream>
 
 #include "carrow/config.h"
+#include "tarnvale/number_limits.h"
 #include "voskar/scene.h"
 
 namespace {
@@ -115,15 +118,14 @@ bool SceneObject::load(Scene* owner, std::string storage_name, std::string stora
     return config->get_value(storage_prefix + key, default_value);
   };
   coord_type = value("SceneObject->coord_type", "absolute");
-  absolute_x = static_cast<float>(std::atof(value("SceneObject->absolute_x", "0.0").c_str()));
-  absolute_y = static_cast<float>(std::atof(value("SceneObject->absolute_y", "0.0").c_str()));
+  if (!read_limited(config, "SceneObject->absolute_x", &absolute_x) ||
+      !read_limited(config, "SceneObject->absolute_y", &absolute_y))
+    return false;
   link_object = value("SceneObject->link_object", "");
   link_v_align = value("SceneObject->link_v_align", "center");
   link_h_align = value("SceneObject->link_h_align", "center");
-  link_v_offset =
-      static_cast<float>(std::atof(value("SceneObject->link_v_offset", "0.0").c_str()));
-  link_h_offset =
-      static_cast<float>(std::atof(value("SceneObject->link_h_offset", "0.0").c_str()));
+  read_limited(config, "SceneObject->link_v_offset", &link_v_offset);
+  read_limited(config, "SceneObject->link_h_offset", &link_h_offset);
   show = is_true(value("SceneObject->show", "true"));
   require_alpha_collision = is_true(value("SceneObject->require_alpha_collision", "false"));
 
@@ -143,6 +145,22 @@ bool SceneObject::real_load(Scene*, std::string storage_name, std::string storag
     return false;
   }
   load_signals(config, storage_prefix);
+  return true;
+}
+
+std::string SceneObject::data_file() const {
+  if (scene && scene->get_name() == _storage_name_) return scene->get_storage_file();
+  return _storage_name_;
+}
+
+bool SceneObject::read_limited(Config_Interface* config, std::string_view key, double* value) {
+  std::ostringstream report;
+  if (!tarnvale::read_number(config, _storage_prefix_, key, data_file(), value, report)) {
+    _error_ = report.str();
+    if (!_error_.empty() && _error_.back() == '\n') _error_.pop_back();
+    return false;
+  }
+  std::cerr << report.str() << std::flush;
   return true;
 }
 

@@ -50,10 +50,15 @@ bool TTF_Renderer::load_font(std::string alias, std::string file_name,
     std::shared_ptr<Brannow::File> file;
     try {
       file = files->open(file_name, Brannow::READ, Brannow::NO_CACHE);
-    } catch (const BrannowError&) {
-      return false;  // the file manager has said why; the error text stays as it was
+    } catch (const BrannowError& error) {
+      // The file manager's reason names the file ("x.ttf: No such file or directory").
+      error_ = "Cant open file, or file is broken: " + quoted(file_name) + ": " + error.what();
+      return false;
     }
-    if (!file) return false;
+    if (!file) {
+      error_ = "Cant open file, or file is broken: " + quoted(file_name);
+      return false;
+    }
     const char* content = file->get_content();
     std::vector<unsigned char> buffer(content, content + file->get_size());
 

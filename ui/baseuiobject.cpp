@@ -50,8 +50,8 @@ bool BaseUIObject::load(Scene* scene, std::string storage_name, std::string stor
                          file_manager))
     return false;
   style = config->get_value(storage_prefix + "BaseUIObject->style", "");
-  x_base = std::atof(config->get_value(storage_prefix + "BaseUIObject->x_base", "0.5").c_str());
-  y_base = std::atof(config->get_value(storage_prefix + "BaseUIObject->y_base", "0.5").c_str());
+  read_limited(config, "BaseUIObject->x_base", &x_base);
+  read_limited(config, "BaseUIObject->y_base", &y_base);
   return BaseUIObject::real_load(scene, storage_name, storage_prefix, scene_name, object_name,
                                  file_manager);
 }

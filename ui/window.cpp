@@ -23,10 +23,8 @@ bool Window::load(Scene* scene, std::string storage_name, std::string storage_pr
   if (!config) return false;
   if (!Image::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager))
     return false;
-  width = std::strtol(config->get_value(storage_prefix + "Window->width", "100").c_str(),
-                      nullptr, 0);
-  height = std::strtol(config->get_value(storage_prefix + "Window->height", "100").c_str(),
-                       nullptr, 0);
+  read_limited(config, "Window->width", &width);
+  read_limited(config, "Window->height", &height);
   internal_scene_file = config->get_value(storage_prefix + "Window->internal_scene_file", "");
   return Window::real_load(scene, storage_name, storage_prefix, scene_name, object_name,
                            file_manager);

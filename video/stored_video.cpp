@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "carrow/config.h"
+#include "tarnvale/number_limits.h"
 
 namespace {
 
@@ -20,21 +21,30 @@ void erase_all(std::vector<T*>& queue, T* item) {
 
 }  // namespace
 
-VideoSettings read_video_settings(Config_Interface* config, const std::string& prefix) {
+VideoSettings read_video_settings(Config_Interface* config, const std::string& config_name,
+                                  const std::string& prefix) {
   VideoSettings s;
   auto value = [&](const char* key, const std::string& fallback) {
     return config->get_value(prefix + key, fallback);
   };
-  s.width = static_cast<short>(std::atoi(value("Width", "800").c_str()));
-  s.height = static_cast<short>(std::atoi(value("Height", "600").c_str()));
+  // The numbers are checked against the table's "Video" section whatever the prefix.
+  auto number = [&](const char* key) {
+    double read = 0;
+    tarnvale::read_number(config, prefix + key,
+                          *tarnvale::find_number_limit(std::string("Video->") + key), config_name,
+                          &read);
+    return read;
+  };
+  s.width = static_cast<short>(number("Width"));
+  s.height = static_cast<short>(number("Height"));
   s.double_buffer = value("DoubleBuffer", "yes") == "yes";
   s.full_screen = value("FullScreen", "yes") == "yes";
   s.mouse_visible = value("HideMouse", "yes") != "yes";
   s.caption = value("Caption", std::string("OpenGL video driver Version: ") + "2.0.0");
-  s.base_height = static_cast<short>(std::atoi(value("BaseHeight", "600").c_str()));
+  s.base_height = static_cast<short>(number("BaseHeight"));
   s.vbo = value("VBO", "yes") == "yes";
   s.point_sprite = value("PointSprite", "yes") == "yes";
-  s.limit_fps = static_cast<float>(std::atof(value("LimitFPS", "0.0").c_str()));
+  s.limit_fps = static_cast<float>(number("LimitFPS"));
   return s;
 }
 
@@ -125,7 +135,7 @@ bool StoredVideo::read_settings() {
     error_ = "Can`t get config interface";
     return false;
   }
-  settings_ = read_video_settings(config, prefix_);
+  settings_ = read_video_settings(config, config_name_, prefix_);
   // A base height of 0 or less would divide by zero: keep the window's own height.
   scale_ = settings_.base_height > 0
                ? static_cast<double>(settings_.height) / settings_.base_height

@@ -30,7 +30,8 @@ struct VideoSettings {
 };
 
 // Reads every key (prefix + name) in table order; absent keys take their defaults.
-VideoSettings read_video_settings(Config_Interface* config, const std::string& prefix);
+VideoSettings read_video_settings(Config_Interface* config, const std::string& config_name,
+                                  const std::string& prefix);
 
 // A particle set kept in memory: point mode holds one position per particle, quad mode the
 // four corners of each particle's quad (lower-left corner at the particle's position).

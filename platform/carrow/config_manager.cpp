@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "modpath/modpath.h"
 #include "tarnvale/storage.h"
@@ -121,3 +122,5 @@ std::vector<std::string> config_names() {
   for (const auto& entry : configs()) names.push_back(entry.first);
   return names;
 }
+
+void config_set_error(std::string text) { last_error() = std::move(text); }

@@ -18,8 +18,8 @@ bool Image::load(Scene* scene, std::string storage_name, std::string storage_pre
   if (config == nullptr) return false;
   image_file = config->get_value(storage_prefix + "Image->image_file", "");
   loader = config->get_value(storage_prefix + "Image->loader", "");
-  x_base = static_cast<float>(std::atof(config->get_value(storage_prefix + "Image->x_base", "0.5").c_str()));
-  y_base = static_cast<float>(std::atof(config->get_value(storage_prefix + "Image->y_base", "0.5").c_str()));
+  read_limited(config, "Image->x_base", &x_base);
+  read_limited(config, "Image->y_base", &y_base);
   return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
 }
 

@@ -72,8 +72,8 @@ bool Text::load(Scene* scene, std::string storage_name, std::string storage_pref
   const long size = std::strtol(value("Text->font_size", "14").c_str(), nullptr, 0);
   font_size = static_cast<int>(std::clamp<long>(size, INT_MIN, INT_MAX));
   color = static_cast<uint32_t>(std::strtoul(value("Text->color", "0xffffffff").c_str(), nullptr, 0));
-  x_base = static_cast<float>(std::atof(value("Text->x_base", "0.5").c_str()));
-  y_base = static_cast<float>(std::atof(value("Text->y_base", "0.5").c_str()));
+  read_limited(config, "Text->x_base", &x_base);
+  read_limited(config, "Text->y_base", &y_base);
   return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
 }
 

@@ -45,7 +45,7 @@ bool Timer::load(Scene* scene, std::string storage_name, std::string storage_pre
                                        object_name, file_manager);
   if (config == nullptr) return false;
   repeat = config->get_value(storage_prefix + "Timer->repeat", "") == "true";
-  time = static_cast<float>(std::atof(config->get_value(storage_prefix + "Timer->time", "1.0").c_str()));
+  read_limited(config, "Timer->time", &time);
   time_out_signal.set_name(object_path + "->time_out");
   return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
 }

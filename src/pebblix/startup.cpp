@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <iostream>
+#include <sstream>
 #include <string>
 
 #include "../GameEngine/game_fabrics.h"
@@ -12,6 +14,7 @@
 #include "olvane/video.h"
 #include "panolet/ui.h"
 #include "scrivet/textrenderer.h"
+#include "tarnvale/number_limits.h"
 #include "vistrel/imageloader.h"
 #include "voskar/scenemanager.h"
 
@@ -33,6 +36,19 @@ void seed_random_generator() {
     srand(static_cast<unsigned>(strtoul(seed, nullptr, 0)));
   else
     srand(static_cast<unsigned>(time(nullptr)));
+}
+// The driver reads these too but knows only the configuration's name: the file is named here,
+// and a bad value is replaced by its default before the driver sees it.
+void check_video_numbers(Config_Interface* config, const std::string& file) {
+  for (const char* key : {"Video->Width", "Video->Height", "Video->BaseHeight", "Video->LimitFPS"}) {
+    const tarnvale::NumberLimit& limit = *tarnvale::find_number_limit(key);
+    double value = 0;
+    std::ostringstream report;
+    tarnvale::read_number(config, key, limit, file, &value, report);
+    if (report.str().empty()) continue;
+    std::cerr << report.str() << std::flush;
+    config->set_value(key, std::string(limit.fallback), true);
+  }
 }
 }  // namespace
 
@@ -85,7 +101,8 @@ bool init(Brannow::FileManager* file_manager) {
     GAME_CRITICAL("init", "Error with config");
     return false;
   }
-  game_config->load("cfg/Game.cfg", file_manager);
+  if (!game_config->load("cfg/Game.cfg", file_manager))
+    GAME_CRITICAL("init", "Can't load the game settings, going on with defaults: " << config_error());
 
   if (!init_loaders(file_manager)) return false;
 
@@ -95,10 +112,16 @@ bool init(Brannow::FileManager* file_manager) {
     GAME_CRITICAL("init", "Erro with config");
     return false;
   }
-  video_config->load("cfg/Video.cfg", file_manager);
+  if (!video_config->load("cfg/Video.cfg", file_manager))
+    GAME_CRITICAL("init", "Can't load the video settings, going on with defaults: " << config_error());
+  check_video_numbers(video_config, "cfg/Video.cfg");
 
   const std::string driver = video_config->get_value("Video->Driver", "libGL_vantor");
   GAME_INFO("Video driver: " << driver);
+  if (driver.empty()) {
+    GAME_CRITICAL("init", "cfg/Video.cfg: Video->Driver is empty: no video driver named");
+    return false;
+  }
   std::string params[3] = {"VideoConfig", "Video->", "VX_Video"};
   if (!video_create(VIDEO_NAME, driver, params, 3, 0)) {
     GAME_CRITICAL("init", "Error while trying to create video from " << driver << ":" << video_error());

@@ -46,13 +46,16 @@ protected:
   int fonts_ = 0;
 };
 
-TEST_F(FontFilesTest, AMissingFileFailsAndKeepsThePreviousErrorText) {
+// The error once kept the previous text, so the start-up line ended in nothing.
+TEST_F(FontFilesTest, AMissingOrUnreadableFileFailsWithItsNameAndReason) {
   std::vector<int> codes = {'a'};
-  renderer.render_text("MemVideo", "Nope", &codes, make_color(255, 255, 255, 255), 16, "s", "g",
-                       true, nullptr);
-  ASSERT_EQ(renderer.get_error(), "No such alias:\"Nope\"");
-  EXPECT_FALSE(renderer.load_font("Other", scratch.file("no-such-font.ttf"), &files));
-  EXPECT_EQ(renderer.get_error(), "No such alias:\"Nope\"");
+  const std::string missing = scratch.file("no-such-font.ttf");
+  EXPECT_FALSE(renderer.load_font("Other", missing, &files));
+  EXPECT_EQ(renderer.get_error(), "Cant open file, or file is broken: \"" + missing + "\": " + missing +
+                                      ": No such file or directory");
+  EXPECT_FALSE(renderer.load_font("Folder", scratch.path(), &files));
+  EXPECT_EQ(renderer.get_error().rfind("Cant open file, or file is broken: \"" + scratch.path() + "\": ", 0), 0u)
+      << renderer.get_error();
   EXPECT_FALSE(renderer.render_text("MemVideo", "Other", &codes, make_color(255, 255, 255, 255),
                                     16, "s", "g", true, nullptr));
 }

@@ -312,7 +312,7 @@ TEST_F(GLDriverStorage, FixedAnswers) {
 
 TEST(VideoSettings, DefaultsAndExactYes) {
   make_config("SettingsEmpty", {});
-  VideoSettings s = read_video_settings(config_get_interface("SettingsEmpty"), "Video->");
+  VideoSettings s = read_video_settings(config_get_interface("SettingsEmpty"), "SettingsEmpty", "Video->");
   EXPECT_EQ(s.width, 800);
   EXPECT_EQ(s.height, 600);
   EXPECT_TRUE(s.full_screen);
@@ -327,13 +327,32 @@ TEST(VideoSettings, DefaultsAndExactYes) {
 
   make_config("SettingsOdd", {{"FullScreen", "Yes"}, {"HideMouse", "no"}, {"VBO", "YES"},
                               {"PointSprite", "yes "}, {"LimitFPS", "50"}, {"Height", "300"}});
-  s = read_video_settings(config_get_interface("SettingsOdd"), "Video->");
+  s = read_video_settings(config_get_interface("SettingsOdd"), "SettingsOdd", "Video->");
   EXPECT_FALSE(s.full_screen);
   EXPECT_TRUE(s.mouse_visible);
   EXPECT_FALSE(s.vbo);
   EXPECT_FALSE(s.point_sprite);
   EXPECT_FLOAT_EQ(s.limit_fps, 50.0f);
   EXPECT_EQ(s.height, 300);
+}
+
+// Sizes once went through a cast to short: 65600 became a 64-pixel window, 1e308 became 1.
+TEST(VideoSettings, BadNumbersAreNamedAndTakeTheirDefaults) {
+  make_config("SettingsBad", {{"Width", "65600"}, {"Height", "1e308"}, {"BaseHeight", "-5"},
+                              {"LimitFPS", "0.000001"}});
+  testing::internal::CaptureStderr();
+  VideoSettings s = read_video_settings(config_get_interface("SettingsBad"), "SettingsBad", "Video->");
+  const std::string log = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(s.width, 800);
+  EXPECT_EQ(s.height, 600);
+  EXPECT_EQ(s.base_height, 600);
+  EXPECT_EQ(s.limit_fps, 0.0f);
+  EXPECT_NE(log.find("SettingsBad: Video->Width \"65600\" is out of range 1 to 16384; using 800"),
+            std::string::npos) << log;
+  EXPECT_NE(log.find("Video->Height \"1e308\" is out of range"), std::string::npos) << log;
+  EXPECT_NE(log.find("Video->BaseHeight"), std::string::npos) << log;
+  EXPECT_NE(log.find("Video->LimitFPS \"0.000001\" is out of range 1 to 10000 (or 0 for off)"),
+            std::string::npos) << log;
 }
 
 TEST(VideoSettings, ExtensionReport) {

@@ -4,6 +4,7 @@
 // signal connections.
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -154,6 +155,19 @@ protected:
   bool is_focus_connection(const SignalConnection& connection) const;
   // Hit test shared by the objects that keep their sprite and by those that look it up.
   bool is_point_in_sprite(Video_Interface* video, Video_Sprite* sprite, float px, float py);
+  // The file the object's keys come from: the scene's file, or the storage itself (a level).
+  std::string data_file() const;
+  // Reads a number of tarnvale/number_limits.h under the object's prefix. A bad value is
+  // reported naming the file and the key and replaced by its default; false (with the error
+  // text set) when the object must be left out instead.
+  bool read_limited(Config_Interface* config, std::string_view key, double* value);
+  template <typename T>
+  bool read_limited(Config_Interface* config, std::string_view key, T* value) {
+    double read = 0;
+    const bool ok = read_limited(config, key, &read);
+    *value = static_cast<T>(read);
+    return ok;
+  }
 
 private:
   // The seven built-in slot objects, in slot order.

@@ -7,6 +7,7 @@
 #include "../game_log.h"
 #include "carrow/config.h"
 #include "olvane/video.h"
+#include "tarnvale/number_limits.h"
 #include "voskar/fabric.h"
 
 namespace {
@@ -102,11 +103,16 @@ bool PhysScene::load_scene() {
   }
   config->load(storage_file, file_manager);
 
-  gravity_x = static_cast<float>(atof(config->get_value("Scene->gravity_x", "0").c_str()));
-  gravity_y = static_cast<float>(atof(config->get_value("Scene->gravity_y", "0").c_str()));
-  time_step = static_cast<float>(atof(config->get_value("Scene->timeStep", "0.0166666666").c_str()));
-  velocity_iterations = static_cast<int>(atof(config->get_value("Scene->velocityIterations", "10").c_str()));
-  position_iterations = static_cast<int>(atof(config->get_value("Scene->positionIterations", "10").c_str()));
+  double number = 0;
+  auto read = [&](std::string_view key) {
+    tarnvale::read_number(config, "", key, storage_file, &number);
+    return number;
+  };
+  gravity_x = static_cast<float>(read("Scene->gravity_x"));
+  gravity_y = static_cast<float>(read("Scene->gravity_y"));
+  time_step = static_cast<float>(read("Scene->timeStep"));
+  velocity_iterations = static_cast<int>(read("Scene->velocityIterations"));
+  position_iterations = static_cast<int>(read("Scene->positionIterations"));
   level_file = config->get_value("Scene->level", "");
   read_flow_keys(config);
 

@@ -45,9 +45,10 @@ public:
   virtual bool remove_value(std::string key, bool flag) = 0;
   // Calls the functor for every pair in key order.
   virtual void for_each(config_functor& functor) = 0;
-  // false when the file manager cannot open the file.
+  // false when the file manager cannot open the file (config_error() names the file and why).
   virtual bool save(const std::string& file, Brannow::FileManager* manager) = 0;
-  // Merges the file's pairs in; values already present stay. false when the file cannot be opened.
+  // Merges the file's pairs in; values already present stay. false when the file cannot be opened
+  // (config_error() names the file and why).
   virtual bool load(const std::string& file, Brannow::FileManager* manager) = 0;
   // Writes every pair to standard output, one "key path = value" line each.
   virtual void _print();
@@ -83,6 +84,9 @@ std::string config_error();
 
 // The names of every configuration, in name order.
 std::vector<std::string> config_names();
+
+// Sets the text config_error() answers: configuration plug-ins say why a load or save failed.
+void config_set_error(std::string text);
 
 }
 #if defined(__clang__)

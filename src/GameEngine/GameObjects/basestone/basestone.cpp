@@ -51,10 +51,9 @@ bool BaseStone::load(Scene* scene, std::string storage_name, std::string storage
   if (!config) return false;
   if (!Image::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager)) return false;
 
-  density = static_cast<float>(atof(config->get_value(storage_prefix + "BaseStone->density", "1.0").c_str()));
-  friction = static_cast<float>(atof(config->get_value(storage_prefix + "BaseStone->friction", "0.0").c_str()));
-  restitution =
-      static_cast<float>(atof(config->get_value(storage_prefix + "BaseStone->restitution", "0.0").c_str()));
+  read_limited(config, "BaseStone->density", &density);
+  read_limited(config, "BaseStone->friction", &friction);
+  read_limited(config, "BaseStone->restitution", &restitution);
 
   const std::string slot_prefix = scene_name + "->" + object_name + "->";
   auto slots = _get__slot_map_();

@@ -19,7 +19,7 @@ bool Border::load(Scene* scene, std::string storage_name, std::string storage_pr
       start_object_load(this, storage_name, storage_prefix, scene_name, object_name);
   if (!config) return false;
   if (!Image::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager)) return false;
-  rotation = static_cast<float>(atof(config->get_value(storage_prefix + "Border->rotation", "0").c_str()));
+  read_limited(config, "Border->rotation", &rotation);
 
   Video_Sprite* sprite = _get__sprite_();
   PhysScene* game_scene = dynamic_cast<PhysScene*>(scene);

@@ -38,11 +38,11 @@ bool StoneParticles::load(Scene* scene, std::string storage_name, std::string st
   if (!config) return false;
   if (!SceneObject::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager)) return false;
   const std::string p = storage_prefix + "StoneParticles->";
-  particle_count = static_cast<int>(strtol(config->get_value(p + "particleCount", "50").c_str(), nullptr, 0));
-  particle_size = static_cast<float>(atof(config->get_value(p + "particleSize", "32").c_str()));
-  power = static_cast<float>(atof(config->get_value(p + "power", "10").c_str()));
+  read_limited(config, "StoneParticles->particleCount", &particle_count);
+  read_limited(config, "StoneParticles->particleSize", &particle_size);
+  read_limited(config, "StoneParticles->power", &power);
   image_file = config->get_value(p + "imageFile", "res/data/game/images/stoneParticle");
-  life_time = static_cast<float>(atof(config->get_value(p + "lifeTime", "0.5").c_str()));
+  read_limited(config, "StoneParticles->lifeTime", &life_time);
   outline = config->get_value(p + "outline", "true") == "true";
   return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
 }

@@ -14,13 +14,6 @@ const char* const START_EMIT = "StoneEmitter::startEmit";
 // Stones that fail to load one after another before an emission gives up: a missing picture of
 // one kind skips a stone now and then, a broken set of pictures must not loop for ever.
 const int MAX_FAILURES_IN_A_ROW = 10;
-
-int read_int(Config_Interface* config, const std::string& key, const char* fallback) {
-  return static_cast<int>(strtol(config->get_value(key, fallback).c_str(), nullptr, 0));
-}
-float read_float(Config_Interface* config, const std::string& key, const char* fallback) {
-  return static_cast<float>(atof(config->get_value(key, fallback).c_str()));
-}
 }  // namespace
 
 StoneEmitter::StoneEmitter()
@@ -46,13 +39,13 @@ bool StoneEmitter::load(Scene* scene, std::string storage_name, std::string stor
   if (!SceneObject::load(scene, storage_name, storage_prefix, scene_name, object_name, manager)) return false;
 
   const std::string p = storage_prefix + "StoneEmitter->";
-  stone_type_count = read_int(config, p + "stoneTypeCount", "5");
+  read_limited(config, "StoneEmitter->stoneTypeCount", &stone_type_count);
   stone_name = config->get_value(p + "stoneName", "");
-  stone_width = read_float(config, p + "stoneWidth", "0.0625");
-  emit_count = read_int(config, p + "emitCount", "10");
-  initial_emit = read_int(config, p + "initialEmit", "50");
-  stone_height = read_float(config, p + "stoneHeight", "0.0625");
-  width = read_float(config, p + "width", "1.0");
+  read_limited(config, "StoneEmitter->stoneWidth", &stone_width);
+  read_limited(config, "StoneEmitter->emitCount", &emit_count);
+  read_limited(config, "StoneEmitter->initialEmit", &initial_emit);
+  read_limited(config, "StoneEmitter->stoneHeight", &stone_height);
+  read_limited(config, "StoneEmitter->width", &width);
 
   const std::string slot_name = scene_name + "->" + object_name + "->emit";
   auto slots = _get__slot_map_();

@@ -1,0 +1,177 @@
+#pragma once
+// One table of every number the engine and the game check where they read it: the allowed
+// range, the default and what a bad value costs. The programs read through read_number; the data
+// checker checks files with check_number against the same table, so the two never disagree.
+//
+// A bad value (not a number, not finite, out of range, a fraction where a whole number is
+// needed) is reported in one line naming the file and the key, then replaced by the default, or
+// the object is skipped when a default would make no sense (a wall with no place).
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+namespace tarnvale {
+
+enum class OnBadNumber {
+  use_default,  // report, then go on with the default
+  skip_object,  // report, then leave the object out
+};
+
+struct NumberLimit {
+  // The key as written in its section, e.g. "StoneEmitter->emitCount"; objects read it after
+  // their own prefix ("Objects->emitter->").
+  std::string_view key;
+  double min;
+  double max;
+  // The default as text, exactly as the readers have always passed it to get_value.
+  std::string_view fallback;
+  bool whole;  // only whole numbers (counts, sizes in pixels, iterations)
+  OnBadNumber on_bad;
+  // 0 is allowed besides [min, max] and means "off" (LimitFPS 0: no frame limit).
+  bool zero_is_off;
+};
+
+// Positions and offsets are in scene units (the screen is 1 x 1, the world 100 x 100): far
+// beyond any screen, far within float precision and Box2D's comfortable range.
+inline constexpr double kMaxPlace = 1e4;
+// Largest window and surface side; the driver also caps surfaces at the context's maximum
+// texture size when that is smaller.
+inline constexpr double kMaxSide = 16384;
+
+inline constexpr NumberLimit kNumberLimits[] = {
+    // Scene objects (every object type reads these).
+    {"SceneObject->absolute_x", -kMaxPlace, kMaxPlace, "0.0", false, OnBadNumber::skip_object, false},
+    {"SceneObject->absolute_y", -kMaxPlace, kMaxPlace, "0.0", false, OnBadNumber::skip_object, false},
+    {"SceneObject->link_v_offset", -kMaxPlace, kMaxPlace, "0.0", false, OnBadNumber::use_default, false},
+    {"SceneObject->link_h_offset", -kMaxPlace, kMaxPlace, "0.0", false, OnBadNumber::use_default, false},
+    {"Image->x_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
+    {"Image->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
+    {"Text->x_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
+    {"Text->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
+    {"BaseUIObject->x_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
+    {"BaseUIObject->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
+    // A timer of time 0 fires every frame; its re-entry is bounded by the signal depth limit.
+    {"Timer->time", 0, 1e9, "1.0", false, OnBadNumber::use_default, false},
+    {"Window->width", 1, kMaxSide, "100", true, OnBadNumber::use_default, false},
+    {"Window->height", 1, kMaxSide, "100", true, OnBadNumber::use_default, false},
+    // Physics scene (the game scene file).
+    {"Scene->gravity_x", -1e4, 1e4, "0", false, OnBadNumber::use_default, false},
+    {"Scene->gravity_y", -1e4, 1e4, "0", false, OnBadNumber::use_default, false},
+    {"Scene->timeStep", 1e-4, 1, "0.0166666666", false, OnBadNumber::use_default, false},
+    // Box2D's cost grows linearly with the iterations; 1000 is already far past any benefit.
+    {"Scene->velocityIterations", 1, 1000, "10", true, OnBadNumber::use_default, false},
+    {"Scene->positionIterations", 1, 1000, "10", true, OnBadNumber::use_default, false},
+    // Walls of the level file.
+    {"Border->rotation", -1e6, 1e6, "0", false, OnBadNumber::use_default, false},
+    // Stones.
+    {"BaseStone->density", 0, 1e6, "1.0", false, OnBadNumber::use_default, false},
+    {"BaseStone->friction", 0, 1e3, "0.0", false, OnBadNumber::use_default, false},
+    {"BaseStone->restitution", 0, 1e3, "0.0", false, OnBadNumber::use_default, false},
+    // The emitter: a burst is made within one frame, so its counts bound that frame's work.
+    {"StoneEmitter->stoneTypeCount", 1, 1000, "5", true, OnBadNumber::use_default, false},
+    {"StoneEmitter->emitCount", 0, 1000, "10", true, OnBadNumber::use_default, false},
+    {"StoneEmitter->initialEmit", 0, 1000, "50", true, OnBadNumber::use_default, false},
+    {"StoneEmitter->stoneWidth", 1e-4, 100, "0.0625", false, OnBadNumber::use_default, false},
+    {"StoneEmitter->stoneHeight", 1e-4, 100, "0.0625", false, OnBadNumber::use_default, false},
+    {"StoneEmitter->width", 0, 100, "1.0", false, OnBadNumber::use_default, false},
+    // Particles of a burst: 10000 of them are a few hundred kilobytes.
+    {"StoneParticles->particleCount", 0, 10000, "50", true, OnBadNumber::use_default, false},
+    {"StoneParticles->particleSize", 0, 4096, "32", false, OnBadNumber::use_default, false},
+    {"StoneParticles->power", -1e6, 1e6, "10", false, OnBadNumber::use_default, false},
+    {"StoneParticles->lifeTime", 0, 3600, "0.5", false, OnBadNumber::use_default, false},
+    // Video settings (cfg/Video.cfg).
+    {"Video->Width", 1, kMaxSide, "800", true, OnBadNumber::use_default, false},
+    {"Video->Height", 1, kMaxSide, "600", true, OnBadNumber::use_default, false},
+    {"Video->BaseHeight", 1, kMaxSide, "600", true, OnBadNumber::use_default, false},
+    // At least one frame a second, so a frame never waits for more than a second.
+    {"Video->LimitFPS", 1, 10000, "0.0", false, OnBadNumber::use_default, true},
+};
+
+// The limit of a key as written in its section; null for a key the table does not check.
+inline const NumberLimit* find_number_limit(std::string_view key) {
+  for (const NumberLimit& limit : kNumberLimits)
+    if (limit.key == key) return &limit;
+  return nullptr;
+}
+
+// Reads `text` against the limit: true with *value set when it is good; otherwise false with
+// *reason saying why ("is not a number", "is not finite", "is out of range 1 to 1000", ...).
+inline bool check_number(const NumberLimit& limit, const std::string& text, double* value,
+                         std::string* reason) {
+  const char* start = text.c_str();
+  char* end = nullptr;
+  errno = 0;
+  const double parsed = std::strtod(start, &end);
+  while (end != start && (*end == ' ' || *end == '\t' || *end == '\r')) ++end;
+  if (end == start || *end != '\0') {
+    *reason = "is not a number";
+    return false;
+  }
+  if (!std::isfinite(parsed) || errno == ERANGE) {
+    if (!std::isfinite(parsed) || std::fabs(parsed) > 1.0) {
+      *reason = "is not finite";
+      return false;
+    }
+    // An underflow reads as zero or a denormal; the range check below decides.
+  }
+  if (limit.whole && parsed != std::trunc(parsed)) {
+    *reason = "is not a whole number";
+    return false;
+  }
+  if (!(limit.zero_is_off && parsed == 0.0) && (parsed < limit.min || parsed > limit.max)) {
+    std::ostringstream out;
+    out << "is out of range " << limit.min << " to " << limit.max;
+    if (limit.zero_is_off) out << " (or 0 for off)";
+    *reason = out.str();
+    return false;
+  }
+  *value = parsed;
+  return true;
+}
+
+// The one line a bad value is reported with, e.g.
+// `res/game/game.scn: Scene->timeStep "nan" is not finite; using 0.0166666666`.
+inline std::string bad_number_message(const std::string& file, const std::string& key_path,
+                                      const std::string& text, const std::string& reason,
+                                      const NumberLimit& limit) {
+  std::string line = file + ": " + key_path + " \"" + text + "\" " + reason;
+  if (limit.on_bad == OnBadNumber::skip_object)
+    line += "; the object is left out";
+  else
+    line += "; using " + std::string(limit.fallback);
+  return line;
+}
+
+// Reads `key_path` from any configuration with get_value(key, default) (an absent key takes the
+// default, as everywhere) and checks it against `limit`. Answers true with *value set (the value
+// read, or the default after a report); false after a report when the object must be left out.
+// Reports go to `log`, one line each, naming `file` and the key.
+template <typename Config>
+bool read_number(Config* config, const std::string& key_path, const NumberLimit& limit,
+                 const std::string& file, double* value, std::ostream& log = std::cerr) {
+  const std::string text = config->get_value(key_path, std::string(limit.fallback));
+  std::string reason;
+  if (check_number(limit, text, value, &reason)) return true;
+  log << bad_number_message(file, key_path, text, reason, limit) << std::endl;
+  *value = std::strtod(std::string(limit.fallback).c_str(), nullptr);
+  return limit.on_bad == OnBadNumber::use_default;
+}
+
+// The same for a key of the table read under `prefix` (an object's "Objects->name->").
+template <typename Config>
+bool read_number(Config* config, const std::string& prefix, std::string_view key,
+                 const std::string& file, double* value, std::ostream& log = std::cerr) {
+  const NumberLimit* limit = find_number_limit(key);
+  if (limit == nullptr) {
+    log << file << ": " << prefix << key << " has no known limits" << std::endl;
+    return false;
+  }
+  return read_number(config, prefix + std::string(key), *limit, file, value, log);
+}
+
+}  // namespace tarnvale
