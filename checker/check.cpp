@@ -212,6 +212,15 @@ class Checker {
 public:
   explicit Checker(std::ostream& err) : err_(err) { files_.register_brannow(Brannow::CreatePosixFile); }
 
+  Checker(const Checker&) = delete;
+  Checker& operator=(const Checker&) = delete;
+  ~Checker() {
+    Silenced quiet;
+    for (Scene* scene : loaded_) ui_release_scene(scene);
+    if (Video_Interface* video = video_get_interface(kVideo)) video->_deinit();
+    video_remove(kVideo);
+  }
+
   int run();
   const std::vector<Problem>& problems() const { return problems_; }
 
@@ -261,6 +270,7 @@ private:
   void check_unknown(Config_Interface* config, const std::string& key, const std::string& shown,
                      const std::vector<std::string>& known, const std::string& file);
   std::vector<std::string> scene_names() const;
+  bool load_picture(const std::string& file);
 
   std::ostream& err_;
   Brannow::FileManager files_{100};
@@ -268,6 +278,7 @@ private:
   std::vector<std::string> fonts_;
   std::vector<std::string> scenes_;       // of the scene list
   std::vector<SceneFile> scene_files_;    // scenes, window scenes and levels
+  std::vector<Scene*> loaded_;
   std::set<std::string> risen_;           // every signal something rises
   std::set<std::string> checked_pictures_;
   std::map<std::string, std::string> load_failures_;  // file -> why its scene did not load
@@ -346,6 +357,16 @@ void Checker::check_video_driver() {
             with_suggestion("unknown video driver " + quoted(driver), driver, drivers));
 }
 
+// Through the loader its extension names, so that the error is that loader's.
+bool Checker::load_picture(const std::string& file) {
+  const std::string surface = "picture" + std::to_string(picture_count_++);
+  const std::size_t dot = file.rfind('.');
+  const std::string extension = dot == std::string::npos ? "" : file.substr(dot + 1);
+  if (extension == "png" || extension == "jpg")
+    return imageloader_loadimage(extension, kVideo, file, "tarnvale-check", surface, &files_, 1);
+  return imageloader_loadimage_noext(kVideo, file, "tarnvale-check", surface, &files_, 1);
+}
+
 std::vector<std::string> Checker::scene_names() const {
   std::vector<std::string> names = scenes_;
   names.push_back("exit");
@@ -391,6 +412,7 @@ void Checker::load_scene_list() {
 void Checker::load_scene(const std::string& name, const std::string& file, const std::string& type,
                          Config_Interface* list, const std::string& entry) {
   Scene* scene = SceneFabric()[type];
+  loaded_.push_back(scene);
   scene->set_name(name);
   scene->set_video_name(kVideo);
   scene->set_storage_file(file);
@@ -663,9 +685,11 @@ void Checker::check_value(const SceneFile* scene, Config_Interface* config, cons
     case ValueKind::picture:
       if (value.empty() || checked_pictures_.count(value)) break;
       checked_pictures_.insert(value);
-      if (!imageloader_loadimage_noext(kVideo, value, "tarnvale-check",
-                                       "picture" + std::to_string(picture_count_++), &files_, 1))
-        problem("picture " + quoted(value) + " cannot be loaded: " + imageloader_error());
+      if (!readable(value)) {
+        problem("picture " + quoted(value) + " cannot be read");
+        break;
+      }
+      if (!load_picture(value)) problem("picture " + quoted(value) + " is broken: " + imageloader_error());
       break;
     case ValueKind::font:
       if (!value.empty() && std::find(fonts_.begin(), fonts_.end(), value) == fonts_.end())
@@ -786,23 +810,24 @@ int check_data_folder(const std::string& dir, std::ostream& out, std::ostream& e
   for (const Problem& problem : checker.problems())
     out << problem.file << ":" << problem.line << ": " << problem.text << "\n";
   out.flush();
-  if (Video_Interface* video = video_get_interface(kVideo)) video->_deinit();
   return result;
 }
 
+// Two swapped neighbours count as one edit: the commonest typo.
 std::size_t edit_distance(const std::string& a, const std::string& b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
+  const std::size_t width = b.size() + 1;
+  std::vector<std::size_t> d((a.size() + 1) * width);
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i * width] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) d[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i)
     for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-      diagonal = above;
+      std::size_t best = std::min({d[(i - 1) * width + j] + 1, d[i * width + j - 1] + 1,
+                                   d[(i - 1) * width + j - 1] + (a[i - 1] != b[j - 1])});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+        best = std::min(best, d[(i - 2) * width + j - 2] + 1);
+      d[i * width + j] = best;
     }
-  }
-  return row[b.size()];
+  return d[a.size() * width + b.size()];
 }
 
 std::string closest_name(const std::string& name, const std::vector<std::string>& candidates) {
