@@ -128,56 +128,10 @@ bool is_number(const std::string& text, bool whole, double* value) {
   return *end == '\0';
 }
 
-// Does a table key ("signals->signalN->slot_name") stand for this key ("signals->signal3->...")?
-bool key_matches(const std::string& pattern, const std::string& key) {
-  std::size_t p = 0, k = 0;
-  while (p < pattern.size() && k < key.size()) {
-    if (pattern[p] == 'N' && (p + 1 == pattern.size() || pattern[p + 1] == '-') &&
-        std::isdigit(static_cast<unsigned char>(key[k]))) {
-      while (k < key.size() && std::isdigit(static_cast<unsigned char>(key[k]))) ++k;
-      ++p;
-      continue;
-    }
-    if (pattern[p] != key[k]) return false;
-    ++p, ++k;
-  }
-  return p == pattern.size() && k == key.size();
-}
-
-// "SCENE" at the start of a table key stands for the scene's name.
-const KeyDoc* find_key(const std::vector<KeyDoc>& keys, const std::string& key,
-                       const std::string& scene_name = std::string()) {
-  for (const KeyDoc& doc : keys) {
-    const std::string pattern = doc.key;
-    if (pattern.rfind("SCENE", 0) == 0
-            ? key_matches(scene_name + pattern.substr(5), key)
-            : key_matches(pattern, key))
-      return &doc;
-  }
-  return nullptr;
-}
-
 std::vector<std::string> key_names(const std::vector<KeyDoc>& keys) {
   std::vector<std::string> names;
   for (const KeyDoc& doc : keys) names.push_back(doc.key);
   return names;
-}
-
-struct TypeFacts {
-  std::vector<KeyDoc> keys, style_keys;
-  std::vector<std::string> slots, signals;
-};
-
-TypeFacts facts_of(const TypeDoc& type) {
-  TypeFacts facts;
-  for (const TypeDoc* each : type_with_bases(type)) {
-    facts.keys.insert(facts.keys.end(), each->keys.begin(), each->keys.end());
-    facts.style_keys.insert(facts.style_keys.end(), each->style_keys.begin(),
-                            each->style_keys.end());
-    facts.slots.insert(facts.slots.end(), each->slots.begin(), each->slots.end());
-    facts.signals.insert(facts.signals.end(), each->signals.begin(), each->signals.end());
-  }
-  return facts;
 }
 
 // Every pair of a configuration.

@@ -1,6 +1,7 @@
 #include "data_format.h"
 
 #include <algorithm>
+#include <cctype>
 #include <deque>
 #include <sstream>
 
@@ -278,6 +279,45 @@ std::vector<const TypeDoc*> type_with_bases(const TypeDoc& type) {
         if (std::find(all.begin(), all.end(), each) == all.end()) all.push_back(each);
   all.push_back(&type);
   return all;
+}
+
+bool key_matches(const std::string& pattern, const std::string& key) {
+  std::size_t p = 0, k = 0;
+  while (p < pattern.size() && k < key.size()) {
+    if (pattern[p] == 'N' && (p + 1 == pattern.size() || pattern[p + 1] == '-') &&
+        std::isdigit(static_cast<unsigned char>(key[k]))) {
+      while (k < key.size() && std::isdigit(static_cast<unsigned char>(key[k]))) ++k;
+      ++p;
+      continue;
+    }
+    if (pattern[p] != key[k]) return false;
+    ++p, ++k;
+  }
+  return p == pattern.size() && k == key.size();
+}
+
+const KeyDoc* find_key(const std::vector<KeyDoc>& keys, const std::string& key,
+                       const std::string& scene_name) {
+  for (const KeyDoc& doc : keys) {
+    const std::string pattern = doc.key;
+    if (pattern.rfind("SCENE", 0) == 0
+            ? key_matches(scene_name + pattern.substr(5), key)
+            : key_matches(pattern, key))
+      return &doc;
+  }
+  return nullptr;
+}
+
+TypeFacts facts_of(const TypeDoc& type) {
+  TypeFacts facts;
+  for (const TypeDoc* each : type_with_bases(type)) {
+    facts.keys.insert(facts.keys.end(), each->keys.begin(), each->keys.end());
+    facts.style_keys.insert(facts.style_keys.end(), each->style_keys.begin(),
+                            each->style_keys.end());
+    facts.slots.insert(facts.slots.end(), each->slots.begin(), each->slots.end());
+    facts.signals.insert(facts.signals.end(), each->signals.begin(), each->signals.end());
+  }
+  return facts;
 }
 
 bool is_base_only(const TypeDoc& type) {

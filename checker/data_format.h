@@ -56,6 +56,20 @@ std::vector<const TypeDoc*> type_with_bases(const TypeDoc& type);
 // A base only: no file names it as a type.
 bool is_base_only(const TypeDoc& type);
 
+// Does a table key ("signals->signalN->slot_name") stand for this key ("signals->signal3->...")?
+bool key_matches(const std::string& pattern, const std::string& key);
+// The entry of `keys` that stands for `key`; "SCENE" at the start of an entry stands for the
+// scene's name. Null when none does.
+const KeyDoc* find_key(const std::vector<KeyDoc>& keys, const std::string& key,
+                       const std::string& scene_name = std::string());
+
+// A type's keys, style keys, slots and signals with those of its bases.
+struct TypeFacts {
+  std::vector<KeyDoc> keys, style_keys;
+  std::vector<std::string> slots, signals;
+};
+TypeFacts facts_of(const TypeDoc& type);
+
 // Settings of the game program and the video driver, and the scene list's entries.
 struct FileDoc {
   const char* file;
