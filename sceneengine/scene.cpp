@@ -8,6 +8,7 @@
 
 #include "carrow/config.h"
 #include "olvane/video.h"
+#include "tarnvale/source_name.h"
 #include "voskar/fabric.h"
 
 #define SCENE_LOG(message) (std::cerr << "SCENE:" << __LINE__ << ": " << message << std::endl)
@@ -96,7 +97,7 @@ Scene::~Scene() = default;
 
 bool Scene::load_scene() {
   if (video_name.empty() || storage_file.empty() || name.empty() || !file_manager)
-    SCENE_LOG(__FILE__ << ":" << __LINE__ << ": Scene wasn't correctly inited!!!");
+    SCENE_LOG(TARNVALE_FILE << ":" << __LINE__ << ": Scene wasn't correctly inited!!!");
 
   Video_Interface* video = video_get_interface(video_name);
   if (!video) return false;
@@ -112,7 +113,8 @@ bool Scene::load_scene() {
     std::cerr << "SCENE:" << __LINE__ << ": " << "Error with config";
     return false;
   }
-  config->load(storage_file, file_manager);
+  if (!config->load(storage_file, file_manager))
+    SCENE_LOG("Can't load scene \"" << name << "\", going on with an empty one: " << config_error());
 
   mouse_cursor_state = std::atol(config->get_value("Scene->show_mouse_cursor", "1").c_str()) > 0;
   init_signals();
@@ -143,7 +145,12 @@ bool Scene::load_scene() {
     if (!object) {
       SCENE_LOG("Can't load object" << "\"" << object_name << "\"" << " from file " << "\""
                                     << storage_file << "\"");
-      SCENE_LOG("No object of type " << "\"" << type << "\"");
+      if (type.empty())
+        SCENE_LOG("No object of type \"\": object \"" << object_name << "\" has no section \""
+                                                         << prefix << "type\" in \"" << storage_file
+                                                         << "\" (missing or not closed)");
+      else
+        SCENE_LOG("No object of type " << "\"" << type << "\"");
       return false;
     }
     object->set_video_name(video_name);

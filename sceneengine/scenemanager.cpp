@@ -169,7 +169,9 @@ bool load_scenes(std::string file, std::string video_name, Brannow::FileManager*
     std::cerr << "Erro with config" << std::endl;
     return false;
   }
-  config->load(file, file_manager);
+  if (!config->load(file, file_manager))
+    std::cerr << "Can't load the scene list, going on without its scenes: " << config_error()
+              << std::endl;
 
   for (int i = 0; i < 1000000; ++i) {
     const std::string entry = "Scenes->Scene" + std::to_string(i);
@@ -179,7 +181,11 @@ bool load_scenes(std::string file, std::string video_name, Brannow::FileManager*
     const bool preload = config->get_value(entry + "->preload", "false") == "true";
     const std::string type = config->get_value(entry + "->type", "generic");
 
-    if (Scene* earlier = scene_named(name)) discard_scene(earlier);
+    if (Scene* earlier = scene_named(name)) {
+      discard_scene(earlier);
+      // The configuration keeps what was loaded into it, and its values win over a new file's.
+      config_remove(name);
+    }
     list.scenes.remove(name);
 
     Scene* scene = create_scene(name, {scene_file, type, video_name});

@@ -22,7 +22,13 @@ struct Run {
   std::vector<Connection> connections;
   int deliveries_in_progress = 0;
   bool has_dead = false;
+  // The depth limit was reported for this signal (once is enough: it recurs every frame).
+  bool depth_reported = false;
 };
+
+// A slot that rises its own signal again (a timer of time 0 wired to itself) would recurse
+// until the stack overflows: deliveries of one signal nest at most this deep.
+const int kMaxDeliveryDepth = 32;
 
 struct Tables {
   std::unordered_map<std::string, AbstractSlot*> slots;
@@ -145,6 +151,13 @@ bool rise_signal(const std::string& signal_name, SlotArgs* args) {
   auto run_it = t.runs.find(signal_name);
   if (run_it == t.runs.end()) return false;
   Run& run = run_it->second;
+  if (run.deliveries_in_progress >= kMaxDeliveryDepth) {
+    if (!run.depth_reported)
+      std::cerr << "SIGNAL:\"" << signal_name << "\" risen again inside its own delivery "
+                << kMaxDeliveryDepth << " deep: not delivered further" << std::endl;
+    run.depth_reported = true;
+    return false;
+  }
   const uint64_t delivery = ++t.last_delivery;
   const std::size_t first_pass_end = run.connections.size();
   DeliveryGuard guard(run_it);

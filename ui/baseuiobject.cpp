@@ -80,11 +80,26 @@ bool BaseUIObject::real_load(Scene*, std::string storage_name, std::string stora
   }
 
   // Without a style name the prefix would be "->" and match every style of the set.
-  Config_Interface* style_set = config_get_interface(ui_get_active_style_set());
+  const std::string set_name = ui_get_active_style_set();
+  Config_Interface* style_set = config_get_interface(set_name);
   if (style_set && !style.empty()) {
     style_copier._set_target(style_config);
     style_copier._set_prefix(style + "->");
     style_set->for_each(style_copier);
+  }
+  if (!style.empty()) {
+    // Without its style the widget would fail later on a picture named ".png".
+    const std::string where = data_file() + ": " + storage_prefix + "BaseUIObject->style \"" + style + "\"";
+    KeyCollector copied;
+    style_config->for_each(copied);
+    if (!style_set) {
+      _set_error(where + ": the style set \"" + set_name + "\" is not loaded");
+      return false;
+    }
+    if (copied.keys.empty()) {
+      _set_error(where + " is not a style of the style set \"" + set_name + "\"");
+      return false;
+    }
   }
   Config_Interface* storage = config_get_interface(storage_name);
   if (storage) {

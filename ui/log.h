@@ -4,6 +4,8 @@
 #include <iostream>
 #include <string>
 
+#include "tarnvale/source_name.h"
+
 inline void panolet_log(const char* file, int line, const char* function,
                         const std::string& message, bool end_line = true) {
   std::cerr << "Panolet(" << file << ":" << line << "(" << function << ")" << message;
@@ -13,7 +15,7 @@ inline void panolet_log(const char* file, int line, const char* function,
     std::cerr.flush();
 }
 
-#define PANOLET_LOG(function, message) panolet_log(__FILE__, __LINE__, function, message)
+#define PANOLET_LOG(function, message) panolet_log(TARNVALE_FILE, __LINE__, function, message)
 // "Error with config" is written without a line end.
 #define PANOLET_LOG_NO_EOL(function, message) \
-  panolet_log(__FILE__, __LINE__, function, message, false)
+  panolet_log(TARNVALE_FILE, __LINE__, function, message, false)

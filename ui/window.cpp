@@ -38,12 +38,7 @@ bool Window::real_load(Scene* scene, std::string, std::string, std::string,
     SceneObject::_set_error("Can't read internal scene file \"" + internal_scene_file + "\"");
     return false;
   }
-  // A window showing a scene it is part of would load itself without end.
-  for (Scene* outer = scene; outer; outer = outer->get_parent())
-    if (outer->get_storage_file() == internal_scene_file) {
-      SceneObject::_set_error("Window includes itself: \"" + internal_scene_file + "\"");
-      return false;
-    }
+  if (!check_nesting(scene)) return false;
   calculate_position();
   internal_scene = new Scene();
   internal_scene->set_name(object_name);
@@ -60,6 +55,26 @@ bool Window::real_load(Scene* scene, std::string, std::string, std::string,
   if (internal_scene->load_scene()) return true;
   SceneObject::_set_error("Can't load internal scene from file \"" + internal_scene_file + "\"");
   return false;
+}
+
+bool Window::check_nesting(Scene* scene) {
+  // Windows in windows: a file that is open further out would include itself for ever. The
+  // depth bound also stops cycles through differently written paths of one file.
+  const int max_depth = 16;
+  int depth = 0;
+  for (Scene* outer = scene; outer != nullptr; outer = outer->get_parent(), ++depth) {
+    if (outer->get_storage_file() == internal_scene_file) {
+      SceneObject::_set_error("Scene file \"" + internal_scene_file + "\" includes itself through window \"" +
+                              _object_name_ + "\"");
+      return false;
+    }
+    if (depth == max_depth) {
+      SceneObject::_set_error("Windows nested more than " + std::to_string(max_depth) +
+                              " deep at scene file \"" + internal_scene_file + "\"");
+      return false;
+    }
+  }
+  return true;
 }
 
 bool Window::scene_file_readable(Brannow::FileManager* file_manager) {

@@ -6,6 +6,7 @@
 #include <link.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
@@ -174,6 +175,7 @@ bool OpenGL_Video::_init() {
 
   GLint max_texture_size = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size);
+  if (max_texture_size > 0) max_surface_side_ = std::min(max_surface_side_, static_cast<int>(max_texture_size));
   std::cout << "OpenGL info:" << std::endl
             << "OpenGL version: " << gl_text(GL_VERSION) << std::endl
             << "Vendor:: " << gl_text(GL_VENDOR) << std::endl

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <new>
+#include <string>
 
 #include "carrow/config.h"
 #include "tarnvale/number_limits.h"
@@ -195,8 +197,24 @@ bool StoredVideo::_create_surface(double w_factor, double h_factor, std::string 
 bool StoredVideo::_create_surface(int w, int h, std::string name, std::string group,
                                   bool replace) {
   group = group_or_current(group);
+  const std::string size = std::to_string(w) + "x" + std::to_string(h);
+  if (w > max_surface_side_ || h > max_surface_side_) {
+    // The texture of a larger surface would silently fail to upload.
+    error_ = "Can`t create surface " + size + ": larger than the largest texture side " +
+             std::to_string(max_surface_side_);
+    return false;
+  }
   Video_Surface* surface = new_surface();
-  if (!surface->_create(w, h)) {
+  bool created = false;
+  try {
+    created = surface->_create(w, h);
+  } catch (const std::bad_alloc&) {
+    // No exception leaves the plug-in.
+    error_ = "Can`t create surface " + size + ": out of memory";
+    delete surface;
+    return false;
+  }
+  if (!created) {
     error_ = "Can`t crfeate surface";
     delete surface;
     return false;
@@ -359,7 +377,13 @@ bool StoredVideo::_create_particles(std::string name, std::string group, std::st
     }
     delete items->get(name);  // unfiles itself
   }
-  if (!set->allocate(count, settings_.point_sprite)) {
+  bool allocated = false;
+  try {
+    allocated = count <= kMaxParticles && set->allocate(count, settings_.point_sprite);
+  } catch (const std::bad_alloc&) {
+    allocated = false;  // no exception leaves the plug-in
+  }
+  if (!allocated) {
     error_ = "Bad particles count: " + std::to_string(count);
     delete set;
     return false;

@@ -161,6 +161,11 @@ protected:
   void release_everything();
 
   VideoSettings settings_;
+  // Surfaces beyond this side are refused; a driver with a context lowers it to the context's
+  // largest texture.
+  int max_surface_side_ = 16384;
+  // One particle set holds at most this many (some 100 MB of vertices).
+  static constexpr int kMaxParticles = 1 << 20;
   double scale_ = 1.0;
   std::string config_name_, prefix_;
   std::string current_group_;

@@ -23,6 +23,24 @@ bool call_loader(Image_Loader* loader, const std::string& video_name, const std:
   return false;
 }
 
+// The extension after the last "." of the file's own name ("./res/a.png" -> "png"); a name
+// without one is taken whole, which names no loader.
+std::string extension_of(const std::string& file_name) {
+  const std::size_t slash = file_name.rfind('/');
+  const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t dot = file_name.rfind('.');
+  return dot == std::string::npos || dot < start ? file_name : file_name.substr(dot + 1);
+}
+
+bool file_exists(const std::string& file_name, Brannow::FileManager* files) {
+  if (files == nullptr) return false;
+  try {
+    return files->open(file_name, Brannow::READ, Brannow::NO_CACHE) != nullptr;
+  } catch (...) {
+    return false;
+  }
+}
+
 }  // namespace
 
 Image_Loader::~Image_Loader() = default;
@@ -47,14 +65,17 @@ bool imageloader_loadimage(std::string loader_name, std::string video_name, std:
 bool imageloader_loadimage_noext(std::string video_name, std::string file_name,
                                  std::string scene_name, std::string surface_name,
                                  Brannow::FileManager* files, int flag) {
-  const auto dot = file_name.find('.');
-  const std::string extension = dot == std::string::npos ? file_name : file_name.substr(dot + 1);
-  if (imageloader_loadimage(extension, video_name, file_name, scene_name, surface_name, files, flag))
+  if (imageloader_loadimage(extension_of(file_name), video_name, file_name, scene_name,
+                            surface_name, files, flag))
     return true;
+  const std::string first_reason = registry().error;
   for (auto& entry : registry().plugins())
     if (call_loader(entry.second, video_name, file_name + "." + entry.first, scene_name,
                     surface_name, files, flag))
       return true;
+  // A file that is there but broken: why its own loader refused it, not that "X.png.png" is
+  // missing.
+  if (file_exists(file_name, files)) registry().error = first_reason;
   return false;
 }
 

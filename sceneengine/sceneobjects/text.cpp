@@ -7,6 +7,7 @@
 
 #include "scrivet/textrenderer.h"
 #include "object_loading.h"
+#include "tarnvale/source_name.h"
 
 void place_on_pixel_grid(Video_Interface* video, Video_Sprite* sprite, double x, double y) {
   // The grid starts at the window's left and bottom edges, -1 in both directions.
@@ -79,7 +80,7 @@ bool Text::load(Scene* scene, std::string storage_name, std::string storage_pref
 
 bool Text::real_load(Scene*, std::string, std::string, std::string, std::string,
                      Brannow::FileManager*) {
-  const std::string here = __FILE__;
+  const std::string here = TARNVALE_FILE;
   VideoColor video_color;
   video_color.set_color(static_cast<int>(color >> 24), static_cast<int>((color >> 16) & 0xff),
                         static_cast<int>((color >> 8) & 0xff), static_cast<int>(color & 0xff));

@@ -4,12 +4,14 @@
 
 #include <iostream>
 
+#include "tarnvale/source_name.h"
+
 #define GAME_INFO(message) (std::cout << "INFO:" << message << std::endl)
 
 #define GAME_CRITICAL(function, message)                                                    \
-  (std::cerr << "CRITICAL ERROR at " << __FILE__ << ":" << __LINE__ << "(" << function << "):" \
+  (std::cerr << "CRITICAL ERROR at " << TARNVALE_FILE << ":" << __LINE__ << "(" << function << "):" \
              << message << std::endl)
 
 #define GAME_DEBUG(function, message)                                                      \
-  (std::cerr << "DEBUG MESSAGE at " << __FILE__ << ":" << __LINE__ << "(" << function << "):" \
+  (std::cerr << "DEBUG MESSAGE at " << TARNVALE_FILE << ":" << __LINE__ << "(" << function << "):" \
              << message << std::endl)

@@ -79,11 +79,18 @@ TEST_F(ImageLoaderRegistry, NameWithoutExtensionIsTriedWithEveryLoaderInNameOrde
   EXPECT_FALSE(load(dir_.file("none")));
   EXPECT_NE(imageloader_error().find("b:" + dir_.file("none") + ".png;"), std::string::npos);
 
-  // A dot before the extension first picks the wrong loader name, then appends extensions.
+  // The extension is the file name's last one: dots before it, in the name or in the folders
+  // ("./res/..."), once picked a loader named "2.png" or "/res/...".
   const std::string dotted = file("v1.2.png");
-  EXPECT_FALSE(load(dotted));
-  EXPECT_NE(imageloader_error().find("a:" + dotted + ".jpg;b:" + dotted + ".png;"),
-            std::string::npos);
+  EXPECT_TRUE(load(dotted));
+  EXPECT_EQ(imageloader_error(), "b:" + dotted + ";");
+  const std::string relative = "/." + dotted;
+  EXPECT_TRUE(load(relative));
+  EXPECT_EQ(imageloader_error(), "b:" + relative + ";");
+  // A folder's dot is no extension of a file without one.
+  dir_.write("d.x/pic.jpg", "x");
+  EXPECT_TRUE(load(dir_.file("d.x/pic")));
+  EXPECT_EQ(imageloader_error(), "No such loader \"" + dir_.file("d.x/pic") + "\"a:" + dir_.file("d.x/pic") + ".jpg;");
 }
 
 TEST_F(ImageLoaderRegistry, RemoveUnloadsButKeepsModulesStillInUse) {

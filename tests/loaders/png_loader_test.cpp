@@ -195,6 +195,24 @@ TEST_F(PngLoader, BrokenFilesAreRefusedWithAReason) {
                                      nullptr, 1));
 }
 
+// Loading by name once ended every broken picture with "X.png.png": can't open the file.
+TEST_F(PngLoader, ByNameABrokenPictureKeepsItsOwnReason) {
+  const std::string good = png_file(picture(PNG_COLOR_TYPE_RGBA, 8, 4,
+                                            [](int x, int y, int s) { return level(x, y, s); }));
+  for (auto [bytes, reason] : {std::pair<std::string, std::string>{"", "the file is empty"},
+                               {good.substr(0, good.size() / 2), "ends too early"},
+                               {"GIF89a", "not a PNG file"}}) {
+    const std::string file = dir_.write("broken.png", bytes);
+    imageloader_seterror("");
+    EXPECT_FALSE(imageloader_loadimage_noext("TestVideo", file, "scene", "pic", &files_, 1));
+    EXPECT_NE(imageloader_error().find(reason), std::string::npos) << imageloader_error();
+    EXPECT_EQ(imageloader_error().find("broken.png.png"), std::string::npos) << imageloader_error();
+  }
+  // A missing file still tells of the names tried last.
+  EXPECT_FALSE(imageloader_loadimage_noext("TestVideo", dir_.file("gone.png"), "scene", "pic", &files_, 1));
+  EXPECT_NE(imageloader_error().find("gone.png.png"), std::string::npos) << imageloader_error();
+}
+
 TEST_F(PngLoader, ModuleNameAndReloadAfterRemoval) {
   auto entry = reinterpret_cast<Get_Imageloader_Func>(
       module_get("libgrisk_png")->_symbol_get("_get_imageloader"));

@@ -107,6 +107,40 @@ TEST_F(SceneList, BadEntriesStopTheListWithTheirMessage) {
       << err;
 }
 
+// The replaced scene's configuration was kept and, its values winning, the new file was ignored.
+TEST_F(SceneList, ASceneReplacedByASecondListReadsItsNewFile) {
+  const std::string name = unique_name("replaced");
+  used.push_back(name);
+  const std::string first = dir.write("first.scn", scene_file({}, "", "\tshow_mouse_cursor 0\n"));
+  const std::string second = dir.write("second.scn", scene_file({}, "", "\tshow_mouse_cursor 1\n"));
+  ASSERT_TRUE(load_list({{name, first, "true", ""}}));
+  EXPECT_FALSE(get_scene(name)->get_mouse_cursor_state());
+  ASSERT_TRUE(load_list({{name, second, "true", ""}}));
+  EXPECT_TRUE(get_scene(name)->get_mouse_cursor_state());
+}
+
+// A listed object without its section (or with the section left open) said only
+// "No object of type """.
+TEST_F(SceneList, AnObjectWithoutItsSectionIsNamedWithItsFile) {
+  const std::string broken = scene("unclosed", scene_file({{"lost", 0}}, ""));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(load_list({{broken, file_of(broken), "true", ""}}));
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("No object of type \"\": object \"lost\" has no section \"Objects->lost->type\" in \"" +
+                     file_of(broken) + "\" (missing or not closed)"),
+            std::string::npos)
+      << err;
+
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(load_list({{"absent", dir.file("absent.scn"), "true", ""}}));
+  const std::string missing = testing::internal::GetCapturedStderr();
+  EXPECT_NE(missing.find("Can't load scene \"absent\", going on with an empty one: " + dir.file("absent.scn") +
+                         ": No such file or directory"),
+            std::string::npos)
+      << missing;
+  used.push_back("absent");
+}
+
 TEST_F(SceneList, AMissingStartSceneOrVideoEndsTheLoopAtOnce) {
   ASSERT_TRUE(load_list({{"", "", "", ""}}));
   testing::internal::CaptureStderr();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -282,6 +283,39 @@ TEST(ReentrantDelivery, NestedRiseOfTheSameSignalAndThrowingSlot) {
   rise_signal("nest->sig", &args);
   EXPECT_EQ(log, names({"nest->b"}));
   EXPECT_FALSE(rise_signal("nest->sig", &args));
+}
+
+}  // namespace
+
+namespace {
+
+// A timer of time 0 wired to its own cycle slot rose its signal inside its own delivery until
+// the stack overflowed.
+TEST(ReentrantDelivery, ASignalRisenInsideItselfStopsAtTheDepthLimitWithOneMessage) {
+  std::vector<std::string> log;
+  Probe loop("loop->slot", &log), other("loop->other", &log);
+  loop.enrol(), other.enrol();
+  connect("loop->sig", "loop->slot");
+  connect("other->sig", "loop->other");
+  int other_depth = 0;
+  loop.action = [&] {
+    SlotArgs inner;
+    // Another signal still reaches its slots at the deepest level.
+    if (log.size() == 32) other_depth = rise_signal("other->sig", &inner) ? -1 : 1;
+    rise_signal("loop->sig", &inner);
+  };
+  testing::internal::CaptureStderr();
+  SlotArgs args;
+  rise_signal("loop->sig", &args);
+  rise_signal("loop->sig", &args);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "loop->slot"), 64);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "loop->other"), 1);
+  EXPECT_EQ(other_depth, 1);
+  EXPECT_EQ(err, "SIGNAL:\"loop->sig\" risen again inside its own delivery 32 deep: not delivered further\n");
+  loop.action = nullptr;
+  disconnect("loop->sig", "loop->slot");
+  disconnect("other->sig", "loop->other");
 }
 
 }  // namespace

@@ -99,3 +99,23 @@ TEST_F(StyleSets, AWidgetLoadedAgainUnderTheSameNamesStartsItsStyleAfresh) {
   EXPECT_EQ(style->get_value("font", ""), "Font0");
   EXPECT_EQ(style->get_value("only_red", "gone"), "gone");
 }
+
+// An unknown style once surfaced as "Can't load PNG image ".png"", a missing set as nothing.
+TEST_F(StyleSets, AnUnknownStyleOrAMissingSetIsNamedWithTheFileAndKey) {
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(try_load_scene("unknown_style", numeric_scene("[BaseUIObject]\nstyle Purple\n[/]\n")));
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Error: " + dir.file("unknown_style.scn") +
+                     ": Objects->field->BaseUIObject->style \"Purple\" is not a style of the style set \"TestStyle\""),
+            std::string::npos)
+      << err;
+
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(ui_load_styleset(dir.file("absent.style"), "AbsentStyle", files()));
+  EXPECT_TRUE(ui_set_active_style_set("AbsentStyle"));
+  EXPECT_FALSE(try_load_scene("empty_set", numeric_scene("[BaseUIObject]\nstyle Red\n[/]\n")));
+  err = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(ui_set_active_style_set("TestStyle"));
+  EXPECT_NE(err.find("absent.style: No such file or directory"), std::string::npos) << err;
+  EXPECT_NE(err.find("style \"Red\" is not a style of the style set \"AbsentStyle\""), std::string::npos) << err;
+}

@@ -85,7 +85,7 @@ PhysScene::~PhysScene() {
 
 bool PhysScene::load_scene() {
   if (video_name.empty() || name.empty() || storage_file.empty() || file_manager == nullptr)
-    GAME_CRITICAL(LOAD_SCENE, __FILE__ << ":" << __LINE__ << ": Scene wasn't correctly inited!!!");
+    GAME_CRITICAL(LOAD_SCENE, TARNVALE_FILE << ":" << __LINE__ << ": Scene wasn't correctly inited!!!");
 
   Video_Interface* video = video_get_interface(video_name);
   if (!video) return false;
@@ -101,6 +101,7 @@ bool PhysScene::load_scene() {
     GAME_CRITICAL(LOAD_SCENE, "Error with config");
     return false;
   }
+  // A file that cannot be read is reported once, by the generic scene load below.
   config->load(storage_file, file_manager);
 
   double number = 0;
@@ -143,7 +144,9 @@ bool PhysScene::load_level() {
     GAME_CRITICAL(LOAD_SCENE, "Error with config");
     return false;
   }
-  level->load(level_file, file_manager);
+  if (!level->load(level_file, file_manager))
+    GAME_CRITICAL(LOAD_SCENE, "Can't load the level of scene \"" << name << "\" (" << storage_file
+                                  << " Scene->level), going on without walls: " << config_error());
 
   GAME_INFO("LEVEL DATA FOR FILE:" << level_file);
   level->_print();

@@ -54,6 +54,8 @@ protected:
   void forward_press(SlotArgs* args);
   void delete_internal_scene();
   bool scene_file_readable(Brannow::FileManager* file_manager);
+  // false (error text set) when the inner scene file is already open further out.
+  bool check_nesting(Scene* scene);
 
   int width, height;
   std::string internal_scene_file;
