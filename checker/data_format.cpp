@@ -5,6 +5,8 @@
 #include <deque>
 #include <sstream>
 
+#include "tarnvale/number_limits.h"
+
 namespace {
 
 using K = ValueKind;
@@ -370,11 +372,25 @@ namespace {
 
 std::string code(const std::string& text) { return "`" + text + "`"; }
 
+// The kind, with the range the programs hold a number to.
+std::string kind_of(const KeyDoc& key) {
+  std::string name = key.key;
+  if (name.rfind("SCENE", 0) == 0) name.erase(0, 5);
+  const tarnvale::NumberLimit* limit = tarnvale::find_number_limit(name);
+  std::ostringstream kind;
+  kind << value_kind_name(key.kind);
+  if (limit) {
+    kind << ", " << limit->min << " to " << limit->max;
+    if (limit->zero_is_off) kind << " or 0 (off)";
+  }
+  return kind.str();
+}
+
 void key_table(std::ostringstream& out, const std::vector<KeyDoc>& keys) {
   out << "| key | default | kind | meaning |\n|---|---|---|---|\n";
   for (const KeyDoc& key : keys)
     out << "| " << code(key.key) << " | " << (*key.fallback ? code(key.fallback) : "")
-        << " | " << value_kind_name(key.kind) << " | " << key.meaning << " |\n";
+        << " | " << kind_of(key) << " | " << key.meaning << " |\n";
 }
 
 void name_list(std::ostringstream& out, const char* what, const std::vector<const char*>& names) {

@@ -157,6 +157,13 @@ TEST_F(DataFolder, KeysNoClassReads) {
       "res/menu.scn:19: object \"stray\" is not in the scene's object list\n");
 }
 
+TEST_F(DataFolder, AFailureTheTableCannotForeseeIsTheLibrarysOwnReason) {
+  scene("[t]\ntype Text\n[Text]\ntext hi\nrenderer_type nosuch\nfont Font0\n[/]\n[/]\n", {"t"});
+  expect_report(
+      "res/scenes.scns:4: scene \"menu\" does not load: Can't load object \"t\" from file "
+      "\"res/menu.scn\"; Error: text.cpp: Can't get renderer:\n");
+}
+
 TEST_F(DataFolder, WhatCannotBeCheckedExitsTwo) {
   const auto run = run_process({built_program("tarnvale-check"), dir.file("no/such/folder")}, ".");
   EXPECT_EQ(run.exit_code, 2);
