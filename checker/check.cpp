@@ -23,6 +23,7 @@
 #include "tarnvale/number_limits.h"
 #include "olvane/video.h"
 #include "panolet/ui.h"
+#include "panolet/window.h"
 #include "scrivet/textrenderer.h"
 #include "vistrel/imageloader.h"
 #include "voskar/fabric.h"
@@ -211,6 +212,7 @@ private:
   void collect_objects(SceneFile& scene, Config_Interface* config);
   void add_level(const SceneFile& scene, Config_Interface* config);
   void collect_windows();
+  void collect_slots(Scene* scene);
   void check_window_cycles();
   void check_scene_file(const SceneFile& scene);
   void check_object(const SceneFile& scene, Config_Interface* config, const ObjectEntry& object);
@@ -234,6 +236,7 @@ private:
   std::vector<SceneFile> scene_files_;    // scenes, window scenes and levels
   std::vector<Scene*> loaded_;
   std::set<std::string> risen_;           // every signal something rises
+  std::set<std::string> registered_;      // every slot the loaded objects registered
   std::set<std::string> checked_pictures_;
   std::map<std::string, std::string> load_failures_;  // file -> why its scene did not load
   std::map<std::string, std::pair<std::string, long>> failure_places_;
@@ -416,6 +419,17 @@ void Checker::add_level(const SceneFile& scene, Config_Interface* config) {
   scene_files_.push_back(level_file);
 }
 
+// The slots the objects of a loaded scene offer, also those of its windows' scenes.
+void Checker::collect_slots(Scene* scene) {
+  if (!scene) return;
+  for (const std::string& name : scene->get_object_names()) {
+    SceneObject* object = scene->get_object(name);
+    if (!object) continue;
+    for (const auto& slot : object->_get__slot_map_()) registered_.insert(slot.first);
+    if (auto* window = dynamic_cast<Window*>(object)) collect_slots(window->_get__internal_scene_());
+  }
+}
+
 // Windows' scenes are named after their window and configured under that name.
 void Checker::collect_windows() {
   for (std::size_t i = 0; i < scene_files_.size(); ++i) {
@@ -578,11 +592,13 @@ void Checker::check_signals(const SceneFile& scene, Config_Interface* config,
     const std::string signal = config->get_value(key + "signal_name", "");
     const std::string slot = config->get_value(key + "slot_name", "");
     if (signal.empty() || signal == "activate" || signal == "deactivate") continue;
-    if (std::find(facts.slots.begin(), facts.slots.end(), slot) == facts.slots.end())
+    // What the loaded objects registered; the table for objects that did not load.
+    const std::string full_slot = scene.scene_name + "->" + object.name + "->" + slot;
+    if (!registered_.count(full_slot) &&
+        std::find(facts.slots.begin(), facts.slots.end(), slot) == facts.slots.end())
       report_at(config, key + "slot_name", scene.file,
-                with_suggestion("no object registers the slot " +
-                                    quoted(scene.scene_name + "->" + object.name + "->" + slot),
-                                slot, facts.slots));
+                with_suggestion("no object registers the slot " + quoted(full_slot), slot,
+                                facts.slots));
     const std::string full = source + "->" + signal;
     if (!risen_.count(full))
       report_at(config, key + "signal_source", scene.file,
@@ -727,6 +743,7 @@ int Checker::run() {
   if (!start_engine()) return 2;
   load_scene_list();
   collect_windows();
+  for (Scene* scene : loaded_) collect_slots(scene);
 
   for (const char* name : video_signals()) risen_.insert(std::string(kVideo) + "->" + name);
   for (const SceneFile& scene : scene_files_) {
