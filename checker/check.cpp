@@ -503,24 +503,21 @@ void Checker::check_scene_file(const SceneFile& scene) {
   for (const auto& entry : SceneObjectFabric::_fabrics_) types.push_back(entry.first);
 
   std::set<std::string> listed;
-  for (const ObjectEntry& object : scene.objects) {
+  for (std::size_t i = 0; i < scene.objects.size(); ++i) {
+    const ObjectEntry& object = scene.objects[i];
     listed.insert(object.prefix);
-    const std::string type = config->get_value(object.prefix + "type", "");
-    if (!object.type || is_base_only(*object.type) || object.type->scene_type) {
-      const std::string where = scene.type ? "Scene->Objects->Object" : object.prefix + "type";
-      if (type.empty() && scene.type) {
-        // The list names an object that has no section.
-        for (std::size_t i = 0; i < scene.objects.size(); ++i)
-          if (&scene.objects[i] == &object)
-            report_at(config, "Scene->Objects->Object" + std::to_string(i) + "->name", scene.file,
-                      "object " + quoted(object.name) + " has no type");
-      } else {
-        report_at(config, object.prefix + "type", scene.file,
-                  with_suggestion("unknown object type " + quoted(type), type, types));
-      }
+    if (object.type && !is_base_only(*object.type) && !object.type->scene_type) {
+      check_object(scene, config, object);
       continue;
     }
-    check_object(scene, config, object);
+    const std::string type = config->get_value(object.prefix + "type", "");
+    if (type.empty() && scene.type)
+      // The list names an object that has no section.
+      report_at(config, "Scene->Objects->Object" + std::to_string(i) + "->name", scene.file,
+                "object " + quoted(object.name) + " has no type");
+    else
+      report_at(config, object.prefix + "type", scene.file,
+                with_suggestion("unknown object type " + quoted(type), type, types));
   }
 
   // The rest: the scene's own keys, sections of objects the list leaves out, stray keys.

@@ -60,13 +60,14 @@ TEST_F(DataFolder, ACleanFolderExitsZeroAndSaysNothing) {
 }
 
 TEST_F(DataFolder, UnknownObjectAndSceneTypesWithTheClosestName) {
-  scene("[logo]\ntype Imgae\n[/]\n[clock]\ntype NoSuchThing\n[/]\n", {"logo", "clock"});
+  scene("[logo]\ntype Imgae\n[/]\n[clock]\ntype NoSuchThing\n[/]\n", {"logo", "clock", "ghost"});
   dir.write("res/scenes.scns",
             "[Scenes]\n[Scene0]\nname menu\nfile res/menu.scn\n[/]\n"
             "[Scene1]\nname other\nfile res/menu.scn\ntype generc\n[/]\n[/]\n");
   expect_report(
-      "res/menu.scn:13: unknown object type \"Imgae\"; did you mean \"Image\"?\n"
-      "res/menu.scn:16: unknown object type \"NoSuchThing\"\n"
+      "res/menu.scn:10: object \"ghost\" has no type\n"
+      "res/menu.scn:16: unknown object type \"Imgae\"; did you mean \"Image\"?\n"
+      "res/menu.scn:19: unknown object type \"NoSuchThing\"\n"
       "res/scenes.scns:9: unknown scene type \"generc\"; did you mean \"generic\"?\n");
 }
 
