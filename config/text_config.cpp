@@ -1,6 +1,7 @@
 #include "text_config.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -221,11 +222,16 @@ bool Text_Config::save(const std::string& file, Brannow::FileManager* manager) {
     write_text([&](const std::string& piece) {
       if (written && !piece.empty()) written = opened->write(piece.data(), piece.size());
     });
-    // A failed write is a failed save, not a success with a truncated file.
-    return written;
+    // A failed write is a failed save, not a success with a truncated file; a full disk may
+    // show only when the buffered rest is flushed.
+    if (written && opened->close()) return true;
+    config_set_error(file + ": " + std::strerror(errno));
+  } catch (const std::exception& error) {
+    config_set_error(error.what());
   } catch (...) {
-    return false;
+    config_set_error(file + ": cannot be written");
   }
+  return false;
 }
 
 extern "C" Config_Interface* _get_config_interface() { return new (std::nothrow) Text_Config(); }

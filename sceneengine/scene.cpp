@@ -41,6 +41,7 @@ Scene::Scene()
       z_order_stale(false),
       draw_depth(0),
       removals(0),
+      removals_at_rebuild(0),
       loaded(false),
       focus(nullptr),
       hover(nullptr),
@@ -72,6 +73,7 @@ Scene& Scene::operator=(const Scene& other) {
   z_order_stale = other.z_order_stale;
   draw_depth = 0;
   removals = other.removals;
+  removals_at_rebuild = other.removals_at_rebuild;
   loaded = other.loaded;
   focus = other.focus;
   hover = other.hover;
@@ -230,6 +232,7 @@ void Scene::rebuild_z_order() {
   std::stable_sort(z_order.begin(), z_order.end(),
                    [](const ZEntry& a, const ZEntry& b) { return a.z_level < b.z_level; });
   z_order_stale = false;
+  removals_at_rebuild = removals;
 }
 
 bool Scene::draw() {
@@ -241,13 +244,13 @@ bool Scene::draw() {
   if (!video) return false;
   video->_show_mouse(mouse_cursor_state);
 
-  // Objects may remove themselves or others while drawing: once anything was removed, the
-  // remaining entries are looked up by name again, so a removed one is simply skipped.
-  const unsigned long removals_before = removals;
+  // Objects may remove themselves or others while drawing: once anything was removed since the
+  // order was built (also before a nested draw began), the entries are looked up by name again,
+  // so a removed one is simply skipped.
   ++draw_depth;
   for (std::size_t i = 0; i < z_order.size(); ++i) {
     SceneObject* object =
-        removals == removals_before ? z_order[i].object : get_object(z_order[i].name);
+        removals == removals_at_rebuild ? z_order[i].object : get_object(z_order[i].name);
     if (object && object->_get_show()) object->draw();
   }
   --draw_depth;

@@ -83,9 +83,12 @@ void SceneObject::copy_fields(const SceneObject& other) {
 
   std::vector<Slot<SceneObject>*> ours = builtin_slots();
   std::vector<Slot<SceneObject>*> theirs = const_cast<SceneObject&>(other).builtin_slots();
+  for (std::size_t i = 0; i < theirs.size(); ++i) repoint_slot(theirs[i], ours[i]);
+}
+
+void SceneObject::repoint_slot(const AbstractSlot* theirs, AbstractSlot* ours) {
   for (auto& entry : _slot_map_)
-    for (std::size_t i = 0; i < theirs.size(); ++i)
-      if (entry.second == theirs[i]) entry.second = ours[i];
+    if (entry.second == theirs) entry.second = ours;
 }
 
 bool SceneObject::slot__on_activate(SlotArgs*) { return true; }

@@ -26,8 +26,8 @@ bool Checkbox::load(Scene* scene, std::string storage_name, std::string storage_
   };
   base_image_file = value("Checkbox->base_image_file", "");
   loader = value("Checkbox->loader", "");
-  x_base = std::atof(value("Checkbox->x_base", "0.5").c_str());
-  y_base = std::atof(value("Checkbox->y_base", "0.5").c_str());
+  read_limited(config, "Checkbox->x_base", &x_base);
+  read_limited(config, "Checkbox->y_base", &y_base);
   hover_image_file = value("Checkbox->hover_image_file", "");
   checked_image_file = value("Checkbox->checked_image_file", "");
   setting = value("Checkbox->setting", "");

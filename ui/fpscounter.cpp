@@ -21,11 +21,14 @@ FPSCounter::FPSCounter(const FPSCounter& other)
       font(other.font), font_color(other.font_color), font_size(other.font_size),
       frames_count_limit(other.frames_count_limit), current_frame(other.current_frame),
       last_time(other.last_time), text(other.text), show_setting(other.show_setting),
-      slot_new_frame(this, &FPSCounter::slot__on_new_frame) {}
+      slot_new_frame(this, &FPSCounter::slot__on_new_frame) {
+  repoint_slot(&other.slot_new_frame, &slot_new_frame);
+}
 
 FPSCounter& FPSCounter::operator=(const FPSCounter& other) {
   if (this == &other) return *this;
   BaseUIObject::operator=(other);
+  repoint_slot(&other.slot_new_frame, &slot_new_frame);
   renderer_type = other.renderer_type;
   font = other.font;
   font_color = other.font_color;

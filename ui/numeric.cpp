@@ -23,11 +23,22 @@ Numeric::Numeric(const Numeric& other)
       slot_increment(this, &Numeric::slot_increment_value),
       slot_decrement(this, &Numeric::slot_decrement_value),
       slot_add(this, &Numeric::slot_add_value), slot_sub(this, &Numeric::slot_sub_value),
-      slot_set(this, &Numeric::slot_set_value) {}
+      slot_set(this, &Numeric::slot_set_value) {
+  repoint_slots(other);
+}
+
+void Numeric::repoint_slots(const Numeric& other) {
+  repoint_slot(&other.slot_increment, &slot_increment);
+  repoint_slot(&other.slot_decrement, &slot_decrement);
+  repoint_slot(&other.slot_add, &slot_add);
+  repoint_slot(&other.slot_sub, &slot_sub);
+  repoint_slot(&other.slot_set, &slot_set);
+}
 
 Numeric& Numeric::operator=(const Numeric& other) {
   if (this == &other) return *this;
   BaseUIObject::operator=(other);
+  repoint_slots(other);
   renderer_type = other.renderer_type;
   font = other.font;
   font_color = other.font_color;

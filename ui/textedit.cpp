@@ -94,8 +94,8 @@ bool TextEdit::load(Scene* scene, std::string storage_name, std::string storage_
   font = value("TextEdit->font", "");
   font_size = std::strtol(value("TextEdit->font_size", "14").c_str(), nullptr, 0);
   color = std::strtoul(value("TextEdit->color", "0xffffffff").c_str(), nullptr, 0);
-  x_base = std::atof(value("TextEdit->x_base", "0.5").c_str());
-  y_base = std::atof(value("TextEdit->y_base", "0.5").c_str());
+  read_limited(config, "TextEdit->x_base", &x_base);
+  read_limited(config, "TextEdit->y_base", &y_base);
   max_length = std::strtol(value("TextEdit->max_length", "0").c_str(), nullptr, 0);
   setting = value("TextEdit->setting", "");
   view_width = pixels_of(value("TextEdit->view_width", "0"));

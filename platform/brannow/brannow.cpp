@@ -9,6 +9,8 @@ namespace Brannow {
 
 File::~File() = default;
 
+bool File::close() { return true; }
+
 namespace {
 
 std::string reason(const std::string& name) { return name + ": " + std::strerror(errno); }
@@ -34,6 +36,13 @@ public:
   bool write(const void* bytes, std::size_t count) override {
     if (!handle_) return false;
     return count == 0 || std::fwrite(bytes, 1, count, handle_) == count;
+  }
+  bool close() override {
+    if (!handle_) return true;
+    const bool flushed = std::fflush(handle_) == 0 && std::ferror(handle_) == 0;
+    const bool closed = std::fclose(handle_) == 0;
+    handle_ = nullptr;
+    return flushed && closed;
   }
 
 private:

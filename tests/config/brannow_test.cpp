@@ -42,3 +42,20 @@ TEST(FileManager, FailuresThrowBrannowError) {
   files.register_brannow([](const std::string&, Brannow::READ_MODE) { return nullptr; });
   EXPECT_THROW(files.open(scratch.file("f"), 0, 0), BrannowError);
 }
+
+// A save to a full disk answered true: the error shows only when the buffer is flushed.
+TEST(FileManager, CloseReportsWhatTheWritesCouldNotTell) {
+  Brannow::FileManager files(100);
+  files.register_brannow(Brannow::CreatePosixFile);
+  auto full = files.open("/dev/full", Brannow::WRITE, Brannow::NO_CACHE);
+  EXPECT_TRUE(full->write("abc", 3)) << "buffered";
+  EXPECT_FALSE(full->close());
+  EXPECT_FALSE(full->write("x", 1)) << "closed";
+  EXPECT_TRUE(full->close()) << "a second close has nothing left to report";
+
+  test_support::ScratchDir scratch;
+  auto fine = files.open(scratch.file("fine"), Brannow::WRITE, Brannow::NO_CACHE);
+  EXPECT_TRUE(fine->write("abc", 3));
+  EXPECT_TRUE(fine->close());
+  EXPECT_TRUE(files.open(scratch.file("fine"), 0, 0)->close());
+}

@@ -113,4 +113,17 @@ TEST_F(ConfigTest, SaveFailsWhenTheFileCannotBeWritten) {
   Brannow::FileManager refusing(1);
   refusing.register_brannow([](const std::string&, Brannow::READ_MODE) { return new refusing_file; });
   EXPECT_FALSE(config->save("any", &refusing));
+
+  // A full disk takes the small file into the buffer and refuses it at the flush.
+  EXPECT_FALSE(config->save("/dev/full", &files));
+  EXPECT_EQ(config_error(), "/dev/full: No space left on device");
+}
+
+TEST_F(ConfigTest, LoadFailuresNameTheFileAndTheReason) {
+  EXPECT_FALSE(config->load(scratch.file("absent.cfg"), &files));
+  EXPECT_EQ(config_error(), scratch.file("absent.cfg") + ": No such file or directory");
+  EXPECT_FALSE(config->load(scratch.path(), &files));
+  EXPECT_EQ(config_error(), scratch.path() + ": Is a directory");
+  EXPECT_FALSE(config->load("x.cfg", nullptr));
+  EXPECT_EQ(config_error(), "x.cfg: no file manager");
 }

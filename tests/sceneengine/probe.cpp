@@ -25,6 +25,7 @@ bool Probe::load(Scene* owner, std::string storage_name, std::string storage_pre
     return false;
   }
   remove_on_draw = value("remove_on_draw", "");
+  nested_draw = value("nested_draw", "") == "true";
   next_scene = value("next_scene", "");
   fresh = value("fresh", "") == "true";
   const int w = std::atoi(value("width", "100").c_str());
@@ -72,6 +73,7 @@ void Probe::draw() {
     removed().push_back(this);
   else
     delete object;
+  if (nested_draw) scene->draw();
 }
 
 std::vector<SceneObject*>& Probe::removed() {

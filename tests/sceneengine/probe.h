@@ -12,7 +12,8 @@
 // crossings. Keys under "Probe->": width, height (pixels, default 100), x_base, y_base (base
 // point as fractions of the sprite, default 0: the lower left corner), transparent_corners ("true": the four 25% corner squares are fully transparent), fail
 // ("true": load fails after the base load), remove_on_draw (object name or "self": removed from
-// the scene, and deleted, while drawing), next_scene (set_next_scene on its "_on_custom" slot;
+// the scene, and deleted, while drawing; with nested_draw "true" the probe then draws the scene
+// once more from inside its own draw), next_scene (set_next_scene on its "_on_custom" slot;
 // with fresh "true" set_next_scene_fresh).
 class Probe : public SceneObject {
 public:
@@ -41,6 +42,7 @@ private:
   void note(const std::string& what);
   Slot<Probe> slot_custom{this, &Probe::slot__on_custom};
   std::string remove_on_draw;
+  bool nested_draw = false;
   std::string next_scene;
   bool fresh = false;
 };

@@ -230,6 +230,31 @@ TEST_F(Numerics, AMissingRendererNamesTheEmptyType) {
   EXPECT_TRUE(number->_get_is_value_changed()) << "the next draw tries again";
 }
 
+// Copies bound slots of their own but kept the original's slot map, so registering a copy
+// would deliver to the original.
+template <typename T>
+void expect_copy_maps_its_own_slots(SceneObject* original) {
+  T copy(*dynamic_cast<T*>(original));
+  T assigned;
+  assigned = copy;
+  const SceneObject::SlotMap theirs = original->_get__slot_map_();
+  for (SceneObject* made : {static_cast<SceneObject*>(&copy), static_cast<SceneObject*>(&assigned)}) {
+    const SceneObject::SlotMap ours = made->_get__slot_map_();
+    ASSERT_EQ(ours.size(), theirs.size());
+    for (std::size_t i = 0; i < ours.size(); ++i) {
+      EXPECT_EQ(ours[i].first, theirs[i].first);
+      EXPECT_NE(ours[i].second, theirs[i].second) << ours[i].first;
+    }
+  }
+}
+
+TEST_F(Numerics, CopiesMapTheirOwnSlots) {
+  Scene* scene = load_scene("copied", one_object("n", "type Numeric\n"));
+  expect_copy_maps_its_own_slots<Numeric>(scene->get_object("n"));
+  Scene* rates = load_scene("copiedrates", one_object("fps", "type FPSCounter\n"));
+  expect_copy_maps_its_own_slots<FPSCounter>(rates->get_object("fps"));
+}
+
 TEST_F(FrameRates, TheRateOfAKnownWindowOfFrames) {
   static uint32_t now = 0;
   FPSCounter::clock = [] { return now; };

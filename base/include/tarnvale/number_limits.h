@@ -55,6 +55,10 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"Text->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
     {"BaseUIObject->x_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
     {"BaseUIObject->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
+    {"Checkbox->x_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
+    {"Checkbox->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
+    {"TextEdit->x_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
+    {"TextEdit->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
     // A timer of time 0 fires every frame; its re-entry is bounded by the signal depth limit.
     {"Timer->time", 0, 1e9, "1.0", false, OnBadNumber::use_default, false},
     {"Window->width", 1, kMaxSide, "100", true, OnBadNumber::use_default, false},

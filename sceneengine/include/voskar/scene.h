@@ -94,8 +94,10 @@ protected:
   std::vector<ZEntry> z_order;
   bool z_order_stale;
   int draw_depth;
-  // Counts removals, so a walk over z_order knows when its object pointers may have gone.
+  // Counts removals, so a walk over z_order knows when its object pointers may have gone:
+  // they hold while no removal happened since the order was last rebuilt.
   unsigned long removals;
+  unsigned long removals_at_rebuild;
   bool loaded;
   SceneObject* focus;
   SceneObject* hover;

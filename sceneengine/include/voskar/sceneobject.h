@@ -155,6 +155,8 @@ protected:
   bool is_focus_connection(const SignalConnection& connection) const;
   // Hit test shared by the objects that keep their sprite and by those that look it up.
   bool is_point_in_sprite(Video_Interface* video, Video_Sprite* sprite, float px, float py);
+  // After a copy: slot map entries naming the other object's slot name ours instead.
+  void repoint_slot(const AbstractSlot* theirs, AbstractSlot* ours);
   // The file the object's keys come from: the scene's file, or the storage itself (a level).
   std::string data_file() const;
   // Reads a number of tarnvale/number_limits.h under the object's prefix. A bad value is

@@ -78,4 +78,6 @@ private:
   Slot<Numeric> slot_add;
   Slot<Numeric> slot_sub;
   Slot<Numeric> slot_set;
+  // Points the slot map entries of the other object's slots at ours.
+  void repoint_slots(const Numeric& other);
 };

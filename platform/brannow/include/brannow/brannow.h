@@ -22,6 +22,9 @@ public:
   virtual std::size_t get_size() const = 0;
   // Appends count bytes; false when the file is not writable or the write failed.
   virtual bool write(const void* bytes, std::size_t count) = 0;
+  // Flushes and closes a file opened for writing: false when the data did not all reach the
+  // file (a full disk shows only here). Later writes fail. A read file answers true.
+  virtual bool close();
 };
 
 }  // namespace Brannow
