@@ -24,7 +24,8 @@ public:
 
   // Empty at the end of the content (tokens are never empty otherwise).
   std::string_view next() {
-    while (at_ < end_ && is_space(*at_)) ++at_;
+    for (; at_ < end_ && is_space(*at_); ++at_)
+      if (*at_ == '\n') ++line_;
     const char* start = at_;
     while (at_ < end_ && !is_space(*at_)) ++at_;
     return {start, static_cast<std::size_t>(at_ - start)};
@@ -36,10 +37,15 @@ public:
     const void* feed = std::memchr(at_, '\n', static_cast<std::size_t>(end_ - at_));
     const char* stop = feed ? static_cast<const char*>(feed) : end_;
     at_ = feed ? stop + 1 : end_;
+    if (feed) ++line_;
     return {start, static_cast<std::size_t>(stop - start)};
   }
 
+  // The line of the last token, counted from 1.
+  long line() const { return line_; }
+
 private:
+  long line_ = 1;
   const char* at_;
   const char* end_;
 };
@@ -64,6 +70,7 @@ Config_Features* Text_Config::get_features() { return &shared_features; }
 std::string Text_Config::get_type_name() { return "TextConfig"; }
 
 std::string Text_Config::get_value(std::string key, std::string default_value) {
+  asked_.insert(key);
   if (storage_.exists(key)) return storage_.get(key);
   storage_.add(std::move(key), default_value);
   return default_value;
@@ -73,15 +80,25 @@ bool Text_Config::set_value(std::string key, std::string value, bool overwrite) 
   if (storage_.exists(key)) {
     if (!overwrite) return false;
     storage_.remove(key);
+    origins_.erase(key);
   }
   storage_.add(std::move(key), std::move(value));
   return true;
 }
 
 bool Text_Config::remove_value(std::string key, bool) {
+  origins_.erase(key);
   storage_.remove(std::move(key));
   return true;
 }
+
+Config_Origin Text_Config::_get_origin(std::string key) {
+  const auto it = origins_.find(key);
+  if (it == origins_.end()) return {};
+  return {files_[it->second.file], it->second.line};
+}
+
+bool Text_Config::_was_asked(std::string key) { return asked_.count(key) != 0; }
 
 void Text_Config::for_each(config_functor& functor) {
   // Walk a copy: the functor may change this configuration while it is being walked.
@@ -89,8 +106,10 @@ void Text_Config::for_each(config_functor& functor) {
   for (const auto& [key, value] : pairs) functor(key, value);
 }
 
-void Text_Config::read_text(const char* begin, const char* end) {
+void Text_Config::read_text(const char* begin, const char* end, const std::string& file) {
   Tokens tokens(begin, end);
+  const std::size_t file_index = files_.size();
+  files_.push_back(file);
   // The key path of the open sections; opened[i] is its length before section i was added.
   // Kept on the heap so that nesting depth is bounded by memory, not by the call stack.
   std::string path;
@@ -118,8 +137,12 @@ void Text_Config::read_text(const char* begin, const char* end) {
     } else {
       const std::size_t section_length = path.size();
       path.append(separator).append(token);
-      if (!storage_.exists(path)) storage_.add(path, std::string(value_of(tokens.rest_of_line())));
-      else tokens.rest_of_line();
+      if (!storage_.exists(path)) {
+        origins_[path] = {file_index, tokens.line()};
+        storage_.add(path, std::string(value_of(tokens.rest_of_line())));
+      } else {
+        tokens.rest_of_line();
+      }
       path.resize(section_length);
     }
   }
@@ -181,7 +204,7 @@ bool Text_Config::load(const std::string& file, Brannow::FileManager* manager) {
     }
     // The content ends at its first NUL.
     const void* nul = std::memchr(content, '\0', opened->get_size());
-    read_text(content, nul ? static_cast<const char*>(nul) : content + opened->get_size());
+    read_text(content, nul ? static_cast<const char*>(nul) : content + opened->get_size(), file);
     return true;
   } catch (const std::exception& error) {
     config_set_error(error.what());

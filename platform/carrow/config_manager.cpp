@@ -77,6 +77,10 @@ void Config_Interface::_print() {
   std::fflush(stdout);
 }
 
+Config_Origin Config_Interface::_get_origin(std::string) { return {}; }
+
+bool Config_Interface::_was_asked(std::string) { return true; }
+
 bool config_create(std::string name, std::string plugin, bool flag) {
   try {
     if (configs().exists(name)) {
@@ -112,5 +116,11 @@ bool config_remove(std::string name) {
 }
 
 std::string config_error() { return last_error(); }
+
+std::vector<std::string> config_names() {
+  std::vector<std::string> names;
+  for (const auto& entry : configs()) names.push_back(entry.first);
+  return names;
+}
 
 void config_set_error(std::string text) { last_error() = std::move(text); }

@@ -8,7 +8,9 @@ TEST(ConfigManager, CreateGetAndRemove) {
   Config_Interface* first = config_get_interface("Managed");
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->get_type_name(), "TextConfig");
+  EXPECT_EQ(config_names(), std::vector<std::string>{"Managed"});
   EXPECT_TRUE(config_remove("Managed"));
+  EXPECT_TRUE(config_names().empty());
   EXPECT_EQ(config_get_interface("Managed"), nullptr);
   EXPECT_FALSE(config_remove("Managed"));
 }

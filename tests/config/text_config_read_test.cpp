@@ -127,3 +127,44 @@ TEST_F(ConfigTest, FuzzInputsLoadAndSave) {
   }
   EXPECT_GT(replayed, 0);
 }
+
+// A checker names the file and line of every key, and tells keys nobody asked for.
+TEST_F(ConfigTest, KeysKeepTheirFileAndLine) {
+  const std::string first = scratch.write("a.cfg",
+                                          "comment line\n"
+                                          "[S]\n"
+                                          "\n"
+                                          "  one 1\r\n"
+                                          "  [T] two 2\n"
+                                          "  [/]\n"
+                                          "  \t\n"
+                                          "three\n"
+                                          "[/]\n");
+  ASSERT_TRUE(config->load(first, &files));
+  const std::string second = scratch.write("b.cfg", "[S]\none again\nfour 4\n[/]\n");
+  ASSERT_TRUE(config->load(second, &files));
+
+  const auto at = [&](const std::string& key) {
+    const Config_Origin origin = config->_get_origin(key);
+    return origin.file + ":" + std::to_string(origin.line);
+  };
+  EXPECT_EQ(at("S->one"), first + ":4");
+  EXPECT_EQ(at("S->T->two"), first + ":5");
+  EXPECT_EQ(at("S->three"), first + ":8");
+  // The first file's value stays, and so does its origin.
+  EXPECT_EQ(at("S->four"), second + ":3");
+  EXPECT_EQ(config->get_value("S->one", ""), "1");
+  EXPECT_EQ(at("S->one"), first + ":4");
+  // Defaults and values set by code come from no file.
+  config->get_value("S->absent", "d");
+  EXPECT_EQ(config->_get_origin("S->absent").line, 0);
+  config->set_value("S->three", "3", true);
+  EXPECT_EQ(config->_get_origin("S->three").line, 0);
+
+  EXPECT_TRUE(config->_was_asked("S->one"));
+  EXPECT_TRUE(config->_was_asked("S->absent"));
+  EXPECT_FALSE(config->_was_asked("S->T->two"));
+  // Walking every pair is not asking for one.
+  pairs();
+  EXPECT_FALSE(config->_was_asked("S->four"));
+}

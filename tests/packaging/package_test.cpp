@@ -80,6 +80,19 @@ TEST_F(Package, HoldsTheGameItsLibrariesDataLauncherDesktopEntryAndIcon) {
   EXPECT_EQ(icon.substr(16, 8), std::string("\0\0\0\x40\0\0\0\x40", 8));
 }
 
+TEST_F(Package, TheCheckerChecksTheInstalledDataClean) {
+  ASSERT_TRUE(executable(installed("bin/tarnvale-check")));
+  // From elsewhere, given the folder; then from inside it, given nothing.
+  const auto given = run_process({installed("bin/tarnvale-check"), installed("share/tarnvale")}, "/",
+                                 300, ENV);
+  EXPECT_EQ(given.out, "");
+  EXPECT_EQ(given.exit_code, 0) << given.err.substr(0, 2000);
+  const auto inside = run_process({installed("bin/tarnvale-check")}, installed("share/tarnvale"), 300, ENV);
+  EXPECT_EQ(inside.exit_code, 0) << inside.err.substr(0, 2000);
+  EXPECT_THAT(run_process({installed("bin/tarnvale-check"), "--reference"}, "/", 60, ENV).out,
+              HasSubstr("### `SceneSwitcher`"));
+}
+
 TEST_F(Package, TheLauncherRunsTheGameWindowlessFromItsDataFolder) {
   // The unpacked data is ours to change: no window, a hundred frames, a click on Play.
   const std::string video = installed("share/tarnvale/cfg/Video.cfg");

@@ -76,3 +76,17 @@ TEST_F(Windows, SizesDefaultToAHundredAndAnUnreadableInnerFileFailsTheLoad) {
                  "[Objects]\n[win]\ntype Window\n[Image]\nimage_file tests/data/ui/panel.png\n[/]\n"
                  "[Window]\ninternal_scene_file no/such.scn\n[/]\n[/]\n[/]\n"));
 }
+
+// A window showing its own scene, or a scene whose window shows the first again, would load
+// without end: the load fails instead.
+TEST_F(Windows, AWindowThatIncludesItselfFailsTheLoad) {
+  // Inner scenes are configured under their window's name: each window has its own.
+  const auto window_of = [](const std::string& window, const std::string& file) {
+    return "[Scene]\n[Objects]\n[Object0]\nname " + window + "\n[/]\n[/]\n[/]\n[Objects]\n[" +
+           window + "]\ntype Window\n[Image]\nimage_file tests/data/ui/panel.png\n[/]\n"
+           "[Window]\ninternal_scene_file " + file + "\n[/]\n[/]\n[/]\n";
+  };
+  EXPECT_FALSE(try_load_scene("self", window_of("self_win", dir.file("self.scn"))));
+  dir.write("other.scn", window_of("other_win", dir.file("round.scn")));
+  EXPECT_FALSE(try_load_scene("round", window_of("round_win", dir.file("other.scn"))));
+}

@@ -1,5 +1,6 @@
 // Any bytes must load as a configuration, and whatever loaded must save, without a crash,
 // a hang or a read outside the file's bytes.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,6 +30,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   files.register_brannow([&](const std::string&, Brannow::READ_MODE) { return new MemoryFile(data, size); });
   Text_Config config;
   if (!config.load("input", &files)) __builtin_trap();
+  // Every key read from the file has a line in it, as the data checker reports them.
+  const long lines = 1 + std::count(data, data + size, '\n');
+  struct Lines : config_functor {
+    Text_Config* config;
+    long lines;
+    void operator()(std::string key, std::string) override {
+      const Config_Origin origin = config->_get_origin(key);
+      if (origin.file != "input" || origin.line < 1 || origin.line > lines) __builtin_trap();
+    }
+  } check;
+  check.config = &config;
+  check.lines = lines;
+  config.for_each(check);
   if (!config.save("output", &files)) __builtin_trap();
   return 0;
 }

@@ -4,6 +4,7 @@
 // Every value is text under a key path: section names and the key joined by "->".
 
 #include <string>
+#include <vector>
 
 #include "brannow/brannow.h"
 
@@ -22,6 +23,13 @@ class config_functor {
 public:
   virtual void operator()(std::string key, std::string value) = 0;
   virtual ~config_functor();
+};
+
+// Where a key's value came from: the file given to load() and its line, counted from 1.
+// Line 0 for a key that was set or defaulted rather than read from a file.
+struct Config_Origin {
+  std::string file;
+  long line = 0;
 };
 
 class Config_Interface {
@@ -44,6 +52,10 @@ public:
   virtual bool load(const std::string& file, Brannow::FileManager* manager) = 0;
   // Writes every pair to standard output, one "key path = value" line each.
   virtual void _print();
+  // For checking data: where the key was read from, and whether get_value asked for it since.
+  // Implementations that do not keep track answer line 0 and true.
+  virtual Config_Origin _get_origin(std::string key);
+  virtual bool _was_asked(std::string key);
   virtual ~Config_Interface();
 };
 
@@ -69,6 +81,9 @@ bool config_remove(std::string name);
 
 // The text of the last failure.
 std::string config_error();
+
+// The names of every configuration, in name order.
+std::vector<std::string> config_names();
 
 // Sets the text config_error() answers: configuration plug-ins say why a load or save failed.
 void config_set_error(std::string text);

@@ -1,0 +1,812 @@
+#include "check.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "GameEngine/game_fabrics.h"
+#include "brannow/brannow.h"
+#include "carrow/config.h"
+#include "data_format.h"
+#include "handro/dynamic.h"
+#include "tarnvale/number_limits.h"
+#include "olvane/video.h"
+#include "panolet/ui.h"
+#include "panolet/window.h"
+#include "scrivet/textrenderer.h"
+#include "vistrel/imageloader.h"
+#include "voskar/fabric.h"
+#include "voskar/scene.h"
+#include "voskar/scenemanager.h"
+
+namespace {
+
+const char* const kVideo = "Video";
+const char* const kStyleFile = "res/interface/base.style";
+const char* const kSceneList = "res/scenes.scns";
+const int kMaxEntries = 1000000;
+
+bool ends_with(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string with_suggestion(const std::string& text, const std::string& name,
+                            const std::vector<std::string>& candidates) {
+  const std::string close = closest_name(name, candidates);
+  return close.empty() ? text : text + "; did you mean " + quoted(close) + "?";
+}
+
+// Keeps what the engine writes while it loads (fd level: some of it is printf), and gives
+// back the lines of standard error.
+class Silenced {
+public:
+  Silenced() {
+    std::fflush(stdout);
+    std::cout.flush();
+    std::cerr.flush();
+    capture_ = std::tmpfile();
+    if (!capture_) return;
+    saved_out_ = dup(1);
+    saved_err_ = dup(2);
+    const int null = ::open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    close(null);
+    dup2(fileno(capture_), 2);
+  }
+  Silenced(const Silenced&) = delete;
+  Silenced& operator=(const Silenced&) = delete;
+  ~Silenced() { finish(); }
+
+  std::string finish() {
+    if (!capture_) return captured_;
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::cout.flush();
+    std::cerr.flush();
+    dup2(saved_out_, 1);
+    dup2(saved_err_, 2);
+    close(saved_out_);
+    close(saved_err_);
+    std::rewind(capture_);
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, capture_)) > 0;)
+      if (captured_.size() < (1 << 20)) captured_.append(buffer, n);
+    std::fclose(capture_);
+    capture_ = nullptr;
+    return captured_;
+  }
+
+private:
+  std::FILE* capture_ = nullptr;
+  int saved_out_ = -1, saved_err_ = -1;
+  std::string captured_;
+};
+
+// The error lines of a failed load, without their log prefixes.
+std::string load_errors(const std::string& log) {
+  std::istringstream lines(log);
+  std::string reason;
+  for (std::string line; std::getline(lines, line);) {
+    std::size_t start;
+    if (line.rfind("SCENE:", 0) == 0)
+      start = line.find(": ") == std::string::npos ? line.size() : line.find(": ") + 2;
+    else if (line.rfind("CRITICAL ERROR at ", 0) == 0)
+      start = line.find("):") == std::string::npos ? line.size() : line.find("):") + 2;
+    else
+      continue;
+    if (start >= line.size()) continue;
+    reason += (reason.empty() ? "" : "; ") + line.substr(start);
+  }
+  return reason;
+}
+
+bool is_number(const std::string& text, bool whole, double* value) {
+  const char* begin = text.c_str();
+  char* end = nullptr;
+  errno = 0;
+  if (whole) {
+    const long long parsed = std::strtoll(begin, &end, 0);
+    *value = static_cast<double>(parsed);
+    if (errno == ERANGE) *value = HUGE_VAL;
+  } else {
+    *value = std::strtod(begin, &end);
+  }
+  if (end == begin) return false;
+  while (*end == ' ' || *end == '\t') ++end;
+  return *end == '\0';
+}
+
+std::vector<std::string> key_names(const std::vector<KeyDoc>& keys) {
+  std::vector<std::string> names;
+  for (const KeyDoc& doc : keys) names.push_back(doc.key);
+  return names;
+}
+
+// Every pair of a configuration.
+std::vector<std::pair<std::string, std::string>> pairs_of(Config_Interface* config) {
+  struct Collect : config_functor {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    void operator()(std::string key, std::string value) override {
+      pairs.emplace_back(std::move(key), std::move(value));
+    }
+  } collect;
+  config->for_each(collect);
+  return collect.pairs;
+}
+
+// One object as its scene or level file declares it.
+struct ObjectEntry {
+  std::string name;
+  std::string prefix;  // "Objects->name->"
+  const TypeDoc* type = nullptr;
+};
+
+// A scene or level file with the objects in it.
+struct SceneFile {
+  std::string file;
+  std::string scene_name;  // the scene its objects belong to
+  std::string config;      // the configuration holding its pairs
+  const TypeDoc* type = nullptr;  // scene type, null for a level
+  std::vector<ObjectEntry> objects;
+};
+
+class Checker {
+public:
+  explicit Checker(std::ostream& err) : err_(err) { files_.register_brannow(Brannow::CreatePosixFile); }
+
+  Checker(const Checker&) = delete;
+  Checker& operator=(const Checker&) = delete;
+  ~Checker() {
+    Silenced quiet;
+    for (Scene* scene : loaded_) ui_release_scene(scene);
+    if (Video_Interface* video = video_get_interface(kVideo)) video->_deinit();
+    video_remove(kVideo);
+  }
+
+  int run();
+  const std::vector<Problem>& problems() const { return problems_; }
+
+private:
+  bool fail(const std::string& why) {
+    err_ << "tarnvale-check: " << why << std::endl;
+    return false;
+  }
+  void report(const std::string& file, long line, const std::string& text) {
+    problems_.push_back({file, line, text});
+  }
+  // At the key's file and line; keys without an origin at the fallback file.
+  void report_at(Config_Interface* config, const std::string& key, const std::string& fallback,
+                 const std::string& text) {
+    const Config_Origin origin = config->_get_origin(key);
+    report(origin.line ? origin.file : fallback, origin.line, text);
+  }
+  bool readable(const std::string& file) {
+    try {
+      std::shared_ptr<Brannow::File> opened = files_.open(file, 0, 0);
+      return opened && opened->get_content();
+    } catch (...) {
+      return false;
+    }
+  }
+  Config_Interface* load_config(const std::string& name, const std::string& file);
+
+  bool start_engine();
+  void check_fonts();
+  void check_video_driver();
+  void load_scene_list();
+  void load_scene(const std::string& name, const std::string& file, const std::string& type,
+                  Config_Interface* list, const std::string& entry);
+  void collect_objects(SceneFile& scene, Config_Interface* config);
+  void add_level(const SceneFile& scene, Config_Interface* config);
+  void collect_windows();
+  void collect_slots(Scene* scene);
+  void check_window_cycles();
+  void check_scene_file(const SceneFile& scene);
+  void check_object(const SceneFile& scene, Config_Interface* config, const ObjectEntry& object);
+  void check_signals(const SceneFile& scene, Config_Interface* config, const ObjectEntry& object,
+                     const TypeFacts& facts);
+  void check_links(const SceneFile& scene, Config_Interface* config);
+  void check_value(const SceneFile* scene, Config_Interface* config, const std::string& key,
+                   const std::string& value, const KeyDoc& doc, const std::string& file);
+  void check_plain_file(const FileDoc& doc, Config_Interface* config);
+  void check_style_set();
+  void check_unknown(Config_Interface* config, const std::string& key, const std::string& shown,
+                     const std::vector<std::string>& known, const std::string& file);
+  std::vector<std::string> scene_names() const;
+  bool load_picture(const std::string& file);
+
+  std::ostream& err_;
+  Brannow::FileManager files_{100};
+  std::vector<Problem> problems_;
+  std::vector<std::string> fonts_;
+  std::vector<std::string> scenes_;       // of the scene list
+  std::vector<SceneFile> scene_files_;    // scenes, window scenes and levels
+  std::vector<Scene*> loaded_;
+  std::set<std::string> risen_;           // every signal something rises
+  std::set<std::string> registered_;      // every slot the loaded objects registered
+  std::set<std::string> checked_pictures_;
+  std::map<std::string, std::string> load_failures_;  // file -> why its scene did not load
+  std::map<std::string, std::pair<std::string, long>> failure_places_;
+  int picture_count_ = 0;
+};
+
+Config_Interface* Checker::load_config(const std::string& name, const std::string& file) {
+  if (!config_create(name, "libquorra", true)) {
+    fail("cannot create a configuration from libquorra: " + config_error());
+    return nullptr;
+  }
+  Config_Interface* config = config_get_interface(name);
+  if (config && !config->load(file, &files_)) report(file, 1, "cannot be read");
+  return config;
+}
+
+bool Checker::start_engine() {
+  if (!load_config("GameConfig", "cfg/Game.cfg") || !load_config("VideoConfig", "cfg/Video.cfg"))
+    return false;
+  if (!imageloader_create("png", "libgrisk_png", true) ||
+      !imageloader_create("jpg", "libgrisk_jpg", true))
+    return fail("cannot load the image loaders: " + imageloader_error());
+  if (!textrenderer_create("ttf", "libmordent", true))
+    return fail("cannot load the text renderer libmordent: " + textrenderer_error());
+  check_fonts();
+
+  std::string params[3] = {"VideoConfig", "Video->", "VX_Video"};
+  if (!video_create(kVideo, "libheadless_tessar", params, 3, 0))
+    return fail("cannot load the windowless video driver: " + video_error());
+  Video_Interface* video = video_get_interface(kVideo);
+  Silenced quiet;
+  if (!video || !video->_init())
+    return fail("cannot start the windowless video driver: " +
+                (video ? video->_get_error() : video_error()));
+  quiet.finish();
+  check_video_driver();
+
+  init(kVideo);
+  SceneFabric::add_fabric("GameScene", game_scene_fabric());
+  ui_init();
+  register_game_object_fabrics();
+  {
+    Silenced quiet;
+    if (!ui_load_styleset(kStyleFile, "BaseStyle", &files_))
+      return fail("cannot create the style set configuration");
+  }
+  if (!readable(kStyleFile)) report(kStyleFile, 1, "cannot be read");
+  return true;
+}
+
+void Checker::check_fonts() {
+  Config_Interface* config = config_get_interface("GameConfig");
+  Text_Renderer* renderer = textrenderer_get("ttf");
+  for (int i = 0; config && renderer && i < kMaxEntries; ++i) {
+    const std::string prefix = "Fonts->Font" + std::to_string(i) + "->";
+    const std::string name = config->get_value(prefix + "name", "");
+    if (name.empty()) break;
+    const std::string source = config->get_value(prefix + "source", "");
+    if (renderer->load_font(name, source, &files_))
+      fonts_.push_back(name);
+    else
+      report_at(config, prefix + "source", "cfg/Game.cfg",
+                "font " + quoted(name) + " cannot be loaded from " + quoted(source) + ": " +
+                    renderer->get_error());
+  }
+}
+
+void Checker::check_video_driver() {
+  Config_Interface* config = config_get_interface("VideoConfig");
+  const std::string driver = config->get_value("Video->Driver", "libGL_vantor");
+  // Loaded like a plug-in, from beside the libraries, but never started.
+  if (module_load(driver)) return;
+  const std::vector<std::string> drivers = {"libGL_tessar", "libheadless_tessar"};
+  report_at(config, "Video->Driver", "cfg/Video.cfg",
+            with_suggestion("unknown video driver " + quoted(driver), driver, drivers));
+}
+
+// Through the loader its extension names, so that the error is that loader's.
+bool Checker::load_picture(const std::string& file) {
+  const std::string surface = "picture" + std::to_string(picture_count_++);
+  const std::size_t dot = file.rfind('.');
+  const std::string extension = dot == std::string::npos ? "" : file.substr(dot + 1);
+  if (extension == "png" || extension == "jpg")
+    return imageloader_loadimage(extension, kVideo, file, "tarnvale-check", surface, &files_, 1);
+  return imageloader_loadimage_noext(kVideo, file, "tarnvale-check", surface, &files_, 1);
+}
+
+std::vector<std::string> Checker::scene_names() const {
+  std::vector<std::string> names = scenes_;
+  names.push_back("exit");
+  return names;
+}
+
+void Checker::load_scene_list() {
+  // The same keys load_scenes reads, in a configuration of the checker's own: the library's
+  // would stop at the first scene it cannot make.
+  Config_Interface* list = load_config("CheckedSceneList", kSceneList);
+  if (!list) return;
+  std::vector<std::string> types;
+  for (const auto& entry : SceneFabric::_fabrics_) types.push_back(entry.first);
+  struct Entry {
+    std::string key, name, file, type;
+  };
+  std::vector<Entry> entries;
+  for (int i = 0; i < kMaxEntries; ++i) {
+    const std::string key = "Scenes->Scene" + std::to_string(i);
+    const std::string name = list->get_value(key + "->name", "");
+    if (name.empty()) break;
+    const std::string file = list->get_value(key + "->file", "");
+    list->get_value(key + "->preload", "false");
+    const std::string type = list->get_value(key + "->type", "generic");
+    scenes_.push_back(name);
+    if (!SceneFabric::_fabrics_.exists(type)) {
+      report_at(list, key + "->type", kSceneList,
+                with_suggestion("unknown scene type " + quoted(type), type, types));
+      continue;
+    }
+    if (!readable(file)) {
+      report_at(list, key + "->file", kSceneList,
+                "scene file " + quoted(file) + " cannot be read");
+      continue;
+    }
+    entries.push_back({key, name, file, type});
+  }
+  // Scenes after the list is known: a scene refers to the others by name.
+  for (const Entry& entry : entries) load_scene(entry.name, entry.file, entry.type, list, entry.key);
+  check_plain_file(data_files()[2], list);
+}
+
+void Checker::load_scene(const std::string& name, const std::string& file, const std::string& type,
+                         Config_Interface* list, const std::string& entry) {
+  Scene* scene = SceneFabric()[type];
+  loaded_.push_back(scene);
+  scene->set_name(name);
+  scene->set_video_name(kVideo);
+  scene->set_storage_file(file);
+  scene->set_file_manager(&files_);
+  Silenced quiet;
+  const bool loaded = scene->load_scene();
+  const std::string log = quiet.finish();
+  if (!loaded) {
+    load_failures_[file] = load_errors(log);
+    const Config_Origin origin = list->_get_origin(entry + "->file");
+    failure_places_[file] = {origin.line ? origin.file : kSceneList, origin.line};
+  }
+  Config_Interface* config = config_get_interface(name);
+  if (!config) return;
+  SceneFile scene_file{file, name, name, find_type(type), {}};
+  collect_objects(scene_file, config);
+  scene_files_.push_back(scene_file);
+  if (type == "GameScene") add_level(scene_file, config);
+}
+
+void Checker::collect_objects(SceneFile& scene, Config_Interface* config) {
+  for (int i = 0; i < kMaxEntries; ++i) {
+    const std::string key = "Scene->Objects->Object" + std::to_string(i) + "->";
+    const std::string name = config->get_value(key + "name", "");
+    if (name.empty()) break;
+    config->get_value(key + "z_level", "0");
+    ObjectEntry object{name, "Objects->" + name + "->", nullptr};
+    object.type = find_type(config->get_value(object.prefix + "type", ""));
+    scene.objects.push_back(object);
+  }
+}
+
+// The level's configuration is gone once its scene loaded: the checker reads the file again.
+void Checker::add_level(const SceneFile& scene, Config_Interface* config) {
+  const std::string level = config->get_value("Scene->level", "");
+  if (level.empty() || !readable(level)) return;
+  const std::string name = "CheckedLevel " + level;
+  Config_Interface* level_config = load_config(name, level);
+  if (!level_config) return;
+  SceneFile level_file{level, scene.scene_name, name, nullptr, {}};
+  for (int i = 0; i < kMaxEntries; ++i) {
+    const std::string prefix = "Borders->border" + std::to_string(i) + "->";
+    const std::string type = level_config->get_value(prefix + "type", "");
+    if (type.empty()) break;
+    level_file.objects.push_back({"border" + std::to_string(i), prefix, find_type(type)});
+  }
+  scene_files_.push_back(level_file);
+}
+
+// The slots the objects of a loaded scene offer, also those of its windows' scenes.
+void Checker::collect_slots(Scene* scene) {
+  if (!scene) return;
+  for (const std::string& name : scene->get_object_names()) {
+    SceneObject* object = scene->get_object(name);
+    if (!object) continue;
+    for (const auto& slot : object->_get__slot_map_()) registered_.insert(slot.first);
+    if (auto* window = dynamic_cast<Window*>(object)) collect_slots(window->_get__internal_scene_());
+  }
+}
+
+// Windows' scenes are named after their window and configured under that name.
+void Checker::collect_windows() {
+  for (std::size_t i = 0; i < scene_files_.size(); ++i) {
+    const SceneFile scene = scene_files_[i];
+    Config_Interface* config = config_get_interface(scene.config);
+    if (!config) continue;
+    for (const ObjectEntry& object : scene.objects) {
+      if (!object.type || std::string(object.type->name) != "Window") continue;
+      const std::string file = config->get_value(object.prefix + "Window->internal_scene_file", "");
+      Config_Interface* inner = config_get_interface(object.name);
+      if (!inner || inner->_get_origin("Scene->Objects->Object0->name").file != file) continue;
+      bool known = false;
+      for (const SceneFile& other : scene_files_) known = known || other.config == object.name;
+      if (known) continue;
+      SceneFile window{file, object.name, object.name, find_type("generic"), {}};
+      collect_objects(window, inner);
+      scene_files_.push_back(window);
+    }
+  }
+}
+
+void Checker::check_window_cycles() {
+  // file -> (window's scene file, window's key) for each window.
+  std::map<std::string, std::vector<std::string>> inner;
+  for (const SceneFile& scene : scene_files_) {
+    Config_Interface* config = config_get_interface(scene.config);
+    if (!config) continue;
+    for (const ObjectEntry& object : scene.objects) {
+      if (!object.type || std::string(object.type->name) != "Window") continue;
+      const std::string key = object.prefix + "Window->internal_scene_file";
+      const std::string file = config->get_value(key, "");
+      // Follow the window's scene and the windows in it: does it come back to this file?
+      std::vector<std::string> todo = {file};
+      std::set<std::string> seen;
+      bool loops = false;
+      while (!todo.empty() && !loops) {
+        const std::string at = todo.back();
+        todo.pop_back();
+        if (at == scene.file) loops = true;
+        if (!seen.insert(at).second) continue;
+        if (!inner.count(at)) {
+          // Windows of a file the checker has not seen as a scene: read it on the side.
+          std::vector<std::string> targets;
+          const std::string name = "CheckedWindowScene " + at;
+          Config_Interface* side = config_get_interface(name);
+          if (!side && readable(at)) {
+            config_create(name, "libquorra", true);
+            side = config_get_interface(name);
+            if (side) side->load(at, &files_);
+          }
+          if (side)
+            for (const auto& [k, v] : pairs_of(side))
+              if (ends_with(k, "->Window->internal_scene_file"))
+                targets.push_back(v);
+          inner[at] = targets;
+        }
+        for (const std::string& next : inner[at]) todo.push_back(next);
+      }
+      if (loops)
+        report_at(config, key, scene.file,
+                  "window " + quoted(object.name) + " includes itself through " + quoted(file));
+    }
+  }
+}
+
+void Checker::check_scene_file(const SceneFile& scene) {
+  Config_Interface* config = config_get_interface(scene.config);
+  if (!config) return;
+  const std::size_t problems_before = problems_.size();
+  std::vector<std::string> types;
+  for (const auto& entry : SceneObjectFabric::_fabrics_) types.push_back(entry.first);
+
+  std::set<std::string> listed;
+  for (std::size_t i = 0; i < scene.objects.size(); ++i) {
+    const ObjectEntry& object = scene.objects[i];
+    listed.insert(object.prefix);
+    if (object.type && !is_base_only(*object.type) && !object.type->scene_type) {
+      check_object(scene, config, object);
+      continue;
+    }
+    const std::string type = config->get_value(object.prefix + "type", "");
+    if (type.empty() && scene.type)
+      // The list names an object that has no section.
+      report_at(config, "Scene->Objects->Object" + std::to_string(i) + "->name", scene.file,
+                "object " + quoted(object.name) + " has no type");
+    else
+      report_at(config, object.prefix + "type", scene.file,
+                with_suggestion("unknown object type " + quoted(type), type, types));
+  }
+
+  // The rest: the scene's own keys, sections of objects the list leaves out, stray keys.
+  const TypeFacts facts = scene.type ? facts_of(*scene.type) : TypeFacts{};
+  std::set<std::string> unlisted;
+  for (const auto& [key, value] : pairs_of(config)) {
+    const Config_Origin origin = config->_get_origin(key);
+    if (!origin.line || origin.file != scene.file) continue;
+    bool in_object = false;
+    for (const std::string& prefix : listed) in_object = in_object || key.rfind(prefix, 0) == 0;
+    if (in_object) continue;
+    if (scene.type && key.rfind("Objects->", 0) == 0) {
+      const std::string name = key.substr(9, key.find("->", 9) - 9);
+      if (unlisted.insert(name).second)
+        report(origin.file, origin.line,
+               "object " + quoted(name) + " is not in the scene's object list");
+      continue;
+    }
+    if (const KeyDoc* doc = find_key(facts.keys, key, scene.scene_name)) {
+      check_value(&scene, config, key, value, *doc, scene.file);
+      continue;
+    }
+    check_unknown(config, key, key, key_names(facts.keys), scene.file);
+  }
+  if (scene.type) check_links(scene, config);
+
+  const auto failure = load_failures_.find(scene.file);
+  if (failure != load_failures_.end() && problems_.size() == problems_before) {
+    const auto& place = failure_places_[scene.file];
+    report(place.first, place.second,
+           "scene " + quoted(scene.scene_name) + " does not load" +
+               (failure->second.empty() ? "" : ": " + failure->second));
+  }
+}
+
+void Checker::check_object(const SceneFile& scene, Config_Interface* config,
+                           const ObjectEntry& object) {
+  const TypeFacts facts = facts_of(*object.type);
+  for (const auto& [key, value] : pairs_of(config)) {
+    if (key.rfind(object.prefix, 0) != 0) continue;
+    const Config_Origin origin = config->_get_origin(key);
+    if (!origin.line) continue;
+    const std::string rest = key.substr(object.prefix.size());
+    if (const KeyDoc* doc = find_key(facts.keys, rest)) {
+      check_value(&scene, config, key, value, *doc, scene.file);
+      continue;
+    }
+    if (!facts.style_keys.empty() && rest.rfind("style->", 0) == 0) {
+      const std::string style_key = rest.substr(7);
+      if (const KeyDoc* doc = find_key(facts.style_keys, style_key))
+        check_value(&scene, config, key, value, *doc, scene.file);
+      else
+        check_unknown(config, key, rest, key_names(facts.style_keys), scene.file);
+      continue;
+    }
+    std::vector<std::string> known = key_names(facts.keys);
+    check_unknown(config, key, rest, known, scene.file);
+  }
+  check_signals(scene, config, object, facts);
+}
+
+void Checker::check_signals(const SceneFile& scene, Config_Interface* config,
+                            const ObjectEntry& object, const TypeFacts& facts) {
+  const std::vector<std::string> risen(risen_.begin(), risen_.end());
+  for (int i = 0; i < kMaxEntries; ++i) {
+    const std::string key = object.prefix + "signals->signal" + std::to_string(i) + "->";
+    std::string source = config->get_value(key + "signal_source", "");
+    if (source.empty()) break;
+    const std::string signal = config->get_value(key + "signal_name", "");
+    const std::string slot = config->get_value(key + "slot_name", "");
+    if (signal.empty() || signal == "activate" || signal == "deactivate") continue;
+    // What the loaded objects registered; the table for objects that did not load.
+    const std::string full_slot = scene.scene_name + "->" + object.name + "->" + slot;
+    if (!registered_.count(full_slot) &&
+        std::find(facts.slots.begin(), facts.slots.end(), slot) == facts.slots.end())
+      report_at(config, key + "slot_name", scene.file,
+                with_suggestion("no object registers the slot " + quoted(full_slot), slot,
+                                facts.slots));
+    const std::string full = source + "->" + signal;
+    if (!risen_.count(full))
+      report_at(config, key + "signal_source", scene.file,
+                with_suggestion("nothing rises the signal " + quoted(full), full, risen));
+  }
+}
+
+void Checker::check_links(const SceneFile& scene, Config_Interface* config) {
+  std::map<std::string, std::string> links;
+  for (const ObjectEntry& object : scene.objects)
+    if (config->get_value(object.prefix + "SceneObject->coord_type", "absolute") == "link")
+      links[object.name] = config->get_value(object.prefix + "SceneObject->link_object", "");
+  std::set<std::string> reported;
+  for (const auto& [start, target] : links) {
+    std::vector<std::string> path = {start};
+    for (std::string at = target; links.count(at); at = links[at]) {
+      if (at == start) {
+        std::string cycle;
+        for (const std::string& name : path) cycle += name + " -> ";
+        if (reported.insert(*std::min_element(path.begin(), path.end())).second)
+          report_at(config, "Objects->" + start + "->SceneObject->link_object", scene.file,
+                    "link cycle: " + cycle + start);
+        break;
+      }
+      if (std::find(path.begin(), path.end(), at) != path.end()) break;
+      path.push_back(at);
+    }
+  }
+}
+
+void Checker::check_value(const SceneFile* scene, Config_Interface* config, const std::string& key,
+                          const std::string& value, const KeyDoc& doc, const std::string& file) {
+  auto problem = [&](const std::string& text) { report_at(config, key, file, text); };
+  double number = 0;
+  std::string reason;
+  switch (doc.kind) {
+    case ValueKind::whole:
+    case ValueKind::real: {
+      // The programs' own bounds where they have them; finite otherwise.
+      std::string table_key = doc.key;
+      if (table_key.rfind("SCENE", 0) == 0) table_key.erase(0, 5);
+      const tarnvale::NumberLimit* limit = tarnvale::find_number_limit(table_key);
+      const tarnvale::NumberLimit any_number{table_key, -HUGE_VAL, HUGE_VAL, doc.fallback,
+                                             doc.kind == ValueKind::whole,
+                                             tarnvale::OnBadNumber::use_default, false};
+      if (!tarnvale::check_number(limit ? *limit : any_number, value, &number, &reason))
+        problem(quoted(value) + " " + reason);
+      break;
+    }
+    case ValueKind::color:
+      if (!is_number(value, true, &number) || number < 0 || number > 0xffffffffu)
+        problem(quoted(value) + " is not a colour 0xRRGGBBAA");
+      break;
+    case ValueKind::picture:
+      if (value.empty() || checked_pictures_.count(value)) break;
+      checked_pictures_.insert(value);
+      if (!readable(value)) {
+        problem("picture " + quoted(value) + " cannot be read");
+        break;
+      }
+      if (!load_picture(value)) problem("picture " + quoted(value) + " is broken: " + imageloader_error());
+      break;
+    case ValueKind::font:
+      if (!value.empty() && std::find(fonts_.begin(), fonts_.end(), value) == fonts_.end())
+        problem(with_suggestion("unknown font " + quoted(value), value, fonts_));
+      break;
+    case ValueKind::style: {
+      if (value.empty()) break;
+      std::vector<std::string> styles;
+      if (Config_Interface* set = config_get_interface("BaseStyle"))
+        for (const auto& pair : pairs_of(set)) {
+          const std::string name = pair.first.substr(0, pair.first.find("->"));
+          if (std::find(styles.begin(), styles.end(), name) == styles.end()) styles.push_back(name);
+        }
+      if (std::find(styles.begin(), styles.end(), value) == styles.end())
+        problem(with_suggestion("unknown style " + quoted(value), value, styles));
+      break;
+    }
+    case ValueKind::scene: {
+      const std::vector<std::string> names = scene_names();
+      if (std::find(names.begin(), names.end(), value) == names.end())
+        problem(with_suggestion("unknown scene " + quoted(value), value, names));
+      break;
+    }
+    case ValueKind::object: {
+      if (value.empty() || !scene) break;
+      std::vector<std::string> names;
+      for (const ObjectEntry& object : scene->objects) names.push_back(object.name);
+      if (std::find(names.begin(), names.end(), value) == names.end())
+        problem(with_suggestion("unknown object " + quoted(value), value, names));
+      break;
+    }
+    case ValueKind::file:
+      if (!value.empty() && !readable(value)) problem("file " + quoted(value) + " cannot be read");
+      break;
+    default:
+      break;
+  }
+}
+
+void Checker::check_unknown(Config_Interface* config, const std::string& key,
+                            const std::string& shown, const std::vector<std::string>& known,
+                            const std::string& file) {
+  if (config->_was_asked(key)) return;
+  report_at(config, key, file, with_suggestion("unknown key " + quoted(shown), shown, known));
+}
+
+void Checker::check_plain_file(const FileDoc& doc, Config_Interface* config) {
+  for (const auto& [key, value] : pairs_of(config)) {
+    if (!config->_get_origin(key).line) continue;
+    if (const KeyDoc* known = find_key(doc.keys, key))
+      check_value(nullptr, config, key, value, *known, doc.file);
+    else
+      check_unknown(config, key, key, key_names(doc.keys), doc.file);
+  }
+}
+
+// Style keys are copied into each widget, never asked for in the set itself.
+void Checker::check_style_set() {
+  Config_Interface* set = config_get_interface("BaseStyle");
+  if (!set) return;
+  std::vector<KeyDoc> style_keys;
+  for (const TypeDoc& type : data_types())
+    style_keys.insert(style_keys.end(), type.style_keys.begin(), type.style_keys.end());
+  for (const auto& [key, value] : pairs_of(set)) {
+    if (!set->_get_origin(key).line) continue;
+    const std::size_t cut = key.find("->");
+    const std::string rest = cut == std::string::npos ? key : key.substr(cut + 2);
+    if (const KeyDoc* doc = find_key(style_keys, rest))
+      check_value(nullptr, set, key, value, *doc, kStyleFile);
+    else
+      report_at(set, key, kStyleFile,
+                with_suggestion("unknown key " + quoted(rest), rest, key_names(style_keys)));
+  }
+}
+
+int Checker::run() {
+  if (!readable(kSceneList)) {
+    fail(std::string("no scene list ") + kSceneList + ": not a data folder");
+    return 2;
+  }
+  if (!start_engine()) return 2;
+  load_scene_list();
+  collect_windows();
+  for (Scene* scene : loaded_) collect_slots(scene);
+
+  for (const char* name : video_signals()) risen_.insert(std::string(kVideo) + "->" + name);
+  for (const SceneFile& scene : scene_files_) {
+    if (scene.type)
+      for (const std::string& signal : facts_of(*scene.type).signals)
+        risen_.insert(scene.scene_name + "->" + signal);
+    for (const ObjectEntry& object : scene.objects)
+      if (object.type)
+        for (const std::string& signal : facts_of(*object.type).signals)
+          risen_.insert(scene.scene_name + "->" + object.name + "->" + signal);
+  }
+
+  Config_Interface* game = config_get_interface("GameConfig");
+  check_plain_file(data_files()[0], game);
+  check_plain_file(data_files()[1], config_get_interface("VideoConfig"));
+  check_style_set();
+  check_window_cycles();
+  for (const SceneFile& scene : scene_files_) check_scene_file(scene);
+
+  std::stable_sort(problems_.begin(), problems_.end(), [](const Problem& a, const Problem& b) {
+    return a.file != b.file ? a.file < b.file : a.line < b.line;
+  });
+  return problems_.empty() ? 0 : 1;
+}
+
+}  // namespace
+
+int check_data_folder(const std::string& dir, std::ostream& out, std::ostream& err) {
+  if (!dir.empty() && chdir(dir.c_str()) != 0) {
+    err << "tarnvale-check: cannot enter " << dir << ": " << std::strerror(errno) << std::endl;
+    return 2;
+  }
+  Checker checker(err);
+  const int result = checker.run();
+  for (const Problem& problem : checker.problems())
+    out << problem.file << ":" << problem.line << ": " << problem.text << "\n";
+  out.flush();
+  return result;
+}
+
+// Two swapped neighbours count as one edit: the commonest typo.
+std::size_t edit_distance(const std::string& a, const std::string& b) {
+  const std::size_t width = b.size() + 1;
+  std::vector<std::size_t> d((a.size() + 1) * width);
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i * width] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) d[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i)
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      std::size_t best = std::min({d[(i - 1) * width + j] + 1, d[i * width + j - 1] + 1,
+                                   d[(i - 1) * width + j - 1] + (a[i - 1] != b[j - 1])});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+        best = std::min(best, d[(i - 2) * width + j - 2] + 1);
+      d[i * width + j] = best;
+    }
+  return d[a.size() * width + b.size()];
+}
+
+std::string closest_name(const std::string& name, const std::vector<std::string>& candidates) {
+  // A third of the name may be wrong, at least one letter, at most three.
+  const std::size_t allowed = std::clamp<std::size_t>(name.size() / 3, 1, 3);
+  std::string best;
+  std::size_t best_distance = allowed + 1;
+  for (const std::string& candidate : candidates) {
+    if (candidate == name) continue;
+    const std::size_t distance = edit_distance(name, candidate);
+    if (distance < best_distance) best = candidate, best_distance = distance;
+  }
+  return best;
+}
