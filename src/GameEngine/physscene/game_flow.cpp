@@ -47,6 +47,7 @@ void PhysScene::start_game() {
   show_object(flow.window, false);
   show_object(flow.pause_label, false);
   if (!flow.playing_setting.empty()) ui_set_setting(flow.playing_setting, "1");
+  game_feel.start();
 }
 
 // The key slot is there also before the scene's keys are read (a scene activated before it
@@ -95,6 +96,7 @@ void PhysScene::hold_clocks_while_still() {
     if (SceneObject* object = get_object(object_name)) object->delay_clocks(gap);
   // The world's step timer too: a resumed field takes its next step a frame later, as usual.
   frame_timer.postpone(gap);
+  game_feel.delay(gap);
 }
 
 void PhysScene::watch_pile() {
