@@ -71,6 +71,14 @@ BaseStone* GameField::place(const std::string& name, int type, float x, float y)
   return emitter()->place_stone(name, type, x, y);
 }
 
+std::vector<BaseStone*> GameField::diagonal(const std::string& prefix, const std::vector<int>& types, float x,
+                                            float y) {
+  std::vector<BaseStone*> stones;
+  for (size_t i = 0; i < types.size(); ++i)
+    stones.push_back(place(prefix + std::to_string(i), types[i], x + i * FACE_OFFSET, y + i * FACE_OFFSET));
+  return stones;
+}
+
 void GameField::frame() {
   scene->draw();
   video()->_flip();
@@ -96,7 +104,7 @@ void SteppedField::TearDown() {
 }
 
 PhysScene* SteppedField::load_course(const std::string& scene_keys, bool refill, const std::vector<std::string>& listed,
-                                     const std::string& object_sections) {
+                                     const std::string& object_sections, const std::string& sections) {
   const std::string objects =
       "\t[score]\n\t\ttype Numeric\n\t[/]\n"
       "\t[over]\n\t\ttype Image\n\t\t[Image]\n\t\t\timage_file res/game/stone0.png\n\t\t[/]\n\t[/]\n"
@@ -114,6 +122,7 @@ PhysScene* SteppedField::load_course(const std::string& scene_keys, bool refill,
     list += "\t\t[Object" + std::to_string(i + 1) + "]\n\t\t\tname " + names[i] + "\n\t\t[/]\n";
   text.replace(text.find("\t[/]\n[/]\n[Objects]"), 0, list);
   text.replace(text.rfind("[/]\n"), 0, objects + object_sections);
+  text += sections;
   // The timer's time-out refills through the emitter.
   text.replace(text.find("\t\t\tinitialEmit 0\n\t\t[/]\n") + 24, 0,
                "\t\t[signals]\n\t\t\t[signal0]\n\t\t\t\tconnect on_load\n\t\t\t\tsignal_source @SCENE@->refill\n"

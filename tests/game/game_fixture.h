@@ -41,6 +41,8 @@ protected:
 
   StoneEmitter* emitter();
   BaseStone* place(const std::string& name, int type, float x, float y);
+  // Places stones of the given types along one face direction, starting at (x, y).
+  std::vector<BaseStone*> diagonal(const std::string& prefix, const std::vector<int>& types, float x, float y);
   // One frame: the scene's draw (which steps the world when a step is due) and the driver's flip.
   void frame();
   // Steps the world n times without drawing.
@@ -62,9 +64,10 @@ protected:
   // A scene with the given "Scene" keys, a score, a refill timer (every 0.5 s, one stone, when
   // asked for), two pictures standing in for the game-over window ("over") and the pause label
   // ("label"), then the listed further objects, whose sections (with any unlisted ones) are
-  // object_sections.
+  // object_sections; sections are further top-level sections.
   PhysScene* load_course(const std::string& scene_keys, bool refill = false,
-                         const std::vector<std::string>& listed = {}, const std::string& object_sections = "");
+                         const std::vector<std::string>& listed = {}, const std::string& object_sections = "",
+                         const std::string& sections = "");
   std::map<std::string, b2Vec2> positions();
   int stones() { return static_cast<int>(positions().size()); }
   // Frames of one world step each.
