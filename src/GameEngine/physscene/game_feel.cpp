@@ -120,6 +120,7 @@ void GameFeel::group_removed(size_t size, float x, float y) {
     times = wave;
   }
   const long points = group_points(size) * times;
+  GAME_INFO("Group of " << size << " scores " << points << " (x" << times << ")");
   Signal scored(scene->get_name() + "->group_scored");
   scored.add_params(static_cast<int64_t>(points));
   scored.add_params(static_cast<int64_t>(times));
