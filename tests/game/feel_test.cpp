@@ -249,6 +249,18 @@ TEST_F(Feel, AHintNamesASwapThatMakesAGroupUntilTheNextClick) {
   EXPECT_FALSE(has("X") || has("B1") || has("B2"));
 }
 
+TEST_F(Feel, AGameThatEndsLeavesNoMarkedStones) {
+  load_course("\thintSeconds 1\n");
+  swap_layout(0, 0);
+  tick(76);  // the hint, and a quarter second of blinking: at its faintest
+  ASSERT_NE(scene->feel().hinted().first, "");
+  ASSERT_LT(stone("A")->_get__sprite_()->_get_alpha(), 0.5f);
+  scene->end_game();
+  EXPECT_EQ(scene->feel().hinted().first, "");
+  EXPECT_FLOAT_EQ(stone("A")->_get__sprite_()->_get_alpha(), 1.0f);
+  EXPECT_FLOAT_EQ(stone("X")->_get__sprite_()->_get_alpha(), 1.0f);
+}
+
 TEST_F(Feel, WithNoSwapToMakeTheHintSaysSoAndDropsAFreshRow) {
   load_course("\thintSeconds 10\n\tnoMoveLabel label\n\tpaceEmitter emitter\n");
   place("P", 0, -0.5f, -0.5f);

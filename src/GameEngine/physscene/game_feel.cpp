@@ -94,6 +94,12 @@ void GameFeel::start() {
   keep_pace();
 }
 
+void GameFeel::end() {
+  mark_hint(1.0f);
+  hint = {};
+  end_cascade();
+}
+
 void GameFeel::swap_made() {
   chain_active = true;
   wave = 0;

@@ -22,6 +22,8 @@ public:
   void read_keys(Config_Interface* config);
   // A fresh game: no cascade, no hint, the first pace.
   void start();
+  // The game is over: no marks or multiplier stay on the still field.
+  void end();
 
   // Seconds a standing swap takes to travel, and a rejected one to shake (0: at once, no shake).
   float swap_seconds() const { return keys.swap_seconds; }

@@ -118,6 +118,7 @@ void PhysScene::end_game() {
     set_selected_stone(nullptr);
     if (Video_Sprite* sprite = selected->_get__sprite_()) sprite->_set_blend_color(1, 1, 1);
   }
+  game_feel.end();
   const long score = current_score();
   GAME_INFO("Game over, score " << score);
   if (!flow.playing_setting.empty()) ui_set_setting(flow.playing_setting, "0");
