@@ -46,6 +46,11 @@ void GameFeel::read_keys(Config_Interface* config) {
   keys = Keys();
   keys.cascade_scoring = yes(value("cascadeScoring", "false"));
   keys.group_bonus = strtol(value("groupBonus", "0").c_str(), nullptr, 10);
+  // Larger groups never score less than their size.
+  if (keys.group_bonus < 0) {
+    GAME_INFO("Scene->groupBonus of " << scene->get_name() << " below 0 taken as 0");
+    keys.group_bonus = 0;
+  }
   keys.score_popup = value("scorePopup", "");
   keys.combo_label = value("comboLabel", "");
   keys.combo_text = value("comboText", "x{n}");
@@ -55,6 +60,8 @@ void GameFeel::read_keys(Config_Interface* config) {
   keys.pace_emitter = value("paceEmitter", "");
   keys.level_object = value("levelObject", "");
   keys.hint_seconds = static_cast<float>(atof(value("hintSeconds", "0").c_str()));
+  // Not a number would search for a hint every frame.
+  if (!(keys.hint_seconds > 0)) keys.hint_seconds = 0;
   keys.no_move_label = value("noMoveLabel", "");
   for (int i = 0; i < MAX_PACE_STEPS; ++i) {
     const std::string step = "Pace->Step" + std::to_string(i) + "->";
