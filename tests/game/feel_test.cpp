@@ -81,6 +81,20 @@ TEST_F(Feel, WithoutTheKeysEveryGroupScoresItsSize) {
   EXPECT_FALSE(has("X")) << "the group went at once: no travel";
 }
 
+TEST_F(Feel, ABonusBelowZeroAndAHintTimeThatIsNoNumberAreOff) {
+  testing::internal::CaptureStdout();
+  load_course("\tgroupBonus -5\n\thintSeconds nan\n\tpaceEmitter emitter\n");
+  Catcher scores(scene->get_name() + "->group_scored");
+  diagonal("W", {2, 2, 2, 2}, -0.6f, -0.6f);
+  place("P", 0, 0.3f, 0.3f);
+  tick(30);
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_THAT(out, HasSubstr("Scene->groupBonus of " + scene->get_name() + " below 0 taken as 0"));
+  ASSERT_EQ(scores.packs.size(), 1u);
+  EXPECT_EQ(scored(scores.packs[0]), (std::vector<int64_t>{4, 1}));
+  EXPECT_THAT(out, Not(HasSubstr("No move left"))) << "no hint search";
+}
+
 TEST_F(Feel, WavesAfterASwapScoreRisingMultiplesUntilTheFieldIsStill) {
   load_course(SCORING, false, {"combo"}, POPUP_AND_COMBO, NO_PARTICLES);
   wire_score();

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-
 #include "GameEngine/GameObjects/border/border.h"
 #include "game_fixture.h"
 #include "tessim/time.h"
