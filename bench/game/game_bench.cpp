@@ -167,6 +167,22 @@ BENCHMARK(BM_GameFrame)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
+// The hint's search for a swap that makes a group, on a settled field where none does (every
+// stone its own kind): the most it costs, in the one frame that runs it.
+void BM_HintSearch(benchmark::State& state) {
+  std::string error;
+  if (!game_test::start_game_engine(&error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  PhysScene* scene = load_field(static_cast<int>(state.range(0)));
+  for (int i = 0; i < MAX_SETTLING_STEPS && awake_bodies(scene->get_world()) > 0; ++i) scene->step_world();
+  for (auto _ : state) benchmark::DoNotOptimize(scene->feel().find_swap());
+  scene->slot__on_deactivate(nullptr);
+  delete scene;
+}
+BENCHMARK(BM_HintSearch)->Arg(50)->Arg(200)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -20,89 +20,11 @@ using ::testing::HasSubstr;
 
 namespace {
 
-const float STEP = 0.0166666666f;
-
-// Keeps the packs of one signal.
-class Catcher {
-public:
-  explicit Catcher(const std::string& signal) : signal_(signal), slot_(this, &Catcher::call) {
-    register_slot(slot_name(), &slot_);
-    connect(signal_, slot_name());
-  }
-  ~Catcher() {
-    disconnect(signal_, slot_name());
-    unregister_slot(slot_name());
-  }
-  std::vector<SlotArgs> packs;
-
-private:
-  std::string slot_name() const { return "catcher->" + signal_; }
-  bool call(SlotArgs* args) {
-    packs.push_back(*args);
-    return false;
-  }
-  std::string signal_;
-  Slot<Catcher> slot_;
-};
-
-class GameCourse : public GameField {
+class GameCourse : public SteppedField {
 protected:
-  void SetUp() override {
-    GameField::SetUp();
-    ui_init();
-    Time::use_stepped_clock();
-  }
-  void TearDown() override {
-    GameField::TearDown();
-    Time::use_real_clock();
-  }
-  // One frame of one world step.
-  void tick(int frames = 1) {
-    for (int i = 0; i < frames; ++i) {
-      Time::advance_stepped_clock(STEP);
-      frame();
-    }
-  }
-  // A scene with the given "Scene" keys, a score, a refill timer (every 0.5 s, one stone, when
-  // asked for) and
-  // two pictures standing in for the game-over window ("over") and the pause label ("label").
-  PhysScene* load_course(const std::string& scene_keys, bool refill = false) {
-    const std::string objects =
-        "\t[score]\n\t\ttype Numeric\n\t[/]\n"
-        "\t[over]\n\t\ttype Image\n\t\t[Image]\n\t\t\timage_file res/game/stone0.png\n\t\t[/]\n\t[/]\n"
-        "\t[label]\n\t\ttype Image\n\t\t[Image]\n\t\t\timage_file res/game/stone1.png\n\t\t[/]\n\t[/]\n"
-        "\t[refill]\n\t\ttype Timer\n\t\t[Timer]\n\t\t\trepeat " + std::string(refill ? "true" : "false") +
-        "\n\t\t\ttime " + (refill ? "0.5" : "1000") + "\n\t\t[/]\n"
-        "\t\t[signals]\n\t\t\t[signal0]\n\t\t\t\tconnect on_load\n\t\t\t\tsignal_source @SCENE@\n"
-        "\t\t\t\tsignal_name new_cycle\n\t\t\t\tslot_name _on_new_cycle\n\t\t\t[/]\n\t\t[/]\n\t[/]\n";
-    std::string text = scene_with(scene_keys, "", "\t\t\temitCount 1\n");
-    // The emitter is object 0; the others follow it in the list and in the objects section.
-    text.replace(text.find("\t[/]\n[/]\n[Objects]"), 0,
-                 "\t\t[Object1]\n\t\t\tname score\n\t\t[/]\n\t\t[Object2]\n\t\t\tname over\n\t\t[/]\n"
-                 "\t\t[Object3]\n\t\t\tname label\n\t\t[/]\n\t\t[Object4]\n\t\t\tname refill\n\t\t[/]\n");
-    text.replace(text.rfind("[/]\n"), 0, objects);
-    // The timer's time-out refills through the emitter.
-    text.replace(text.find("\t\t\tinitialEmit 0\n\t\t[/]\n") + 24, 0,
-                 "\t\t[signals]\n\t\t\t[signal0]\n\t\t\t\tconnect on_load\n\t\t\t\tsignal_source @SCENE@->refill\n"
-                 "\t\t\t\tsignal_name time_out\n\t\t\t\tslot_name emit\n\t\t\t[/]\n\t\t[/]\n");
-    return load(text);
-  }
   static std::string course_keys(const std::string& more = "") {
     return "\tgameOverLine 0.2\n\tgameOverHold 0.5\n\tgameOverWindow over\n\tscoreObject score\n"
            "\tpauseKeys true\n\tpauseLabel label\n" + more;
-  }
-  std::map<std::string, b2Vec2> positions() {
-    std::map<std::string, b2Vec2> where;
-    for (const std::string& name : scene->get_object_names())
-      if (auto* stone = dynamic_cast<BaseStone*>(scene->get_object(name))) where[name] = stone->_get_body()->GetPosition();
-    return where;
-  }
-  int stones() { return static_cast<int>(positions().size()); }
-  bool shown(const std::string& name) { return scene->get_object(name) && scene->get_object(name)->_get_show(); }
-  void press_key(long key) {
-    Signal pressed("Video->keyboard_press");
-    pressed.add_params(static_cast<int64_t>(key));
-    pressed.rise();
   }
 };
 

@@ -4,6 +4,7 @@
 
 #include "GameEngine/game_fabrics.h"
 #include "olvane/video.h"
+#include "scrivet/textrenderer.h"
 #include "vistrel/imageloader.h"
 #include "voskar/scenemanager.h"
 #include "gl_video.h"
@@ -34,6 +35,10 @@ bool start_game_engine(std::string* error) {
         "VideoConfig",
         {{"Width", "800"}, {"Height", "600"}, {"FullScreen", "no"}, {"HideMouse", "no"}, {"LimitFPS", "0"}});
   if (!imageloader_create("png", "libgrisk_png", true)) failure = "png: " + imageloader_error();
+  // Texts of the game (the multiplier, the rising numbers) in the game's own font.
+  if (!textrenderer_create("ttf", "libmordent", true) ||
+      !textrenderer_get("ttf")->load_font("Font0", "res/fonts/DejaVuSans.ttf", file_manager))
+    failure = "ttf: " + textrenderer_error();
   init("Video");
   SceneFabric::add_fabric("GameScene", game_scene_fabric());
   *error = failure;

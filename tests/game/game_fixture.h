@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "GameEngine/physscene/physscene.h"
 #include "olvane/video.h"
 #include "scratch.h"
+#include "twinkel/signals.h"
 
 namespace game_test {
 
@@ -39,6 +41,8 @@ protected:
 
   StoneEmitter* emitter();
   BaseStone* place(const std::string& name, int type, float x, float y);
+  // Places stones of the given types along one face direction, starting at (x, y).
+  std::vector<BaseStone*> diagonal(const std::string& prefix, const std::vector<int>& types, float x, float y);
   // One frame: the scene's draw (which steps the world when a step is due) and the driver's flip.
   void frame();
   // Frames a time step apart until the field's clocks have counted at least the given seconds
@@ -51,6 +55,42 @@ protected:
 
   test_support::ScratchDir scratch;
   PhysScene* scene = nullptr;
+};
+
+// A field on the stepped clock with the UI settings: every frame is one world step, so every
+// run is the same.
+class SteppedField : public GameField {
+protected:
+  static constexpr float STEP = 0.0166666666f;
+  void SetUp() override;
+  void TearDown() override;
+  // A scene with the given "Scene" keys, a score, a refill timer (every 0.5 s, one stone, when
+  // asked for), two pictures standing in for the game-over window ("over") and the pause label
+  // ("label"), then the listed further objects, whose sections (with any unlisted ones) are
+  // object_sections; sections are further top-level sections.
+  PhysScene* load_course(const std::string& scene_keys, bool refill = false,
+                         const std::vector<std::string>& listed = {}, const std::string& object_sections = "",
+                         const std::string& sections = "");
+  std::map<std::string, b2Vec2> positions();
+  int stones() { return static_cast<int>(positions().size()); }
+  // Frames of one world step each.
+  void tick(int frames = 1);
+  void press_key(long key);
+  bool shown(const std::string& name);
+};
+
+// Keeps the packs of one signal.
+class Catcher {
+public:
+  explicit Catcher(const std::string& signal);
+  ~Catcher();
+  std::vector<SlotArgs> packs;
+
+private:
+  std::string slot_name() const { return "catcher->" + signal_; }
+  bool call(SlotArgs* args);
+  std::string signal_;
+  Slot<Catcher> slot_;
 };
 
 }  // namespace game_test

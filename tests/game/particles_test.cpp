@@ -26,9 +26,9 @@ protected:
     load(scene_with("", "[@SCENE@StoneParticles]\n\tparticleCount " + std::to_string(count) + "\n\tlifeTime " +
                             std::to_string(life_time) + "\n" + more_keys + "[/]\n"));
   }
-  // The burst of a stone placed and taken out by hand at (x, y).
-  StoneParticles* burst_at(const std::string& stone_name, float x, float y) {
-    BaseStone* stone = place(stone_name, 0, x, y);
+  // The burst of a stone (of the given kind) placed and taken out by hand at (x, y).
+  StoneParticles* burst_at(const std::string& stone_name, float x, float y, int type = 0) {
+    BaseStone* stone = place(stone_name, type, x, y);
     stone->_run_particles();
     return dynamic_cast<StoneParticles*>(scene->get_object(stone_name + "particles"));
   }
@@ -211,10 +211,10 @@ class BurstPicture : public Bursts {
 protected:
   static constexpr int kHalfWidth = 14, kHalfHeight = 10;
 
-  void show_one_particle(const std::string& keys) {
+  void show_one_particle(const std::string& keys, int stone_type = 0) {
     load_with_bursts(1, 5.0f, keys);
     video()->_flip();  // a blank frame: nothing older can pass for the burst's
-    StoneParticles* burst = burst_at("S", 0.0f, 0.0f);
+    StoneParticles* burst = burst_at("S", 0.0f, 0.0f, stone_type);
     ASSERT_NE(burst, nullptr);
     dynamic_cast<BaseStone*>(scene->get_object("S"))->remove_from_game();
     burst->_get_bodies().at(0)->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
@@ -254,6 +254,25 @@ TEST_F(BurstPicture, WithoutOutlinesParticlesAreDrawnRound) {
   show_one_particle("\toutline false\n");
   for (int sx : {-1, 1})
     for (int sy : {-1, 1}) EXPECT_LT(corner_brightness(sx, sy), 40) << "corner " << sx << "," << sy;
+  const auto middle = picture->colour(width / 2, height / 2);
+  // The particle picture's own pale colour, untinted.
+  EXPECT_GT(std::min({middle.red, middle.green, middle.blue}), 120) << middle.red << " " << middle.green << " " << middle.blue;
+}
+
+// The first stone kind is red, the second blue: their bursts are too.
+TEST_F(BurstPicture, WithTheStonesColourARedStoneBurstsRed) {
+  show_one_particle("\toutline false\n\tstoneColour true\n", 0);
+  const auto middle = picture->colour(width / 2, height / 2);
+  EXPECT_GT(middle.red, 150) << middle.red << " " << middle.green << " " << middle.blue;
+  EXPECT_LT(std::max(middle.green, middle.blue), 110) << middle.red << " " << middle.green << " " << middle.blue;
+}
+
+TEST_F(BurstPicture, WithTheStonesColourABlueStoneBurstsBlue) {
+  show_one_particle("\toutline false\n\tstoneColour true\n", 1);
+  const auto middle = picture->colour(width / 2, height / 2);
+  EXPECT_GT(middle.blue, 120) << middle.red << " " << middle.green << " " << middle.blue;
+  EXPECT_LT(middle.red, 100) << middle.red << " " << middle.green << " " << middle.blue;
+  EXPECT_GT(middle.blue, middle.green + 30) << middle.red << " " << middle.green << " " << middle.blue;
 }
 
 TEST_F(Bursts, ManyBurstsLeaveNothingBehindInTheDriver) {

@@ -3,12 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <random>
 #include <thread>
 
 #include "game_process.h"
+#include "window_picture.h"
 #include "xserver.h"
 
 using namespace game_test;
@@ -22,13 +24,14 @@ const int STICKS = 6;
 const int KINDS = 3;
 const float FIRST_X = -0.1122876f, STEP_X = 0.0565686f, ROW_Y = 0.1f;
 
-std::string crafted_scene() {
-  return "[Scene]\n\tshow_mouse_cursor 1\n\tlevel res/game/no_walls.lvl\n"
+// The crafted scene; scene_keys and sections go into it as they are.
+std::string crafted_scene(const std::string& scene_keys = "", const std::string& sections = "") {
+  return "[Scene]\n\tshow_mouse_cursor 1\n\tlevel res/game/no_walls.lvl\n" + scene_keys +
          "\t[Objects]\n\t\t[Object0]\n\t\t\tname emitter\n\t\t[/]\n\t[/]\n[/]\n"
          "[Objects]\n\t[emitter]\n\t\ttype StoneEmitter\n"
          "\t\t[StoneEmitter]\n\t\t\tstoneName " TARNVALE_TEST_DATA "/game/stick\n"
          "\t\t\tstoneTypeCount 3\n\t\t\tstoneWidth 0.0377124\n\t\t\tstoneHeight 0.1\n\t\t\twidth 0.3\n"
-         "\t\t\tinitialEmit 6\n\t\t\temitCount 0\n\t\t[/]\n\t[/]\n[/]\n";
+         "\t\t\tinitialEmit 6\n\t\t\temitCount 0\n\t\t[/]\n\t[/]\n[/]\n" + sections;
 }
 
 // The kinds the program draws with a seed: one rand() for the kind, one for the density.
@@ -70,22 +73,29 @@ protected:
   std::string window;
 };
 
-TEST_F(Play, ClicksSelectCompareSwapAndRemoveThenTheWindowCloses) {
-  // A seed whose row has no group yet, and a swap of two neighbours that makes one.
-  unsigned seed = 0;
-  int swap_at = -1;
-  for (unsigned candidate = 1; candidate < 1000 && swap_at < 0; ++candidate) {
+// A seed whose row has no group yet, and the first of two neighbours whose swap makes one.
+void seed_with_a_swap(unsigned* seed, int* swap_at) {
+  *swap_at = -1;
+  for (unsigned candidate = 1; candidate < 1000; ++candidate) {
     std::vector<int> kinds = kinds_for(candidate);
     if (has_triple(kinds)) continue;
-    for (int k = 0; k + 1 < STICKS && swap_at < 0; ++k) {
+    for (int k = 0; k + 1 < STICKS; ++k) {
       std::swap(kinds[k], kinds[k + 1]);
-      if (has_triple(kinds)) {
-        seed = candidate;
-        swap_at = k;
+      const bool makes = has_triple(kinds);
+      std::swap(kinds[k], kinds[k + 1]);
+      if (makes) {
+        *seed = candidate;
+        *swap_at = k;
+        return;
       }
-      std::swap(kinds[k], kinds[k + 1]);
     }
   }
+}
+
+TEST_F(Play, ClicksSelectCompareSwapAndRemoveThenTheWindowCloses) {
+  unsigned seed = 0;
+  int swap_at = -1;
+  seed_with_a_swap(&seed, &swap_at);
   ASSERT_GE(swap_at, 0);
   folder.write("res/game/game.scn", crafted_scene());
   start(seed);
@@ -112,6 +122,54 @@ TEST_F(Play, ClicksSelectCompareSwapAndRemoveThenTheWindowCloses) {
   EXPECT_EQ(game.exit_code(), 0);
 }
 
+// Pixels of the window in the stick colour of the kind (red, blue, green): one channel strong,
+// the other two weak.
+int pixels_of_kind(const WindowPicture& picture, int kind) {
+  int count = 0;
+  for (int y = 0; y < 600; y += 2)
+    for (int x = 0; x < 800; x += 2) {
+      const auto c = picture.colour(x, y);
+      const int channels[3] = {c.red, c.blue, c.green};
+      const int strong = channels[kind], weak = std::max({channels[(kind + 1) % 3], channels[(kind + 2) % 3]});
+      count += strong > 140 && weak < 110;
+    }
+  return count;
+}
+
+TEST_F(Play, AClickedSwapTravelsScoresAndBurstsInTheColourOfItsStones) {
+  unsigned seed = 0;
+  int swap_at = -1;
+  seed_with_a_swap(&seed, &swap_at);
+  ASSERT_GE(swap_at, 0);
+  std::vector<int> kinds = kinds_for(seed);
+  std::swap(kinds[swap_at], kinds[swap_at + 1]);
+  int kind = -1;
+  for (size_t i = 0; i + 2 < kinds.size(); ++i)
+    if (kinds[i] == kinds[i + 1] && kinds[i + 1] == kinds[i + 2]) kind = kinds[i];
+  folder.write("res/game/game.scn",
+               crafted_scene("\tcascadeScoring true\n\tgroupBonus 2\n\tswapSeconds 0.15\n\trejectSeconds 0.3\n",
+                             "[gameStoneParticles]\n\toutline false\n\tstoneColour true\n\tlifeTime 1\n[/]\n"));
+  start(seed);
+  const WindowPicture before(800, 600);
+  ASSERT_TRUE(before.taken());
+  const int sticks = pixels_of_kind(before, kind);
+  ASSERT_GT(sticks, 100) << "the sticks of the kind show";
+
+  click(window, stick_x(swap_at), ROW_Y);
+  click(window, stick_x(swap_at + 1), ROW_Y);
+  ASSERT_TRUE(wait_for_output(game, "removing object:", 20)) << game.out() << game.err();
+  // The burst of three sticks in their colour covers more than the sticks did.
+  int most = 0;
+  for (int i = 0; i < 8; ++i) {
+    const WindowPicture burst(800, 600);
+    if (burst.taken()) most = std::max(most, pixels_of_kind(burst, kind));
+  }
+  EXPECT_GT(most, sticks * 2) << "kind " << kind;
+  EXPECT_THAT(game.out(), HasSubstr("INFO:Group of 3 scores 3 (x1)\n")) << "the swap's own group";
+  request_close(window);
+  ASSERT_TRUE(game.wait(30));
+}
+
 // Random clicks on the real game for TARNVALE_SOAK_SECONDS (75 by default), with games that end
 // within seconds and New game clicked in the game-over window again and again: no crash, several
 // games over, and the resident memory after the first minute grows by less than a tenth.
@@ -123,6 +181,8 @@ TEST_F(Play, SoakWithRandomClicksRunsInBoundedMemory) {
   scene.replace(scene.find("time 6"), 6, "time 1");
   scene.replace(scene.find("gameOverLine 0.55"), 17, "gameOverLine 0.0");
   scene.replace(scene.find("gameOverHold 2"), 14, "gameOverHold 1");
+  // The pace's refill times are the shipped game's, far slower than this one's: left alone.
+  scene.replace(scene.find("\tpaceTimer refill\n"), 18, "");
   folder.write("res/game/game.scn", scene);
   start(7);
 

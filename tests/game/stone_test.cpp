@@ -21,13 +21,6 @@ namespace {
 
 class Stones : public GameField {
 protected:
-  // Places stones of the given types along one face direction, starting at (x, y).
-  std::vector<BaseStone*> diagonal(const std::string& prefix, const std::vector<int>& types, float x, float y) {
-    std::vector<BaseStone*> stones;
-    for (size_t i = 0; i < types.size(); ++i)
-      stones.push_back(place(prefix + std::to_string(i), types[i], x + i * FACE_OFFSET, y + i * FACE_OFFSET));
-    return stones;
-  }
   static b2Vec2 where(BaseStone* stone) { return stone->_get_body()->GetPosition(); }
 };
 

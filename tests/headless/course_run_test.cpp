@@ -5,7 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 #include "game_process.h"
 #include "trace_reader.h"
@@ -151,6 +153,44 @@ TEST_F(Course, AnUnreadableScoresFileIsMovedAsideAndAFolderThatCannotBeWrittenIs
   play(click(5, START_NEW_GAME), 1500);
   EXPECT_THAT(last.out, HasSubstr("INFO:Game over, score "));
   EXPECT_THAT(last.err, HasSubstr("Can't make the folder"));
+}
+
+// With the shipped data, ten seconds without a move mark two stones (they blink) until the next
+// click; clicked, the swap they name makes a group.
+TEST_F(Course, TenSecondsWithoutAMoveMarkASwapThatMakesAGroup) {
+  game_test::prepare_game_folder(folder, "start_screen");  // the shipped line: no early end
+  auto frames = play(click(5, START_NEW_GAME), 720);
+  const size_t at = last.out.find("INFO:Hint: ");
+  ASSERT_NE(at, std::string::npos) << "no hint";
+  std::istringstream hint(last.out.substr(at + 11, last.out.find('\n', at) - at - 11));
+  std::string first, with, second;
+  hint >> first >> with >> second;
+  auto faint = [&](int number, const std::string& name) {
+    const TracedSprite* s = frames.at(number).sprite(name);
+    return s && s->alpha < 1;
+  };
+  int marked = 0;
+  for (const auto& [number, frame] : frames)
+    if (faint(number, first) && faint(number, second)) {
+      marked = number;
+      break;
+    }
+  ASSERT_GT(marked, 5 + 600) << "ten seconds after New game, not before";
+  int faint_frames = 0;
+  for (int number = marked; number < marked + 60; ++number) faint_frames += faint(number, first);
+  EXPECT_GT(faint_frames, 20) << "still blinking a second later";
+
+  const int click_at = marked + 60;
+  const TracedSprite a = *frames.at(click_at - 1).sprite(first), b = *frames.at(click_at - 1).sprite(second);
+  auto place = [](const TracedSprite& s) { return std::to_string(s.x) + " " + std::to_string(s.y); };
+  frames = play(click(5, START_NEW_GAME) + click(click_at, place(a)) + click(click_at + 3, place(b)), click_at + 40);
+  EXPECT_THAT(last.out, HasSubstr("=0\n")) << "neighbours";
+  const size_t same = last.err.rfind("same_type:");
+  ASSERT_NE(same, std::string::npos);
+  EXPECT_GE(std::atoi(last.err.c_str() + same + 10), 3) << "the swap stood with a group";
+  // The marks went with the first click; a stone of the swap went with its group.
+  for (const std::string& name : {first, second}) EXPECT_FALSE(faint(click_at + 2, name)) << name;
+  EXPECT_TRUE(!frames.at(click_at + 30).sprite(first) || !frames.at(click_at + 30).sprite(second));
 }
 
 }  // namespace

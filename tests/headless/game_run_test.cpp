@@ -19,6 +19,8 @@ namespace {
 const int FRAMES = 300;
 // The pile has come to rest well before this frame.
 const int CLICK_FRAME = 230;
+// A standing swap's stones travel for 0.15 s before their group goes.
+const int TRAVEL_FRAMES = 10;
 // Centres of two stones that share a face lie this far apart on each axis (scene units).
 const double FACE_OFFSET = 0.0565685;
 
@@ -142,9 +144,15 @@ TEST_F(HeadlessGame, ReplayedClicksSelectAndSwapTwoStonesTheSameWayEveryTime) {
   EXPECT_TRUE(frames.at(CLICK_FRAME + 2).sprite(swap.first.name)->tinted);
   EXPECT_TRUE(frames.at(CLICK_FRAME + 4).sprite(swap.first.name)->tinted);
 
-  // The second click exchanges them: the first bursts with its new group, the second stands
-  // where the first stood, and the group's particles fly.
-  const TracedFrame& after = frames.at(CLICK_FRAME + 5);
+  // The second click exchanges them: the two travel to each other's places (0.15 s in the
+  // shipped game), then the first bursts with its new group, the second stands where the first
+  // stood, and the group's particles fly.
+  const TracedSprite* halfway = frames.at(CLICK_FRAME + 8).sprite(swap.second.name);
+  ASSERT_NE(halfway, nullptr);
+  EXPECT_FALSE(near(*halfway, swap.first.x, swap.first.y) || near(*halfway, swap.second.x, swap.second.y))
+      << "on its way: " << halfway->x << ", " << halfway->y;
+  for (const std::string& name : swap.group) EXPECT_NE(frames.at(CLICK_FRAME + 8).sprite(name), nullptr) << name;
+  const TracedFrame& after = frames.at(CLICK_FRAME + 5 + TRAVEL_FRAMES);
   for (const std::string& name : swap.group) EXPECT_EQ(after.sprite(name), nullptr) << name;
   const TracedSprite* moved = after.sprite(swap.second.name);
   ASSERT_NE(moved, nullptr);
@@ -152,7 +160,7 @@ TEST_F(HeadlessGame, ReplayedClicksSelectAndSwapTwoStonesTheSameWayEveryTime) {
       << swap.second.name << " at " << moved->x << ", " << moved->y << " instead of "
       << swap.first.x << ", " << swap.first.y;
   EXPECT_FALSE(moved->tinted);
-  const std::vector<std::string> sets = frames.at(CLICK_FRAME + 6).particle_sets;
+  const std::vector<std::string> sets = frames.at(CLICK_FRAME + 6 + TRAVEL_FRAMES).particle_sets;
   EXPECT_EQ(sets.size(), swap.group.size());
   for (const std::string& name : swap.group)
     EXPECT_EQ(std::count(sets.begin(), sets.end(), name + "particlesparticles"), 1) << name;

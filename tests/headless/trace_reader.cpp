@@ -1,5 +1,7 @@
 #include "trace_reader.h"
 
+#include <cstdlib>
+
 #include <sstream>
 
 namespace headless_test {
@@ -33,6 +35,8 @@ std::map<int, TracedFrame> read_trace(const std::string& text) {
       s.checksum = checksum;
       words >> s.group >> s.name >> s.x >> s.y;
       s.tinted = line.find(" colour ") != std::string::npos;
+      const size_t alpha = line.find(" alpha ");
+      if (alpha != std::string::npos) s.alpha = std::atof(line.c_str() + alpha + 7);
       frame->sprites.push_back(s);
     } else if (kind == "particles") {
       std::string where, group, name;

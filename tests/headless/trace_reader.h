@@ -13,6 +13,7 @@ struct TracedSprite {
   std::string checksum;  // of the surface it is drawn from
   double x = 0, y = 0;
   bool tinted = false;   // drawn with a colour other than white
+  double alpha = 1;
 };
 
 struct TracedFrame {

@@ -47,6 +47,7 @@ void PhysScene::start_game() {
   show_object(flow.window, false);
   show_object(flow.pause_label, false);
   if (!flow.playing_setting.empty()) ui_set_setting(flow.playing_setting, "1");
+  game_feel.start();
 }
 
 // The key slot is there also before the scene's keys are read (a scene activated before it
@@ -97,6 +98,7 @@ void PhysScene::hold_clocks_while_still() {
   if (held <= 0) return;
   for (const std::string& object_name : get_object_names())
     if (SceneObject* object = get_object(object_name)) object->delay_clocks(held);
+  game_feel.delay(held);
   // The world's step timer too, after a stand-still: a resumed field takes its next step a frame
   // later, as usual. A slow frame takes its one step anyway.
   if (still) frame_timer.postpone(held);
@@ -121,6 +123,7 @@ void PhysScene::end_game() {
     set_selected_stone(nullptr);
     if (Video_Sprite* sprite = selected->_get__sprite_()) sprite->_set_blend_color(1, 1, 1);
   }
+  game_feel.end();
   const long score = current_score();
   GAME_INFO("Game over, score " << score);
   if (!flow.playing_setting.empty()) ui_set_setting(flow.playing_setting, "0");

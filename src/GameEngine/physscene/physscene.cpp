@@ -73,7 +73,8 @@ PhysScene::PhysScene()
       play(Play::RUNNING),
       seconds_above_line(0),
       returning(false),
-      key_press_slot(this, &PhysScene::slot__on_key_press) {
+      key_press_slot(this, &PhysScene::slot__on_key_press),
+      game_feel(this) {
   register_game_object_fabrics();
 }
 
@@ -133,6 +134,7 @@ bool PhysScene::load_scene() {
   calm_seconds = 0.0f;
   level_file = config->get_value("Scene->level", "");
   read_flow_keys(config);
+  game_feel.read_keys(config);
 
   // A second load keeps the first world: objects loaded before may still hold its bodies.
   if (world)
@@ -259,11 +261,14 @@ void PhysScene::rest_when_calm() {
 bool PhysScene::draw() {
   hold_clocks_while_still();
   // One step at most per frame: slow frames slow the simulation down instead of piling up steps.
+  bool stepped = false;
   if (accepts_moves() && frame_timer.get_elapsed_time_noreset() >= time_step) {
     step_world();
     frame_timer.reset();
     watch_pile();
+    stepped = true;
   }
+  if (accepts_moves()) game_feel.update(stepped);
   const bool drawn = Scene::draw();
   draw_game_over_line();
   return drawn;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "game_feel.h"
 #include "tessim/time.h"
 #include "voskar/scene.h"
 
@@ -106,6 +107,11 @@ public:
   void end_game();
   bool slot__on_key_press(SlotArgs* args);
   bool slot__on_deactivate(SlotArgs* args) override;
+  // Scoring, motion, pace and hints (game_feel.cpp).
+  GameFeel& feel() { return game_feel; }
+  void show_object(const std::string& object_name, bool shown);
+  // The value of the score object ("Scene->scoreObject"); 0 without one.
+  long current_score();
 
 protected:
   void init_slots() override;
@@ -151,8 +157,6 @@ private:
   // After a world step: a resting stone above the line for the hold time ends the game.
   void watch_pile();
   void draw_game_over_line();
-  void show_object(const std::string& object_name, bool shown);
-  long current_score();
   // Records the score; its place among the best (0: not among them).
   size_t enter_best_scores(long score);
 
@@ -163,4 +167,5 @@ private:
   Time since_draw;
   bool returning;
   Slot<PhysScene> key_press_slot;
+  GameFeel game_feel;
 };

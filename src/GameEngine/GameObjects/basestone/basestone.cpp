@@ -146,9 +146,18 @@ void BaseStone::disconnect_release(BaseStone* other) {
   disconnect(signal, other->_get__scene_name_() + "->" + other->_get__object_name_() + "->_on_mouse_release");
 }
 
+bool BaseStone::next_to(BaseStone* other, bool log) {
+  const float max_size = std::max(larger_side(), other->larger_side());
+  const float distance = b2Distance(body->GetPosition(), other->body->GetPosition()) / WORLD_SCALE;
+  const bool apart = distance > max_size * NEIGHBOUR_DISTANCE;
+  if (log) GAME_INFO("Dist>maxSize" << distance << ">" << max_size * NEIGHBOUR_DISTANCE << "=" << (apart ? 1 : 0));
+  return !apart;
+}
+
 bool BaseStone::_on_mouse_release_handler() {
   PhysScene* game_scene = phys_scene();
   if (!game_scene || !body || !game_scene->accepts_moves()) return false;
+  game_scene->feel().player_clicked();
   BaseStone* selected = game_scene->get_selected_stone();
   if (!selected) {
     game_scene->set_selected_stone(this);
@@ -158,23 +167,44 @@ bool BaseStone::_on_mouse_release_handler() {
   if (selected == this) return false;
 
   selected->set_blend(1.0f);
-  const float max_size = std::max(larger_side(), selected->larger_side());
-  const float distance = b2Distance(body->GetPosition(), selected->body->GetPosition()) / WORLD_SCALE;
-  const bool apart = distance > max_size * NEIGHBOUR_DISTANCE;
-  GAME_INFO("Dist>maxSize" << distance << ">" << max_size * NEIGHBOUR_DISTANCE << "=" << (apart ? 1 : 0));
+  const bool near = next_to(selected, true);
   game_scene->set_selected_stone(nullptr);
   disconnect_release(selected);
-  if (apart) return false;
+  if (!near) return false;
 
   swap_bodies(selected);
   std::vector<b2Body*> group = find_group(selected->body, selected->type);
   GAME_DEBUG(RELEASE_HANDLER, "same_type:" << static_cast<unsigned>(group.size()));
-  if (group.size() >= GROUP_SIZE) return false;
-
-  group = find_group(body, type);
-  GAME_DEBUG(RELEASE_HANDLER, "same_type:" << static_cast<unsigned>(group.size()));
-  if (group.size() < GROUP_SIZE) swap_bodies(selected);
+  bool stood = group.size() >= GROUP_SIZE;
+  if (!stood) {
+    group = find_group(body, type);
+    GAME_DEBUG(RELEASE_HANDLER, "same_type:" << static_cast<unsigned>(group.size()));
+    stood = group.size() >= GROUP_SIZE;
+  }
+  if (!stood) swap_bodies(selected);
+  show_swap(selected, stood);
+  if (stood) game_scene->feel().swap_made();
   return false;
+}
+
+void BaseStone::show_swap(BaseStone* other, bool stood) {
+  const GameFeel& feel = phys_scene()->feel();
+  // From each picture's place to the other's: the scene offset between the two bodies.
+  const b2Vec2 between = (1.0f / WORLD_SCALE) * (other->body->GetPosition() - body->GetPosition());
+  if (stood) {
+    motion.travel(between, feel.swap_seconds());
+    other->motion.travel(-between, feel.swap_seconds());
+  } else {
+    motion.shake(between, feel.reject_seconds());
+    other->motion.shake(-between, feel.reject_seconds());
+  }
+}
+
+bool BaseStone::swap_makes_group(BaseStone* a, BaseStone* b) {
+  std::swap(a->type, b->type);
+  const bool makes = find_group(a->body, a->type).size() >= GROUP_SIZE || find_group(b->body, b->type).size() >= GROUP_SIZE;
+  std::swap(a->type, b->type);
+  return makes;
 }
 
 std::vector<b2Body*> BaseStone::find_group(b2Body* start, int type) {
@@ -209,10 +239,16 @@ void BaseStone::draw() {
   if (!body) return;
   const b2Vec2 position = body->GetPosition();
   const std::vector<b2Body*> group = find_group(body, type);
-  if (group.size() >= GROUP_SIZE) {
+  // A group waits until a swap's stones have travelled into it.
+  if (group.size() >= GROUP_SIZE &&
+      std::none_of(group.begin(), group.end(), [](b2Body* member) { return stone_of(member)->motion.moving(); })) {
     // For a score keeper: the scene's "group_removed" signal carries the group's size.
     Signal removed(_get__scene_name_() + "->group_removed");
     removed.add_params(static_cast<int64_t>(group.size()));
+    b2Vec2 centre(0.0f, 0.0f);
+    for (b2Body* member : group) centre += member->GetPosition();
+    centre *= 1.0f / static_cast<float>(group.size());
+    PhysScene* game_scene = phys_scene();
     for (b2Body* member : group) {
       BaseStone* stone = stone_of(member);
       stone->_run_particles();
@@ -221,6 +257,7 @@ void BaseStone::draw() {
     }
     remove_from_game();
     removed.rise();
+    if (game_scene) game_scene->feel().group_removed(group.size(), world_to_scene(centre.x), world_to_scene(centre.y));
     return;
   }
 
@@ -230,7 +267,8 @@ void BaseStone::draw() {
 
   Video_Interface* video = video_get_interface(_video_name_);
   if (!show || !video) return;
-  if (_sprite_) _sprite_->_set_coord(x, y);
+  const b2Vec2 shift = motion.offset();
+  if (_sprite_) _sprite_->_set_coord(x + shift.x, y + shift.y);
   // Out of the field: gone without a burst. There is no upper limit: stones fall in from above.
   if (x > 2 || x < -2 || y < -2) {
     remove_from_game();
@@ -275,9 +313,34 @@ void BaseStone::_run_particles() {
     particles->discard();
     return;
   }
+  int red = 255, green = 255, blue = 255;
+  if (particles->_get_stone_colour() && picture_colour(&red, &green, &blue)) particles->_set_colour(red, green, blue);
   particles->_set_show(true);
   scene->add_object(name, particles, 0);
   GAME_INFO("Particles launched");
+}
+
+bool BaseStone::picture_colour(int* red, int* green, int* blue) {
+  Video_Interface* video = video_get_interface(_get__video_name_());
+  Video_Surface* surface = video ? video->_get_surface(_get__object_name_(), _get__scene_name_()) : nullptr;
+  if (!surface || !surface->_get_surface_data() || surface->_get_bpp() != 4) return false;
+  const auto* pixels = static_cast<const unsigned char*>(surface->_get_surface_data());
+  long sum[3] = {0, 0, 0};
+  long count = 0;
+  for (int row = 0; row < surface->_get_height(); ++row)
+    for (int column = 0; column < surface->_get_width(); ++column) {
+      const unsigned char* pixel = pixels + row * surface->_get_pitch() + column * 4;
+      if (pixel[3] < 128) continue;
+      for (int channel = 0; channel < 3; ++channel) sum[channel] += pixel[channel];
+      ++count;
+    }
+  const long brightest = std::max({sum[0], sum[1], sum[2]});
+  if (count == 0 || brightest == 0) return false;
+  // The picture's hue at full brightness: the particles' own picture gives the shading.
+  *red = static_cast<int>(sum[0] * 255 / brightest);
+  *green = static_cast<int>(sum[1] * 255 / brightest);
+  *blue = static_cast<int>(sum[2] * 255 / brightest);
+  return true;
 }
 
 void BaseStone::remove_from_game() {

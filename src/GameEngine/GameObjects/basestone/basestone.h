@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "stone_motion.h"
 #include "twinkel/signals.h"
 #include "voskar/image.h"
 
@@ -33,6 +34,10 @@ public:
   // The bodies of the face-touching stones of the given type reachable from start (start itself
   // included once the group has two stones or more).
   static std::vector<b2Body*> find_group(b2Body* start, int type);
+  // Whether exchanging the kinds of the two stones would make a group at either place.
+  static bool swap_makes_group(BaseStone* a, BaseStone* b);
+  // Whether the other stone is near enough for a swap (logged as the click's comparison).
+  bool next_to(BaseStone* other, bool log = false);
 
   int _get_type() const { return type; }
   void _set_type(int value) { type = value; }
@@ -48,6 +53,11 @@ public:
   // deletes it.
   void remove_from_game();
 
+  // The picture's offset from the body while the stone travels or shakes (scene units).
+  b2Vec2 picture_offset() const { return motion.offset(); }
+  // A paused game holds the stone's motion.
+  void delay_clocks(double seconds) override { motion.delay(seconds); }
+
 private:
   PhysScene* phys_scene() const;
   // Larger and smaller side of the sprite, in scene units.
@@ -56,6 +66,10 @@ private:
   void set_blend(float shade);
   void swap_bodies(BaseStone* other);
   void disconnect_release(BaseStone* other);
+  // The swap's feedback: the stones travel to their new places, or shake where they are.
+  void show_swap(BaseStone* other, bool stood);
+  // The colour of the stone's picture, for its burst.
+  bool picture_colour(int* red, int* green, int* blue);
 
   Slot<BaseStone> activate_slot;
   Slot<BaseStone> release_slot;
@@ -66,6 +80,7 @@ private:
   b2Body* body;
   Brannow::FileManager* file_manager;
   float sprite_width, sprite_height;  // scene units, taken when the body is made
+  StoneMotion motion;
 };
 
 // Stone with the given body, or null for walls, particles and foreign bodies.

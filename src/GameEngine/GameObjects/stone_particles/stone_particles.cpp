@@ -26,7 +26,7 @@ float share_of_burst(int particle_count) { return particle_count > 0 ? 1.0f / pa
 }  // namespace
 
 StoneParticles::StoneParticles()
-    : particle_count(50), particle_size(32.0f), power(10.0f), life_time(0.5f), outline(true) {}
+    : particle_count(50), particle_size(32.0f), power(10.0f), life_time(0.5f), outline(true), stone_colour(false), colour{255, 255, 255} {}
 
 // Bodies left at deletion belong to a world that is going away with its scene.
 StoneParticles::~StoneParticles() = default;
@@ -44,6 +44,7 @@ bool StoneParticles::load(Scene* scene, std::string storage_name, std::string st
   image_file = config->get_value(p + "imageFile", "res/data/game/images/stoneParticle");
   read_limited(config, "StoneParticles->lifeTime", &life_time);
   outline = config->get_value(p + "outline", "true") == "true";
+  stone_colour = config->get_value(p + "stoneColour", "false") == "true";
   return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
 }
 
@@ -119,8 +120,8 @@ void StoneParticles::draw() {
   for (size_t i = 0; i < bodies.size(); ++i) {
     if (outline) draw_outline(video, bodies[i]);
     const b2Vec2 position = bodies[i]->GetPosition();
-    particles->_set_particle(static_cast<int>(i), world_to_scene(position.x), world_to_scene(position.y), 255, 255,
-                             255, alpha);
+    particles->_set_particle(static_cast<int>(i), world_to_scene(position.x), world_to_scene(position.y), colour.red,
+                             colour.green, colour.blue, alpha);
   }
   video->_draw_particles(particles_name(), _get__scene_name_(), false);
 }

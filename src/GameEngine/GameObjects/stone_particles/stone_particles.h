@@ -37,6 +37,10 @@ public:
   float _get_life_time() const { return life_time; }
   void _set_life_time(float value) { life_time = value; }
   const std::vector<b2Body*>& _get_bodies() const { return bodies; }
+  // Whether the burst takes the colour of its stone ("StoneParticles->stoneColour", off by
+  // default: white), and that colour.
+  bool _get_stone_colour() const { return stone_colour; }
+  void _set_colour(int red, int green, int blue) { colour = {red, green, blue}; }
 
 private:
   std::string particles_name() { return _get__object_name_() + "particles"; }
@@ -52,6 +56,10 @@ private:
   std::string image_file;
   float life_time;
   bool outline;  // each particle's box outlined too ("StoneParticles->outline", on by default)
+  bool stone_colour;
+  struct {
+    int red, green, blue;
+  } colour;
   std::vector<b2Body*> bodies;
   Time timer;
 };

@@ -32,6 +32,7 @@ public:
   float _get_stone_width() const { return stone_width; }
   float _get_stone_height() const { return stone_height; }
   int _get_emit_count() const { return emit_count; }
+  void _set_emit_count(int value) { emit_count = value; }
   int _get_initial_emit() const { return initial_emit; }
   float _get_width() const { return width; }
   bool _get_initial_done() const { return initial_done; }

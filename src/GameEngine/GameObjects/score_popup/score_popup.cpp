@@ -1,0 +1,46 @@
+#include "score_popup.h"
+
+#include <cstdlib>
+
+#include "../../physscene/physscene.h"
+#include "carrow/config.h"
+#include "olvane/video.h"
+#include "voskar/scene.h"
+
+ScorePopup::ScorePopup() : life_time(1.0f), rise(0.15f), start_x(0), start_y(0) {}
+
+ScorePopup::~ScorePopup() = default;
+
+bool ScorePopup::show_at(Scene* game, const std::string& prefix, const std::string& object_name,
+                         const std::string& shown, float at_x, float at_y) {
+  const std::string scene_name = game->get_name();
+  set_video_name(game->get_video_name());
+  if (!Text::load(game, scene_name, prefix, scene_name, object_name, nullptr)) return false;
+  Config_Interface* config = config_get_interface(scene_name);
+  life_time = static_cast<float>(atof(config->get_value(prefix + "ScorePopup->lifeTime", "1").c_str()));
+  rise = static_cast<float>(atof(config->get_value(prefix + "ScorePopup->rise", "0.15").c_str()));
+  text = shown;
+  if (!Text::real_load(game, scene_name, prefix, scene_name, object_name, nullptr)) return false;
+  start_x = at_x;
+  start_y = at_y;
+  show = true;
+  timer.reset();
+  return true;
+}
+
+void ScorePopup::draw() {
+  const float elapsed = static_cast<float>(timer.get_elapsed_time_noreset());
+  if (!(elapsed < life_time)) {
+    const std::string name = _get__object_name_();
+    release_picture(_get__video_name_(), name, _get__scene_name_());
+    if (scene && scene->get_object(name) == this) scene->remove_object(name);
+    delete this;
+    return;
+  }
+  Video_Interface* video = video_get_interface(_video_name_);
+  if (!video || !_sprite_) return;
+  const float share = elapsed / life_time;
+  place_on_pixel_grid(video, _sprite_, start_x, start_y + rise * share);
+  _sprite_->_set_alpha(1.0f - share);
+  video->_draw_sprite(_sprite_);
+}

@@ -1,0 +1,280 @@
+#include "game_feel.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "../GameObjects/basestone/basestone.h"
+#include "../GameObjects/score_popup/score_popup.h"
+#include "../GameObjects/stoneemitter/stoneemitter.h"
+#include "../game_log.h"
+#include "carrow/config.h"
+#include "olvane/video.h"
+#include "panolet/numeric.h"
+#include "physscene.h"
+#include "twinkel/signals.h"
+#include "voskar/text.h"
+#include "voskar/timer.h"
+
+namespace {
+// The field is still when no stone moves faster than this (world units per second) for
+// SETTLE_SECONDS: a stone set free by a group below passes the speed within three steps.
+const float SETTLED_SPEED = 2.0f;
+const double SETTLE_SECONDS = 0.3;
+const size_t GROUP_SIZE = 3;
+const double NO_MOVE_SECONDS = 2.0;
+// The hinted stones blink twice a second between full and this opacity.
+const float HINT_FAINTEST = 0.35f;
+const double HINT_BLINKS_PER_SECOND = 2.0;
+const double TWO_PI = 6.283185307179586;
+const int MAX_PACE_STEPS = 1000;
+
+bool yes(const std::string& value) { return value == "true"; }
+
+void replace_n(std::string& text, long n) {
+  const size_t at = text.find("{n}");
+  if (at != std::string::npos) text.replace(at, 3, std::to_string(n));
+}
+}  // namespace
+
+GameFeel::GameFeel(PhysScene* owner) : scene(owner) {}
+
+void GameFeel::read_keys(Config_Interface* config) {
+  auto value = [&](const std::string& key, const char* fallback) {
+    return config->get_value("Scene->" + key, fallback);
+  };
+  keys = Keys();
+  keys.cascade_scoring = yes(value("cascadeScoring", "false"));
+  keys.group_bonus = strtol(value("groupBonus", "0").c_str(), nullptr, 10);
+  // Larger groups never score less than their size.
+  if (keys.group_bonus < 0) {
+    GAME_INFO("Scene->groupBonus of " << scene->get_name() << " below 0 taken as 0");
+    keys.group_bonus = 0;
+  }
+  keys.score_popup = value("scorePopup", "");
+  keys.combo_label = value("comboLabel", "");
+  keys.combo_text = value("comboText", "x{n}");
+  keys.swap_seconds = static_cast<float>(atof(value("swapSeconds", "0").c_str()));
+  keys.reject_seconds = static_cast<float>(atof(value("rejectSeconds", "0").c_str()));
+  keys.pace_timer = value("paceTimer", "");
+  keys.pace_emitter = value("paceEmitter", "");
+  keys.level_object = value("levelObject", "");
+  keys.hint_seconds = static_cast<float>(atof(value("hintSeconds", "0").c_str()));
+  // Not a number would search for a hint every frame.
+  if (!(keys.hint_seconds > 0)) keys.hint_seconds = 0;
+  keys.no_move_label = value("noMoveLabel", "");
+  for (int i = 0; i < MAX_PACE_STEPS; ++i) {
+    const std::string step = "Pace->Step" + std::to_string(i) + "->";
+    const std::string score = value(step + "score", "");
+    if (score.empty()) break;
+    PaceStep pace;
+    pace.score = strtol(score.c_str(), nullptr, 10);
+    pace.refill_seconds = static_cast<float>(atof(value(step + "refillTime", "0").c_str()));
+    pace.emit_count = static_cast<int>(strtol(value(step + "emitCount", "0").c_str(), nullptr, 10));
+    // Steps out of order would take the pace back down as the score rises.
+    if (!keys.pace.empty() && pace.score <= keys.pace.back().score) {
+      GAME_INFO("Pace step " << i << " of " << scene->get_name() << " ignored: its score " << pace.score
+                             << " is not above the step before");
+      continue;
+    }
+    keys.pace.push_back(pace);
+  }
+}
+
+BaseStone* GameFeel::stone(const std::string& name) const {
+  return name.empty() ? nullptr : dynamic_cast<BaseStone*>(scene->get_object(name));
+}
+
+void GameFeel::start() {
+  chain_active = false;
+  wave = 0;
+  still_seconds = 0;
+  hint = {};
+  no_move_shown = false;
+  since_move.reset();
+  scene->show_object(keys.combo_label, false);
+  scene->show_object(keys.no_move_label, false);
+  if (auto* timer = dynamic_cast<Timer*>(scene->get_object(keys.pace_timer))) base_refill_seconds = timer->_get_time();
+  if (auto* emitter = dynamic_cast<StoneEmitter*>(scene->get_object(keys.pace_emitter)))
+    base_emit_count = emitter->_get_emit_count();
+  current_level = 1;
+  keep_pace();
+}
+
+void GameFeel::end() {
+  mark_hint(1.0f);
+  hint = {};
+  end_cascade();
+}
+
+void GameFeel::swap_made() {
+  chain_active = true;
+  wave = 0;
+  still_seconds = 0;
+}
+
+void GameFeel::player_clicked() {
+  mark_hint(1.0f);
+  hint = {};
+  since_move.reset();
+}
+
+long GameFeel::group_points(size_t size) const {
+  const long extra = size > GROUP_SIZE ? static_cast<long>(size - GROUP_SIZE) : 0;
+  return static_cast<long>(size) + keys.group_bonus * extra;
+}
+
+void GameFeel::group_removed(size_t size, float x, float y) {
+  int times = 1;
+  if (keys.cascade_scoring && chain_active) {
+    if (!wave_counted) ++wave;
+    wave_counted = true;
+    still_seconds = 0;
+    times = wave;
+  }
+  const long points = group_points(size) * times;
+  GAME_INFO("Group of " << size << " scores " << points << " (x" << times << ")");
+  Signal scored(scene->get_name() + "->group_scored");
+  scored.add_params(static_cast<int64_t>(points));
+  scored.add_params(static_cast<int64_t>(times));
+  scored.rise();
+  show_popup(points, x, y);
+  show_combo();
+  keep_pace();
+}
+
+void GameFeel::show_popup(long points, float x, float y) {
+  if (keys.score_popup.empty()) return;
+  auto* popup = new ScorePopup();
+  const std::string name = "scorePopup" + std::to_string(++popups);
+  if (!popup->show_at(scene, "Objects->" + keys.score_popup + "->", name, "+" + std::to_string(points), x, y)) {
+    GAME_INFO("Score popup not shown: " << popup->_get_error());
+    release_picture(scene->get_video_name(), name, scene->get_name());
+    discard_object(popup);
+    return;
+  }
+  scene->add_object(name, popup, 5);
+}
+
+void GameFeel::show_combo() {
+  auto* label = dynamic_cast<Text*>(scene->get_object(keys.combo_label));
+  if (!label) return;
+  const bool shown = multiplier() >= 2;
+  if (shown) {
+    std::string text = keys.combo_text;
+    replace_n(text, multiplier());
+    SlotArgs args;
+    args.string_params.push_back(text);
+    label->slot__on_set_text(&args);
+  }
+  label->_set_show(shown);
+}
+
+void GameFeel::end_cascade() {
+  chain_active = false;
+  wave = 0;
+  show_combo();
+}
+
+void GameFeel::update(bool stepped) {
+  wave_counted = false;
+  watch_cascade(stepped);
+  watch_hint();
+}
+
+void GameFeel::watch_cascade(bool stepped) {
+  // Still waiting for the swap's own groups (the stones may be travelling yet).
+  if (!chain_active || wave == 0 || !stepped) return;
+  bool moving = false;
+  for (b2Body* body = scene->get_world()->GetBodyList(); body && !moving; body = body->GetNext())
+    moving = stone_of(body) && body->GetLinearVelocity().Length() >= SETTLED_SPEED;
+  still_seconds = moving ? 0 : still_seconds + scene->get_time_step();
+  if (still_seconds >= SETTLE_SECONDS) end_cascade();
+}
+
+void GameFeel::keep_pace() {
+  if (keys.pace.empty()) return;
+  const long score = scene->current_score();
+  int level = 1;
+  PaceStep pace{0, base_refill_seconds, base_emit_count};
+  for (const PaceStep& step : keys.pace) {
+    if (score < step.score) break;
+    ++level;
+    if (step.refill_seconds > 0) pace.refill_seconds = step.refill_seconds;
+    if (step.emit_count > 0) pace.emit_count = step.emit_count;
+  }
+  if (auto* shown = dynamic_cast<Numeric*>(scene->get_object(keys.level_object))) shown->set_value_handler(level);
+  if (level == current_level) return;
+  current_level = level;
+  GAME_INFO("Level " << level << ": refill every " << pace.refill_seconds << " s, " << pace.emit_count
+                     << " stones");
+  apply_pace_step(pace);
+}
+
+void GameFeel::apply_pace_step(const PaceStep& pace) {
+  if (auto* timer = dynamic_cast<Timer*>(scene->get_object(keys.pace_timer))) {
+    if (pace.refill_seconds > 0) timer->_set_time(pace.refill_seconds);
+  }
+  if (auto* emitter = dynamic_cast<StoneEmitter*>(scene->get_object(keys.pace_emitter))) {
+    if (pace.emit_count > 0) emitter->_set_emit_count(pace.emit_count);
+  }
+}
+
+void GameFeel::delay(double seconds) {
+  since_move.postpone(seconds);
+  hint_clock.postpone(seconds);
+}
+
+void GameFeel::mark_hint(float alpha) {
+  for (const std::string& name : {hint.first, hint.second})
+    if (BaseStone* marked = stone(name))
+      if (Video_Sprite* sprite = marked->_get__sprite_()) sprite->_set_alpha(alpha);
+}
+
+void GameFeel::watch_hint() {
+  if (keys.hint_seconds <= 0) return;
+  if (no_move_shown && hint_clock.get_elapsed_time_noreset() >= NO_MOVE_SECONDS) {
+    no_move_shown = false;
+    scene->show_object(keys.no_move_label, false);
+  }
+  if (!hint.first.empty()) {
+    // A hinted stone that went (in a group of its own) takes the hint with it.
+    if (!stone(hint.first) || !stone(hint.second)) {
+      mark_hint(1.0f);
+      hint = {};
+      since_move.reset();
+      return;
+    }
+    const double phase = std::cos(TWO_PI * HINT_BLINKS_PER_SECOND * hint_clock.get_elapsed_time_noreset());
+    mark_hint(static_cast<float>(HINT_FAINTEST + (1.0 - HINT_FAINTEST) * (0.5 + 0.5 * phase)));
+    return;
+  }
+  if (since_move.get_elapsed_time_noreset() < keys.hint_seconds) return;
+  since_move.reset();
+  hint_clock.reset();
+  const auto [a, b] = find_swap();
+  if (a && b) {
+    hint = {a->_get__object_name_(), b->_get__object_name_()};
+    GAME_INFO("Hint: " << hint.first << " with " << hint.second);
+    return;
+  }
+  GAME_INFO("No move left: a fresh row");
+  no_move_shown = true;
+  scene->show_object(keys.no_move_label, true);
+  if (auto* emitter = dynamic_cast<StoneEmitter*>(scene->get_object(keys.pace_emitter)))
+    emitter->startEmit(emitter->_get_emit_count());
+}
+
+std::pair<BaseStone*, BaseStone*> GameFeel::find_swap() const {
+  for (b2Body* body = scene->get_world()->GetBodyList(); body; body = body->GetNext()) {
+    BaseStone* first = stone_of(body);
+    if (!first) continue;
+    for (b2ContactEdge* edge = body->GetContactList(); edge; edge = edge->next) {
+      BaseStone* second = stone_of(edge->other);
+      if (!second || !edge->contact->IsTouching() || second->_get_type() == first->_get_type()) continue;
+      if (!first->next_to(second)) continue;
+      if (BaseStone::swap_makes_group(first, second)) return {first, second};
+    }
+  }
+  return {nullptr, nullptr};
+}
