@@ -455,16 +455,12 @@ void StoredVideo::release_everything() {
     }
     delete group.second;
   }
-  for (auto& group : sprites_) {
-    for (auto& item : *group.second) {
-      // Its surface may be gone already or go next; either way the link is dropped.
-      if (item.second->_linked_surface_ != nullptr)
-        item.second->_linked_surface_->_unlink_sprite(item.second);
-      delete item.second;
-    }
+  // Surfaces first: each lets go of its sprites at once, so no sprite unlinks itself one by one.
+  for (auto& group : surfaces_) {
+    for (auto& item : *group.second) delete item.second;
     delete group.second;
   }
-  for (auto& group : surfaces_) {
+  for (auto& group : sprites_) {
     for (auto& item : *group.second) delete item.second;
     delete group.second;
   }
