@@ -14,6 +14,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -26,6 +28,7 @@
 #include "carrow/config.h"
 #include "olvane/video.h"
 #include "pebblix/startup.h"
+#include "voskar/scenemanager.h"
 #include "voskar/timer.h"
 #include "xserver.h"
 
@@ -105,6 +108,12 @@ extern "C" void glBindTexture(GLenum target, GLuint texture) {
 namespace {
 
 const int FRAMES = 200;
+
+double process_cpu_seconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return ts.tv_sec + ts.tv_nsec * 1e-9;
+}
 const int MAX_SETTLING_STEPS = 3000;
 
 Brannow::FileManager* files = nullptr;
@@ -176,18 +185,8 @@ PhysScene* settled_field(int stones, int* placed) {
   return scene;
 }
 
-void BM_ShippedField(benchmark::State& state) {
-  std::string error;
-  if (!start_program(&error)) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
-  int placed = 0;
-  PhysScene* scene = settled_field(static_cast<int>(state.range(0)), &placed);
-  if (scene == nullptr) {
-    state.SkipWithError("the game scene did not load");
-    return;
-  }
+// Frames of a loaded scene: CPU, binds and allocations per frame as counters.
+void measure_frames(benchmark::State& state, Scene* scene) {
   Video_Interface* video = video_get_interface("Video");
   for (int i = 0; i < 30; ++i) {  // textures uploaded, buffers grown
     scene->draw();
@@ -220,8 +219,6 @@ void BM_ShippedField(benchmark::State& state) {
     frames += FRAMES;
   }
   const double n = static_cast<double>(frames);
-  state.counters["stones"] = placed;
-  state.counters["awake"] = awake_stones(scene->get_world());
   state.counters["binds"] = frame_binds / n;
   state.counters["draw_us"] = draw_cpu * 1e6 / n;
   state.counters["flip_us"] = flip_cpu * 1e6 / n;
@@ -231,7 +228,79 @@ void BM_ShippedField(benchmark::State& state) {
   state.counters["flip_news"] = flip_news / n;
   state.counters["flip_mallocs"] = flip_mallocs / n;
 }
+
+void BM_ShippedField(benchmark::State& state) {
+  std::string error;
+  if (!start_program(&error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  int placed = 0;
+  PhysScene* scene = settled_field(static_cast<int>(state.range(0)), &placed);
+  if (scene == nullptr) {
+    state.SkipWithError("the game scene did not load");
+    return;
+  }
+  measure_frames(state, scene);
+  state.counters["stones"] = placed;
+  state.counters["awake"] = awake_stones(scene->get_world());
+}
 BENCHMARK(BM_ShippedField)->Arg(50)->Arg(200)->Arg(0)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The full settled field paced at 60 frames per second as the game runs it: the share of a core
+// the whole process takes (the rasteriser's threads included) and the calling thread's share.
+void BM_FullFieldAt60(benchmark::State& state) {
+  std::string error;
+  if (!start_program(&error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  int placed = 0;
+  PhysScene* scene = settled_field(0, &placed);
+  if (scene == nullptr) {
+    state.SkipWithError("the game scene did not load");
+    return;
+  }
+  Video_Interface* video = video_get_interface("Video");
+  const auto frame = std::chrono::microseconds(16667);
+  double process = 0, thread = 0, wall = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const double process_start = process_cpu_seconds(), thread_start = thread_cpu_seconds();
+    auto next = start;
+    for (int i = 0; i < 300; ++i) {
+      scene->draw();
+      video->_flip();
+      next += frame;
+      std::this_thread::sleep_until(next);
+    }
+    process += process_cpu_seconds() - process_start;
+    thread += thread_cpu_seconds() - thread_start;
+    wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+  state.counters["stones"] = placed;
+  state.counters["process_core_share"] = process / wall;
+  state.counters["thread_core_share"] = thread / wall;
+}
+BENCHMARK(BM_FullFieldAt60)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The start screen with its text field (a remembered name) and check box, pointer still.
+void BM_StartScreen(benchmark::State& state) {
+  std::string error;
+  if (!start_program(&error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  load_scenes("res/scenes.scns", "Video", files);
+  Scene* scene = get_scene("start_screen");
+  if (scene == nullptr || !scene->load_scene()) {
+    state.SkipWithError("the start screen did not load");
+    return;
+  }
+  scene->slot__on_activate(nullptr);
+  measure_frames(state, scene);
+}
+BENCHMARK(BM_StartScreen)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
