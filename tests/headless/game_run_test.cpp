@@ -158,4 +158,25 @@ TEST_F(HeadlessGame, ReplayedClicksSelectAndSwapTwoStonesTheSameWayEveryTime) {
     EXPECT_EQ(std::count(sets.begin(), sets.end(), name + "particlesparticles"), 1) << name;
 }
 
+// A machine that draws six times slower than the field steps simulates the same game in six times
+// as many seconds: the refill timer counts the simulated time, so it drops as many rows, and a slow
+// machine's player is not buried by rows the physics has not yet let fall.
+TEST_F(HeadlessGame, TheRefillFollowsTheSimulationOnASlowMachine) {
+  std::string scene = folder.read("res/game/game.scn");
+  scene.replace(scene.find("time 6"), 6, "time 1");
+  folder.write("res/game/game.scn", scene);
+  const auto stones_emitted = [&](int frames_per_second) {
+    std::string video = folder.read("cfg/Video.cfg");
+    const size_t at = video.find("LimitFPS ");
+    video.replace(at, video.find('\n', at) - at, "LimitFPS " + std::to_string(frames_per_second));
+    folder.write("cfg/Video.cfg", video);
+    play("", 3);
+    EXPECT_EQ(test_support::count_of(last.out, "INFO:Game over"), 0) << frames_per_second;
+    return test_support::count_of(last.out, "INFO:Emitting object ");
+  };
+  const int at_full_speed = stones_emitted(60);
+  EXPECT_GT(at_full_speed, 54) << "the timer refilled the field";
+  EXPECT_EQ(stones_emitted(10), at_full_speed);
+}
+
 }  // namespace

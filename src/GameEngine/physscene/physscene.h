@@ -137,7 +137,7 @@ private:
   // A fresh game: running, nothing above the line, the playing setting on.
   void start_game();
   // While the field stands still (paused, over, or just back from another scene) the objects'
-  // clocks do not count the time.
+  // clocks do not count the time; after a slow frame they count only the one step it simulated.
   void hold_clocks_while_still();
   // After a world step: a resting stone above the line for the hold time ends the game.
   void watch_pile();
