@@ -3,11 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
 
 #include "GameEngine/GameObjects/border/border.h"
 #include "game_fixture.h"
+#include "tessim/time.h"
 
 using namespace game_test;
 using ::testing::HasSubstr;
@@ -44,13 +43,52 @@ TEST_F(PhysicsScene, SettingsTakeTheirDefaultsAndTruncateIterations) {
 }
 
 TEST_F(PhysicsScene, AtMostOneStepPerDrawAndOnlyWhenDue) {
+  // The stepped clock: a loaded machine cannot make a step due between two frames.
+  Time::use_stepped_clock();
   load(scene_with("\tgravity_y -5\n\ttimeStep 0.3\n"));
   BaseStone* stone = place("S", 0, 0, 0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  Time::advance_stepped_clock(1.0);
   frame();  // three steps were due: one is taken
   EXPECT_FLOAT_EQ(stone->_get_body()->GetLinearVelocity().y, -5 * 0.3f);
   frame();  // right after: none is due
   EXPECT_FLOAT_EQ(stone->_get_body()->GetLinearVelocity().y, -5 * 0.3f);
+  Time::use_real_clock();
+}
+
+TEST_F(PhysicsScene, SubStepsSplitTheStepAndBadSettlingKeysFallBackToOff) {
+  load(scene_with("\tgravity_y -5\n\ttimeStep 0.3\n\tsubSteps 3\n\trestSpeed 2.5\n"));
+  EXPECT_EQ(scene->get_sub_steps(), 3);
+  EXPECT_FLOAT_EQ(scene->get_rest_speed(), 2.5f);
+  BaseStone* stone = place("S", 0, 0, 0);
+  step(1);  // three sub-steps of 0.1 s: the same speed as one step of 0.3 s
+  EXPECT_NEAR(stone->_get_body()->GetLinearVelocity().y, -5 * 0.3f, 1e-5);
+  EXPECT_NEAR(world_to_scene(stone->_get_body()->GetPosition().y), -5 * 0.1f * 0.1f * (1 + 2 + 3) / 50, 1e-6);
+  for (const char* bad : {"0", "-2", "nan", "65", "1e30"}) {
+    TearDown();
+    CaptureStderr();
+    load(scene_with(std::string("\tsubSteps ") + bad + "\n\trestSpeed " + bad + "\n"));
+    const std::string err = GetCapturedStderr();
+    EXPECT_EQ(scene->get_sub_steps(), 1) << bad;
+    EXPECT_THAT(err, HasSubstr("Scene->subSteps must be 1 to 64; 1 is used")) << bad;
+    if (std::string(bad) != "0" && std::string(bad) != "65") {
+      EXPECT_EQ(scene->get_rest_speed(), 0.0f) << bad;
+      EXPECT_THAT(err, HasSubstr("Scene->restSpeed must be 0 or more; 0 (off) is used")) << bad;
+    }
+  }
+}
+
+TEST_F(PhysicsScene, ACalmWorldIsPutToSleepAfterHalfASecondAndOnlyWithRestSpeed) {
+  // A stone floating without gravity at 1 world unit a second: calm below a rest speed of 2.
+  for (const char* rest_speed : {"0", "2"}) {
+    TearDown();
+    load(scene_with(std::string("\trestSpeed ") + rest_speed + "\n"));
+    BaseStone* stone = place("S", 0, 0, 0);
+    stone->_get_body()->SetLinearVelocity(b2Vec2(1.0f, 0.0f));
+    step(29);
+    EXPECT_TRUE(stone->_get_body()->IsAwake()) << rest_speed;
+    step(2);
+    EXPECT_EQ(stone->_get_body()->IsAwake(), std::string(rest_speed) == "0") << rest_speed;
+  }
 }
 
 TEST_F(PhysicsScene, LevelWallsComeFirstNamedByIndexAtLevelTwo) {
@@ -173,3 +211,49 @@ TEST_F(Emitter, EveryStoneHasExactlyOneBody) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two emitters side by side, five stones each at the first draw.
+std::string two_emitters() {
+  std::string text = "[Scene]\n\tlevel @LEVEL@\n\t[Objects]\n\t\t[Object0]\n\t\t\tname left\n\t\t[/]\n"
+         "\t\t[Object1]\n\t\t\tname right\n\t\t[/]\n\t[/]\n[/]\n[Objects]\n";
+  for (auto [name, x] : {std::pair{"left", "-0.5"}, {"right", "0.5"}})
+    text += std::string("\t[") + name + "]\n\t\ttype StoneEmitter\n\t\t[SceneObject]\n\t\t\tabsolute_x " + x +
+            "\n\t\t[/]\n\t\t[StoneEmitter]\n\t\t\tstoneName res/game/stone\n\t\t\twidth 0.3\n"
+            "\t\t\tinitialEmit 5\n\t\t\temitCount 3\n\t\t[/]\n\t[/]\n";
+  return text + "[/]\n";
+}
+
+}  // namespace
+
+TEST_F(Emitter, TwoEmittersInOneSceneNameTheirStonesApart) {
+  load(two_emitters());
+  frame();
+  SlotArgs args;
+  EXPECT_TRUE(send_signal_to("", &args, scene->get_name() + "->left->emit"));
+  EXPECT_TRUE(send_signal_to("", &args, scene->get_name() + "->right->emit"));
+  for (int i = 0; i < 5; ++i) frame();
+  // Every stone is in the scene under its own name with a picture of its own, each in its half.
+  std::vector<BaseStone*> stones;
+  for (const std::string& name : scene->get_object_names())
+    if (auto* stone = dynamic_cast<BaseStone*>(scene->get_object(name))) {
+      stones.push_back(stone);
+      EXPECT_EQ(video()->_get_sprite(name, scene->get_name()), stone->_get__sprite_()) << name;
+    }
+  ASSERT_EQ(stones.size(), 16u);
+  int left = 0;
+  for (BaseStone* stone : stones) left += scene_x(stone) < 0.0f;
+  EXPECT_EQ(left, 8);
+  for (size_t i = 0; i < stones.size(); ++i)
+    for (size_t j = i + 1; j < stones.size(); ++j) EXPECT_NE(stones[i]->_get__sprite_(), stones[j]->_get__sprite_());
+
+  // A stone offered under a taken name is refused before it touches the first one's picture.
+  Video_Sprite* first = stones[0]->_get__sprite_();
+  CaptureStderr();
+  auto* left_emitter = dynamic_cast<StoneEmitter*>(scene->get_object("left"));
+  EXPECT_EQ(left_emitter->place_stone(stones[0]->_get__object_name_(), 1, 0.0f, 0.5f), nullptr);
+  EXPECT_THAT(GetCapturedStderr(), HasSubstr("is in the scene already"));
+  EXPECT_EQ(video()->_get_sprite(stones[0]->_get__object_name_(), scene->get_name()), first);
+  frame();
+}

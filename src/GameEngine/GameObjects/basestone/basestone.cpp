@@ -285,7 +285,11 @@ void BaseStone::remove_from_game() {
   PhysScene* game_scene = phys_scene();
   if (game_scene) {
     if (game_scene->get_selected_stone() == this) game_scene->set_selected_stone(nullptr);
-    if (body && game_scene->get_world()) game_scene->get_world()->DestroyBody(body);
+    if (body && game_scene->get_world()) {
+      // A sleeping pile stays asleep when a body goes; what rested on this stone must fall.
+      for (b2ContactEdge* edge = body->GetContactList(); edge; edge = edge->next) edge->other->SetAwake(true);
+      game_scene->get_world()->DestroyBody(body);
+    }
   }
   body = nullptr;
   if (scene && scene->get_object(_get__object_name_()) == this) {

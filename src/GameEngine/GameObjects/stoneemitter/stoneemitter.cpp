@@ -115,14 +115,28 @@ int StoneEmitter::startEmit(int count) {
   return i;
 }
 
+std::string StoneEmitter::free_stone_name(int number) const {
+  // Another emitter of the scene numbers its stones from 0 as well: a number taken by a stone,
+  // or by the burst of one that just left, goes to the next free one.
+  std::string name = "Stone" + std::to_string(number);
+  while (scene->get_object(name) || scene->get_object(name + "particles")) name = "Stone" + std::to_string(++number);
+  return name;
+}
+
 bool StoneEmitter::emit_stone(int number, float column_x, float row_y) {
-  GAME_INFO("Emitting object " << number << " at " << column_x << ":" << row_y);
+  const std::string name = free_stone_name(number);
+  GAME_INFO("Emitting object " << name.substr(5) << " at " << column_x << ":" << row_y);
   GAME_INFO("Stone size:" << stone_width << ":" << stone_height);
   const int type = stone_type_count > 0 ? rand() % stone_type_count : 0;
-  return place_stone("Stone" + std::to_string(number), type, column_x, row_y) != nullptr;
+  return place_stone(name, type, column_x, row_y) != nullptr;
 }
 
 BaseStone* StoneEmitter::place_stone(const std::string& name, int type, float x, float y) {
+  // A second stone under a taken name would take over the first one's picture and slots.
+  if (scene->get_object(name)) {
+    GAME_CRITICAL(START_EMIT, "A stone named " << name << " is in the scene already");
+    return nullptr;
+  }
   SceneObject* object = SceneObjectFabric()["BaseStone"];
   BaseStone* stone = dynamic_cast<BaseStone*>(object);
   if (!stone) {

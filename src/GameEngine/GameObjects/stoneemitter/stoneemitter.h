@@ -24,7 +24,7 @@ public:
   int startEmit(int count);
 
   // Makes one stone of the given kind at (x, y) and adds it to the scene; null (after a critical
-  // line) when it could not be loaded.
+  // line) when its name is taken in the scene or it could not be loaded.
   BaseStone* place_stone(const std::string& name, int type, float x, float y);
 
   int _get_stone_type_count() const { return stone_type_count; }
@@ -40,6 +40,8 @@ public:
 private:
   // One stone at (x, y); false when it could not be made.
   bool emit_stone(int number, float x, float y);
+  // "Stone" + the first number from the given one that no object of the scene goes by.
+  std::string free_stone_name(int number) const;
 
   Slot<StoneEmitter> emit_slot;
   int stone_type_count;
