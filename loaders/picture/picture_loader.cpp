@@ -16,6 +16,14 @@ void anchor() {}
 
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// FNV-1a (64 bits) and the length of a file's bytes.
+std::string content_digest(const char* bytes, std::size_t size) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (std::size_t i = 0; i < size; ++i)
+    hash = (hash ^ static_cast<unsigned char>(bytes[i])) * 1099511628211ull;
+  return std::to_string(hash) + ":" + std::to_string(size);
+}
+
 }  // namespace
 
 std::string picture_size_problem(unsigned width, unsigned height) {
@@ -112,16 +120,6 @@ bool Picture_Loader::loadimage(std::string video_name, std::string file_name,
       imageloader_seterror(what + "no file manager");
       return false;
     }
-    Picture_Target target(video_name, surface_name, scene_name, flag != 0);
-    // A picture this loader already gave the driver from this file (through the same file
-    // manager) is shown again, not read again.
-    const std::string key =
-        module_name_ + "\n" + std::to_string(reinterpret_cast<std::uintptr_t>(files)) + "\n" + file_name;
-    if (target.share(key)) return true;
-    if (!target.error().empty()) {
-      imageloader_seterror(what + target.error());
-      return false;
-    }
     std::shared_ptr<Brannow::File> file;
     try {
       file = files->open(file_name, Brannow::READ, Brannow::NO_CACHE);
@@ -131,6 +129,18 @@ bool Picture_Loader::loadimage(std::string video_name, std::string file_name,
     }
     if (!file || file->get_size() == 0) {
       imageloader_seterror(what + "the file is empty");
+      return false;
+    }
+    Picture_Target target(video_name, surface_name, scene_name, flag != 0);
+    // A picture this loader already gave the driver from the same bytes of the same file
+    // (through the same file manager) is shown again, not decoded again; a file written anew
+    // in between is a picture of its own.
+    const std::string key = module_name_ + "\n" +
+                            std::to_string(reinterpret_cast<std::uintptr_t>(files)) + "\n" +
+                            file_name + "\n" + content_digest(file->get_content(), file->get_size());
+    if (target.share(key)) return true;
+    if (!target.error().empty()) {
+      imageloader_seterror(what + target.error());
       return false;
     }
     std::string reason;
