@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -34,7 +35,8 @@ Time::Time() : start_(now_seconds()) {}
 Time::~Time() = default;
 void Time::reset() { start_ = now_seconds(); }
 double Time::get_elapsed_time_noreset() const { return now_seconds() - start_; }
-void Time::postpone(double seconds) { start_ += seconds; }
+// A stopwatch started during the held time never reads less than nothing.
+void Time::postpone(double seconds) { start_ = std::min(start_ + seconds, now_seconds()); }
 
 void Time::use_stepped_clock() {
   if (stepped().in_use) return;

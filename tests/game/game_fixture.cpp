@@ -1,5 +1,8 @@
 #include "game_fixture.h"
 
+#include <chrono>
+#include <thread>
+
 
 #include "game_engine.h"
 #include "xserver.h"
@@ -72,6 +75,14 @@ BaseStone* GameField::place(const std::string& name, int type, float x, float y)
 void GameField::frame() {
   scene->draw();
   video()->_flip();
+}
+
+void GameField::play_for(double seconds) {
+  const double step_seconds = scene->get_time_step();
+  for (double counted = 0; counted < seconds; counted += step_seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(step_seconds));
+    frame();
+  }
 }
 
 void GameField::step(int n) {

@@ -41,6 +41,9 @@ protected:
   BaseStone* place(const std::string& name, int type, float x, float y);
   // One frame: the scene's draw (which steps the world when a step is due) and the driver's flip.
   void frame();
+  // Frames a time step apart until the field's clocks have counted at least the given seconds
+  // (a slow frame counts only the one step it simulates).
+  void play_for(double seconds);
   // Steps the world n times without drawing.
   void step(int n);
   int body_count();

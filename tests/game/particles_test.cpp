@@ -69,8 +69,7 @@ TEST_F(Bursts, BodiesFilterAndLeaveWithTheBurst) {
   EXPECT_NE(video()->_get_particles("Sparticlesparticles", name), nullptr);
   EXPECT_NE(video()->_get_surface("SparticlesparticlesSurface", name), nullptr);
 
-  wait(0.35);
-  frame();
+  play_for(0.35);
   EXPECT_FALSE(has("Sparticles"));
   EXPECT_EQ(particle_bodies(), 0);
   EXPECT_EQ(video()->_get_particles("Sparticlesparticles", name), nullptr);
@@ -88,8 +87,7 @@ TEST_F(Bursts, FadeLinearlyOverTheLifeTime) {
   ASSERT_TRUE(set->_get_particle(0, &x, &y, &r, &g, &b, &a));
   EXPECT_GT(a, 0.5f);
   EXPECT_EQ(r, 255);
-  wait(2.0);
-  frame();
+  play_for(2.0);
   ASSERT_TRUE(set->_get_particle(0, &x, &y, &r, &g, &b, &a));
   EXPECT_LE(a, 0.5f);  // at least half the life time has passed
 }
@@ -102,8 +100,7 @@ TEST_F(Bursts, EmptyBurstStillLastsItsLifeTime) {
   EXPECT_NE(video()->_get_particles("Sparticlesparticles", scene->get_name()), nullptr);
   frame();
   EXPECT_TRUE(has("Sparticles"));
-  wait(0.35);
-  frame();
+  play_for(0.35);
   EXPECT_FALSE(has("Sparticles"));
 }
 
@@ -194,8 +191,7 @@ TEST_F(BurstsInThePile, AGroupBurstingAtTheBottomJostlesThePileButKeepsItInTheFi
   ASSERT_EQ(particle_bodies(), 3 * 50);
 
   watch(30);  // the bursts' half second at 60 frames a second
-  wait(0.25);
-  frame();
+  play_for(0.25);
   ASSERT_EQ(particle_bodies(), 0);
   watch(240);
 
@@ -266,8 +262,7 @@ TEST_F(Bursts, ManyBurstsLeaveNothingBehindInTheDriver) {
   // A second burst under a name in use is dropped, not left behind.
   dynamic_cast<BaseStone*>(scene->get_object("S0"))->_run_particles();
   EXPECT_EQ(particle_bodies(), 20 * 5);
-  wait(0.1);
-  frame();
+  play_for(0.1);
   for (int round = 0; round < 20; ++round) {
     const std::string name = "S" + std::to_string(round) + "particles";
     EXPECT_FALSE(has(name));

@@ -40,12 +40,14 @@ protected:
 
   // The shipped scene's physics and game-over keys, its level and its emitter; the refill every
   // refill_seconds (the shipped timer's time when 0).
+  // Sub-steps keep landing stones apart; the shipped scene does not take them yet (see the
+  // performance notes), so the runs here add them.
   void load_shipped(float refill_seconds = 0.0f, bool game_over = true) {
     config_create("shipped_game", "libquorra", true);
     Config_Interface* shipped = config_get_interface("shipped_game");
     ASSERT_TRUE(shipped && shipped->load(SHIPPED_SCENE, files()));
-    std::string text = "[Scene]\n\tlevel @LEVEL@\n";
-    for (const char* key : {"gravity_x", "gravity_y", "timeStep", "velocityIterations", "positionIterations", "subSteps",
+    std::string text = "[Scene]\n\tlevel @LEVEL@\n\tsubSteps 8\n";
+    for (const char* key : {"gravity_x", "gravity_y", "timeStep", "velocityIterations", "positionIterations",
                             "restSpeed",
                             "gameOverLine", "gameOverHold"}) {
       if (!game_over && std::string(key).rfind("gameOver", 0) == 0) continue;

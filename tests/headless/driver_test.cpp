@@ -173,6 +173,12 @@ TEST(HeadlessDriver, EachFlipIsExactlyOneFrameOnEveryStopwatch) {
     ASSERT_EQ(lap.get_elapsed_time_noreset(), static_cast<double>(step)) << "frame " << frame;
   }
   EXPECT_GE(started_before.get_elapsed_time_noreset(), 1000 * static_cast<double>(step));
+  // A hold longer than a stopwatch has run leaves it at nothing, not below.
+  video->_flip();
+  lap.postpone(10 * step);
+  EXPECT_EQ(lap.get_elapsed_time_noreset(), 0.0);
+  video->_flip();
+  EXPECT_EQ(lap.get_elapsed_time_noreset(), static_cast<double>(step));
   video->_deinit();
   EXPECT_FALSE(Time::stepped_clock_in_use()) << "the real clock is back";
 

@@ -89,19 +89,17 @@ void PhysScene::toggle_pause() {
 void PhysScene::hold_clocks_while_still() {
   const double gap = since_draw.get_elapsed_time_noreset();
   since_draw.reset();
-  double held = 0;
-  if (play != Play::RUNNING || returning)
-    held = gap;
-  else if (gap > 2 * time_step)
-    // A slow frame simulates one step only; the field's timers count no more than that, so the
-    // refill never outruns the falling stones on a slow machine.
-    held = gap - time_step;
+  const bool still = play != Play::RUNNING || returning;
   returning = false;
+  // A slow frame simulates one step only; the field's timers count no more than that, so the
+  // refill never outruns the falling stones on a slow machine.
+  const double held = still ? gap : gap - 2 * time_step > 0 ? gap - time_step : 0;
   if (held <= 0) return;
   for (const std::string& object_name : get_object_names())
     if (SceneObject* object = get_object(object_name)) object->delay_clocks(held);
-  // The world's step timer too: a resumed field takes its next step a frame later, as usual.
-  frame_timer.postpone(held);
+  // The world's step timer too, after a stand-still: a resumed field takes its next step a frame
+  // later, as usual. A slow frame takes its one step anyway.
+  if (still) frame_timer.postpone(held);
 }
 
 void PhysScene::watch_pile() {

@@ -215,6 +215,11 @@ void discard_object(SceneObject* object) {
 
 void PhysScene::step_world() {
   if (!world) return;
+  // A world whose bodies all sleep would not move in a step; its contacts need no update either.
+  bool awake = false;
+  for (b2Body* body = world->GetBodyList(); body && !awake; body = body->GetNext())
+    awake = body->GetType() != b2_staticBody && body->IsAwake();
+  if (!awake) return;
   // A step in sub-steps: a stone that lands moves into the one below by a fraction of what one
   // whole step would push it, which the solver can still undo in its iterations.
   for (int i = 0; i < sub_steps; ++i)

@@ -10,7 +10,7 @@ public:
   void reset();
   // Seconds since the last reset (or construction).
   double get_elapsed_time_noreset() const;
-  // Moves the start on: the elapsed time reads that many seconds less.
+  // Moves the start on: the elapsed time reads that many seconds less, and never below zero.
   void postpone(double seconds);
 
   // From now on every stopwatch reads the stepped clock, which starts at the current time so
