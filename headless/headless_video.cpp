@@ -49,14 +49,23 @@ std::string fixed(double value) {
 }  // namespace
 
 void HeadlessSurface::_update() {
+  hashed_ = false;
+  pixels_->dirty = false;
+}
+
+unsigned HeadlessSurface::checksum() {
+  // Taken at the first question after an upload: a surface sharing a picture's pixels was never
+  // uploaded itself.
+  if (hashed_) return checksum_;
   unsigned hash = 2166136261u;
   const int row_bytes = width_ * bpp_;
   for (int row = 0; row < height_; ++row) {
-    const unsigned char* pixel = pixels_.data() + static_cast<size_t>(row) * _get_pitch();
+    const unsigned char* pixel = pixels_->data.data() + static_cast<size_t>(row) * _get_pitch();
     for (int i = 0; i < row_bytes; ++i) hash = (hash ^ pixel[i]) * 16777619u;
   }
   checksum_ = hash;
-  dirty_ = false;
+  hashed_ = true;
+  return checksum_;
 }
 
 HeadlessSettings read_headless_settings(Config_Interface* config, const std::string& prefix) {

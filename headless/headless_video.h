@@ -28,10 +28,11 @@ class HeadlessSurface : public Video_Surface {
 public:
   void _update() override;
   // FNV-1a of the first width x height pixels, as of the last _update.
-  unsigned checksum() const { return checksum_; }
+  unsigned checksum();
 
 private:
   unsigned checksum_ = 0;
+  bool hashed_ = false;
 };
 
 // One input event at a frame, as a line of an input file names it.

@@ -42,22 +42,24 @@ bool Checkbox::load(Scene* scene, std::string storage_name, std::string storage_
 
 bool Checkbox::real_load(Scene*, std::string, std::string, std::string, std::string object_name,
                          Brannow::FileManager* file_manager) {
-  if (!load_image(base_image_file, object_name, file_manager)) return false;
+  // The sprites are kept: draw would otherwise build and look up their names every frame.
+  box_sprite = hover_sprite = mark_sprite = nullptr;
+  if (!load_image(base_image_file, object_name, file_manager, &box_sprite)) return false;
   if (!hover_image_file.empty() &&
-      !load_image(hover_image_file, object_name + hover_suffix, file_manager))
+      !load_image(hover_image_file, object_name + hover_suffix, file_manager, &hover_sprite))
     return false;
   if (!checked_image_file.empty() &&
-      !load_image(checked_image_file, object_name + checked_suffix, file_manager))
+      !load_image(checked_image_file, object_name + checked_suffix, file_manager, &mark_sprite))
     return false;
   return true;
 }
 
-bool Checkbox::load_image(std::string file, std::string name,
-                          Brannow::FileManager* file_manager) {
+bool Checkbox::load_image(std::string file, std::string name, Brannow::FileManager* file_manager,
+                          Video_Sprite** sprite) {
   std::string error;
-  if (load_picture_sprite(_video_name_, loader, file, name, _scene_name_, file_manager, x_base,
-                          y_base, &error))
-    return true;
+  *sprite = load_picture_sprite(_video_name_, loader, file, name, _scene_name_, file_manager,
+                                x_base, y_base, &error);
+  if (*sprite) return true;
   _set_error(error);
   return false;
 }
@@ -66,15 +68,14 @@ void Checkbox::draw() {
   Video_Interface* video = video_get_interface(_video_name_);
   if (!video) return;
   calculate_position();
-  auto draw_sprite = [&](const std::string& name) {
-    Video_Sprite* sprite = video->_get_sprite(name, _scene_name_);
+  auto draw_sprite = [&](Video_Sprite* sprite) {
     if (!sprite) return false;
     sprite->_set_coord(x, y);
-    video->_draw_sprite(name, _scene_name_);
+    video->_draw_sprite(sprite);
     return true;
   };
-  if (!is_hover || !draw_sprite(_object_name_ + hover_suffix)) draw_sprite(_object_name_);
-  if (checked) draw_sprite(_object_name_ + checked_suffix);
+  if (!is_hover || !draw_sprite(hover_sprite)) draw_sprite(box_sprite);
+  if (checked) draw_sprite(mark_sprite);
 }
 
 void Checkbox::_on_mouse_enter(float x, float y, MOUSE_BUTTON button) {

@@ -76,7 +76,7 @@ TextEdit::TextEdit()
     : replacer(0), font_size(14), color(0xffffffffu), x_base(0.5f), y_base(0.5f), max_length(0),
       active(false), view_width(0), padding(0), cursor_width(0), cursor_blink(0.5), cursor(0),
       text_changed(true), window_changed(true), scroll(0), shown_width(-1), blink_start(0),
-      render_count(0), text_sprite(nullptr), cursor_sprite(nullptr), cursor_height(-1) {}
+      render_count(0), text_sprite(nullptr), cursor_sprite(nullptr), field_sprite(nullptr), cursor_height(-1) {}
 
 TextEdit::~TextEdit() = default;
 
@@ -106,7 +106,7 @@ bool TextEdit::load(Scene* scene, std::string storage_name, std::string storage_
   if (!setting.empty()) text = from_utf8(ui_get_setting(setting, ""));
   cursor = text.size();
   text_changed = true;
-  text_sprite = cursor_sprite = nullptr;
+  text_sprite = cursor_sprite = field_sprite = nullptr;
   cursor_height = -1;
   text_name = object_name + text_sprite_suffix;
   cursor_name = object_name + cursor_suffix;
@@ -115,9 +115,10 @@ bool TextEdit::load(Scene* scene, std::string storage_name, std::string storage_
   const std::string background = style_value("image_file");
   if (background.empty()) return true;
   std::string error;
-  if (load_picture_sprite(_video_name_, "", background, object_name, scene_name, file_manager,
-                          BaseUIObject::x_base, BaseUIObject::y_base, &error))
-    return true;
+  // Kept: a field without a picture would otherwise leave a lookup's message every frame.
+  field_sprite = load_picture_sprite(_video_name_, "", background, object_name, scene_name,
+                                     file_manager, BaseUIObject::x_base, BaseUIObject::y_base, &error);
+  if (field_sprite) return true;
   _set_error(error);
   return false;
 }
@@ -366,10 +367,10 @@ void TextEdit::draw() {
     return;
   }
   calculate_position();
-  Video_Sprite* field = video->_get_sprite(_object_name_, _scene_name_);
+  Video_Sprite* field = field_sprite;
   if (field) {
     field->_set_coord(x, y);
-    video->_draw_sprite(_object_name_, _scene_name_);
+    video->_draw_sprite(field);
   }
   if (text.empty() && !active) return;
 

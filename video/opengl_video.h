@@ -30,22 +30,21 @@ struct SpriteVertex {
   float x, y;
 };
 
+// Its texture belongs to its pixels, which surfaces of one picture share; it is deleted with them.
 class OpenGL_Surface : public Video_Surface {
 public:
-  explicit OpenGL_Surface(OpenGL_Video* driver) : driver_(driver) {}
+  explicit OpenGL_Surface(OpenGL_Video* driver);
   int _get_pitch() override;
-  bool _create(int w, int h) override;
   void _update() override;
-  ~OpenGL_Surface() override;
 
-  unsigned texture() const { return texture_; }
-  float tu() const { return tu_; }
-  float tv() const { return tv_; }
+  unsigned texture() const { return pixels_->texture; }
+  float tu() const { return texture_width_ > 0 ? static_cast<float>(width_) / texture_width_ : 0; }
+  float tv() const {
+    return texture_height_ > 0 ? static_cast<float>(height_) / texture_height_ : 0;
+  }
 
 private:
   OpenGL_Video* driver_;
-  unsigned texture_ = 0;
-  float tu_ = 0, tv_ = 0;
 };
 
 // A particle set drawn as point sprites or quads, from vertex buffers when the driver has them.
@@ -93,6 +92,8 @@ public:
   int max_point_size() const { return max_point_size_; }
   // Enables GL_BLEND when it is off.
   void ensure_blending();
+  // Texture binds of the last frame's sprite queue (one per picture and blending state).
+  int sprite_binds() const { return sprite_binds_; }
 
   // The input callbacks' way in; one driver per process.
   static OpenGL_Video* current() { return current_; }
@@ -119,6 +120,7 @@ private:
   int max_point_size_ = 1, max_element_vertices_ = 0, max_element_indices_ = 0;
   Time frame_timer_;
   std::vector<SpriteVertex> vertices_;  // reused vertex data of one sprite batch
+  int sprite_binds_ = 0;
 
   GLFWwindow* window_ = nullptr;
   bool glfw_up_ = false;

@@ -443,21 +443,33 @@ void StoredVideo::for_each_sprite_batch(
     const std::function<void(Video_Surface&, const std::vector<Video_Sprite*>&)>& draw) {
   for (Video_Sprite* queued : sprite_queue_) {
     if (!queued->_queued_ || queued->_drawn_) continue;
-    Video_Surface* surface = _get_surface(queued->_get_surface_name(), queued->_get_surface_group());
-    if (surface == nullptr) continue;
-    if (queued->_linked_surface_ != surface) {
+    // A linked sprite's surface is the one filed under its surface name: a replaced surface
+    // unlinks its sprites as it goes.
+    Video_Surface* surface = queued->_linked_surface_;
+    if (surface == nullptr) {
+      surface = find_item(surfaces_, queued->_get_surface_name(),
+                          group_or_current(queued->_get_surface_group()), "Group not exist: ",
+                          "Surface not exist: ");
+      if (surface == nullptr) continue;
       // Its surface was replaced since the sprite was made: join the new one at its size.
-      if (queued->_linked_surface_ != nullptr) queued->_linked_surface_->_unlink_sprite(queued);
       queued->_set_size(surface->_get_width(), surface->_get_height());
       surface->_link_sprite(queued);
     }
+    // One batch per picture: the queued sprites of every surface showing the same pixels with
+    // the same blending, each surface's in link order, this surface's first.
     batch_.clear();
-    for (Video_Sprite* s : surface->_get_linked_sprites()) {
-      if (s == nullptr || !s->_queued_ || s->_drawn_) continue;
-      batch_.push_back(s);
-      s->_drawn_ = true;
-      s->_queued_ = false;
-    }
+    const ALPHASTATE blending = surface->_get_alpha_status();
+    Video_Surface* sharer = surface;
+    do {
+      if (sharer->_get_alpha_status() == blending)
+        for (Video_Sprite* s : sharer->_get_linked_sprites()) {
+          if (s == nullptr || !s->_queued_ || s->_drawn_) continue;
+          batch_.push_back(s);
+          s->_drawn_ = true;
+          s->_queued_ = false;
+        }
+      sharer = sharer->_next_sharer();
+    } while (sharer != surface);
     draw(*surface, batch_);
   }
 }
@@ -477,16 +489,12 @@ void StoredVideo::release_everything() {
     }
     delete group.second;
   }
-  for (auto& group : sprites_) {
-    for (auto& item : *group.second) {
-      // Its surface may be gone already or go next; either way the link is dropped.
-      if (item.second->_linked_surface_ != nullptr)
-        item.second->_linked_surface_->_unlink_sprite(item.second);
-      delete item.second;
-    }
+  // Surfaces first: each lets go of its sprites at once, so no sprite unlinks itself one by one.
+  for (auto& group : surfaces_) {
+    for (auto& item : *group.second) delete item.second;
     delete group.second;
   }
-  for (auto& group : surfaces_) {
+  for (auto& group : sprites_) {
     for (auto& item : *group.second) delete item.second;
     delete group.second;
   }

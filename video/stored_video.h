@@ -150,9 +150,10 @@ protected:
   Event pointer_event(EVENT_TYPE type, double x, double y, int buttons);
   // Places the cursor sprite, if one is set, at the pointer and queues it.
   void queue_cursor_sprite();
-  // Walks the sprite queue the way it is drawn: each surface once, at the place of its first
-  // queued sprite, with every queued sprite linked to it in link order. Sprites handed out are
-  // marked drawn; a sprite whose surface is missing stays queued and is skipped.
+  // Walks the sprite queue the way it is drawn: each picture once (the surfaces sharing its
+  // pixels, Video_Surface::_share_pixels), at the place of its first queued sprite, with every
+  // queued sprite linked to those surfaces in link order. Sprites handed out are marked drawn;
+  // a sprite whose surface is missing stays queued and is skipped.
   void for_each_sprite_batch(
       const std::function<void(Video_Surface& surface, const std::vector<Video_Sprite*>& sprites)>&
           draw);
@@ -185,7 +186,7 @@ private:
                const char* group_message, const char* item_message);
   template <typename T>
   Storage<std::string, T*>* group_for_creation(Groups<T>& groups, const std::string& group);
-  std::string group_or_current(const std::string& group) const {
+  const std::string& group_or_current(const std::string& group) const {
     return group.empty() ? current_group_ : group;
   }
   void release_sprite(Video_Sprite* sprite);

@@ -8,33 +8,37 @@
 
 // ---- OpenGL_Surface --------------------------------------------------------------------------
 
-int OpenGL_Surface::_get_pitch() { return texture_width_ * bpp_; }
+namespace {
 
-bool OpenGL_Surface::_create(int w, int h) {
-  if (!Video_Surface::_create(w, h)) return false;
-  tu_ = static_cast<float>(w) / texture_width_;
-  tv_ = static_cast<float>(h) / texture_height_;
-  return true;
+void release_texture(void* driver, unsigned texture) {
+  // Without a window the context, and every texture with it, is gone already.
+  if (static_cast<OpenGL_Video*>(driver)->has_window()) glDeleteTextures(1, &texture);
 }
+
+}  // namespace
+
+OpenGL_Surface::OpenGL_Surface(OpenGL_Video* driver) : driver_(driver) {
+  pixels_->release_texture = release_texture;
+  pixels_->driver = driver;
+}
+
+int OpenGL_Surface::_get_pitch() { return texture_width_ * bpp_; }
 
 void OpenGL_Surface::_update() {
   // Without a window there is no context to upload to; the pixels stay marked for later.
-  if (driver_ == nullptr || !driver_->has_window() || pixels_.empty()) return;
-  if (texture_ != 0) glDeleteTextures(1, &texture_);
-  glGenTextures(1, &texture_);
-  glBindTexture(GL_TEXTURE_2D, texture_);
+  Video_Pixels& pixels = *pixels_;
+  if (driver_ == nullptr || !driver_->has_window() || pixels.data.empty()) return;
+  if (pixels.texture != 0) glDeleteTextures(1, &pixels.texture);
+  glGenTextures(1, &pixels.texture);
+  glBindTexture(GL_TEXTURE_2D, pixels.texture);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glTexImage2D(GL_TEXTURE_2D, 0, 4, texture_width_, texture_height_, 0, GL_RGBA,
-               GL_UNSIGNED_BYTE, pixels_.data());
-  dirty_ = false;
-}
-
-OpenGL_Surface::~OpenGL_Surface() {
-  if (texture_ != 0 && driver_ != nullptr && driver_->has_window()) glDeleteTextures(1, &texture_);
+               GL_UNSIGNED_BYTE, pixels.data.data());
+  pixels.dirty = false;
 }
 
 // ---- the sprite batch renderer ---------------------------------------------------------------
@@ -76,14 +80,22 @@ void append_quad(std::vector<SpriteVertex>& out, Video_Sprite& s, float W, float
 }  // namespace
 
 void OpenGL_Video::draw_sprite_queue() {
+  sprite_binds_ = 0;
   if (sprite_queue_.empty()) return;
-  const float W = settings_.width, H = settings_.height, G = static_cast<float>(scale_);
-  bool arrays_on = false;
-  for_each_sprite_batch([&](Video_Surface& stored, const std::vector<Video_Sprite*>& sprites) {
+  struct {
+    float W, H, G;
+    bool arrays_on;
+  } frame{static_cast<float>(settings_.width), static_cast<float>(settings_.height),
+          static_cast<float>(scale_), false};
+  // Two pointers of captures: the std::function keeps them without allocating.
+  for_each_sprite_batch([this, &frame](Video_Surface& stored, const std::vector<Video_Sprite*>& sprites) {
+    const float W = frame.W, H = frame.H, G = frame.G;
+    bool& arrays_on = frame.arrays_on;
     if (sprites.empty()) return;
     auto& surface = static_cast<OpenGL_Surface&>(stored);  // made by new_surface
     if (surface._is_dirty()) surface._update();
     glBindTexture(GL_TEXTURE_2D, surface.texture());
+    ++sprite_binds_;
     set_blending(surface._get_alpha_status() == ALPHA_BLENDED);
 
     vertices_.clear();
@@ -101,7 +113,7 @@ void OpenGL_Video::draw_sprite_queue() {
     glVertexPointer(2, GL_FLOAT, stride, &vertices_[0].x);
     glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(vertices_.size()));
   });
-  if (arrays_on) {
+  if (frame.arrays_on) {
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);

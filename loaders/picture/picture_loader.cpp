@@ -1,5 +1,6 @@
 #include "picture_loader.h"
 
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <new>
@@ -14,6 +15,14 @@ namespace {
 void anchor() {}
 
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// FNV-1a (64 bits) and the length of a file's bytes.
+std::string content_digest(const char* bytes, std::size_t size) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (std::size_t i = 0; i < size; ++i)
+    hash = (hash ^ static_cast<unsigned char>(bytes[i])) * 1099511628211ull;
+  return std::to_string(hash) + ":" + std::to_string(size);
+}
 
 }  // namespace
 
@@ -67,8 +76,28 @@ unsigned char* Picture_Target::row(unsigned picture_row) const {
          static_cast<std::size_t>(surface_row) * static_cast<std::size_t>(surface_->_get_pitch());
 }
 
-void Picture_Target::finish() {
-  if (surface_ != nullptr) surface_->_update();
+bool Picture_Target::share(const std::string& key) {
+  Video_Interface* video = video_get_interface(video_name_);
+  std::shared_ptr<Video_Pixels> pixels = video ? video_find_picture(video, key) : nullptr;
+  if (!pixels) return false;
+  // The new surface is made at its smallest and then shows the shared pixels at their size.
+  if (!video->_create_surface(1, 1, surface_name_, scene_name_, replace_)) {
+    error_ = "can't create surface " + quoted(surface_name_) + " in " + quoted(scene_name_) +
+             ": " + video->_get_error();
+    return false;
+  }
+  Video_Surface* surface = video->_get_surface(surface_name_, scene_name_);
+  if (surface == nullptr || !surface->_share_pixels(pixels)) {
+    error_ = "the video driver gave no usable surface " + quoted(surface_name_);
+    return false;
+  }
+  return true;
+}
+
+void Picture_Target::finish(const std::string& key) {
+  if (surface_ == nullptr) return;
+  surface_->_update();
+  video_keep_picture(video_, key, surface_);
 }
 
 void Picture_Target::abandon() {
@@ -103,6 +132,17 @@ bool Picture_Loader::loadimage(std::string video_name, std::string file_name,
       return false;
     }
     Picture_Target target(video_name, surface_name, scene_name, flag != 0);
+    // A picture this loader already gave the driver from the same bytes of the same file
+    // (through the same file manager) is shown again, not decoded again; a file written anew
+    // in between is a picture of its own.
+    const std::string key = module_name_ + "\n" +
+                            std::to_string(reinterpret_cast<std::uintptr_t>(files)) + "\n" +
+                            file_name + "\n" + content_digest(file->get_content(), file->get_size());
+    if (target.share(key)) return true;
+    if (!target.error().empty()) {
+      imageloader_seterror(what + target.error());
+      return false;
+    }
     std::string reason;
     if (!decode(reinterpret_cast<const unsigned char*>(file->get_content()), file->get_size(),
                 target, reason)) {
@@ -110,7 +150,7 @@ bool Picture_Loader::loadimage(std::string video_name, std::string file_name,
       imageloader_seterror(what + reason);
       return false;
     }
-    target.finish();
+    target.finish(key);
     return true;
   } catch (const std::bad_alloc&) {
     imageloader_seterror(what + "out of memory");

@@ -28,8 +28,11 @@ public:
   // driver fails. Afterwards row(r) is the start of picture row r (4 bytes per pixel).
   bool begin(unsigned width, unsigned height);
   unsigned char* row(unsigned picture_row) const;
-  // Hands the finished pixels to the driver.
-  void finish();
+  // Makes the surface show the pixels the driver keeps for the picture `key` (loader and file),
+  // if it keeps them; false when it does not, or with error() set when the surface failed.
+  bool share(const std::string& key);
+  // Hands the finished pixels to the driver and files them under the picture `key`.
+  void finish(const std::string& key);
   // Takes a half-filled surface away again after a decoding failure.
   void abandon();
   const std::string& error() const { return error_; }

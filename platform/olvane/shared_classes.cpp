@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <utility>
 
 #include "olvane/video.h"
 
@@ -19,7 +21,38 @@ int power_of_two(int v) {
 
 constexpr double kDegreesToRadians = 0.017453292519943295;
 
+using PictureKey = std::pair<Video_Interface*, std::string>;
+
+// Never destroyed: pixels may outlive static destruction in drivers that are never removed.
+std::map<PictureKey, std::weak_ptr<Video_Pixels>>& pictures() {
+  static auto* filed = new std::map<PictureKey, std::weak_ptr<Video_Pixels>>();
+  return *filed;
+}
+
 }  // namespace
+
+// ---- loaded pictures -------------------------------------------------------------------------
+
+Video_Pixels::~Video_Pixels() {
+  if (texture != 0 && release_texture != nullptr) release_texture(driver, texture);
+  if (picture_key.empty()) return;
+  auto entry = pictures().find({picture_video, picture_key});
+  if (entry != pictures().end() && entry->second.expired()) pictures().erase(entry);
+}
+
+void video_keep_picture(Video_Interface* video, const std::string& key, Video_Surface* surface) {
+  if (video == nullptr || surface == nullptr) return;
+  Video_Pixels& pixels = *surface->_get_pixels();
+  if (!pixels.picture_key.empty()) return;  // filed already
+  pixels.picture_video = video;
+  pixels.picture_key = key;
+  pictures()[{video, key}] = surface->_get_pixels();
+}
+
+std::shared_ptr<Video_Pixels> video_find_picture(Video_Interface* video, const std::string& key) {
+  auto entry = pictures().find({video, key});
+  return entry == pictures().end() ? nullptr : entry->second.lock();
+}
 
 // ---- VideoColor ----------------------------------------------------------------------------
 
@@ -48,14 +81,51 @@ Event::~Event() = default;
 
 // ---- Video_Surface ---------------------------------------------------------------------------
 
-Video_Surface::Video_Surface() = default;
+Video_Surface::Video_Surface() : pixels_(std::make_shared<Video_Pixels>()) {
+  pixels_->shown_by = this;
+}
+
 Video_Surface::~Video_Surface() {
   // Sprites outlive their surface; they must not point at it any more.
   for (Video_Sprite* sprite : linked_)
     if (sprite != nullptr && sprite->_linked_surface_ == this) sprite->_linked_surface_ = nullptr;
+  leave_sharers();
 }
 
-void* Video_Surface::_get_surface_data() { return pixels_.empty() ? nullptr : pixels_.data(); }
+void Video_Surface::leave_sharers() {
+  if (pixels_ && pixels_->shown_by == this)
+    pixels_->shown_by = next_sharer_ != this ? next_sharer_ : nullptr;
+  previous_sharer_->next_sharer_ = next_sharer_;
+  next_sharer_->previous_sharer_ = previous_sharer_;
+  next_sharer_ = previous_sharer_ = this;
+}
+
+bool Video_Surface::_share_pixels(const std::shared_ptr<Video_Pixels>& pixels) {
+  if (!pixels || pixels->data.empty()) return false;
+  if (pixels == pixels_) return true;
+  leave_sharers();
+  pixels_ = pixels;
+  width_ = pixels->width;
+  height_ = pixels->height;
+  texture_width_ = pixels->texture_width;
+  texture_height_ = pixels->texture_height;
+  bpp_ = 4;
+  if (Video_Surface* other = pixels->shown_by) {
+    previous_sharer_ = other;
+    next_sharer_ = other->next_sharer_;
+    other->next_sharer_->previous_sharer_ = this;
+    other->next_sharer_ = this;
+  } else {
+    pixels->shown_by = this;
+  }
+  for (Video_Sprite* sprite : linked_)
+    if (sprite != nullptr) sprite->_set_size(width_, height_);
+  return true;
+}
+
+void* Video_Surface::_get_surface_data() {
+  return pixels_->data.empty() ? nullptr : pixels_->data.data();
+}
 int Video_Surface::_get_width() { return width_; }
 int Video_Surface::_get_height() { return height_; }
 int Video_Surface::_get_bpp() { return bpp_; }
@@ -66,7 +136,10 @@ unsigned Video_Surface::_get_Gmask() { return gmask_; }
 unsigned Video_Surface::_get_Amask() { return amask_; }
 
 void Video_Surface::_link_sprite(Video_Sprite* sprite) {
-  if (sprite == nullptr) return;
+  if (sprite == nullptr || sprite->_linked_surface_ == this) return;
+  // A sprite is in one list at a time, so that deleting it leaves no pointer behind.
+  if (sprite->_linked_surface_ != nullptr) sprite->_linked_surface_->_unlink_sprite(sprite);
+  sprite->_link_index_ = linked_.size();
   linked_.push_back(sprite);
   sprite->_linked_surface_ = this;
 }
@@ -76,24 +149,46 @@ void Video_Surface::_link_sprite(std::string name, std::string group) {
 }
 
 void Video_Surface::_unlink_sprite(Video_Sprite* sprite) {
-  linked_.erase(std::remove(linked_.begin(), linked_.end(), sprite), linked_.end());
-  if (sprite != nullptr && sprite->_linked_surface_ == this) sprite->_linked_surface_ = nullptr;
+  if (sprite == nullptr || sprite->_linked_surface_ != this) return;
+  const std::size_t at = sprite->_link_index_;
+  if (at < linked_.size() && linked_[at] == sprite) {
+    linked_[at] = nullptr;
+    ++unlinked_;
+  }
+  sprite->_linked_surface_ = nullptr;
+  // Closing the gaps once they are half the list keeps removals constant time on average.
+  if (2 * unlinked_ < linked_.size()) return;
+  std::size_t kept = 0;
+  for (Video_Sprite* linked : linked_) {
+    if (linked == nullptr) continue;
+    linked->_link_index_ = kept;
+    linked_[kept++] = linked;
+  }
+  linked_.resize(kept);
+  unlinked_ = 0;
 }
 
 bool Video_Surface::_create(int w, int h) {
   if (w < 1 || h < 1 || w > 32768 || h > 32768) return false;
-  texture_width_ = power_of_two(w);
-  texture_height_ = power_of_two(h);
-  width_ = w;
-  height_ = h;
+  // Fresh pixels, so that neither the surfaces sharing the old ones nor a filed picture change.
+  auto fresh = std::make_shared<Video_Pixels>();
+  fresh->release_texture = pixels_->release_texture;
+  fresh->driver = pixels_->driver;
+  leave_sharers();
+  pixels_ = std::move(fresh);
+  pixels_->shown_by = this;
+  texture_width_ = pixels_->texture_width = power_of_two(w);
+  texture_height_ = pixels_->texture_height = power_of_two(h);
+  width_ = pixels_->width = w;
+  height_ = pixels_->height = h;
   bpp_ = 4;
-  pixels_.assign(static_cast<size_t>(texture_width_) * texture_height_ * 4, 0);
+  pixels_->data.assign(static_cast<size_t>(texture_width_) * texture_height_ * 4, 0);
   rmask_ = 0xff000000u;
   gmask_ = 0x00ff0000u;
   bmask_ = 0x0000ff00u;
   amask_ = 0x000000ffu;
   alpha_status_ = ALPHA_BLENDED;
-  dirty_ = true;
+  pixels_->dirty = true;
   return true;
 }
 
@@ -103,11 +198,11 @@ bool Video_Surface::_split_texture_(unsigned short x, unsigned short y, unsigned
   const size_t pitch = static_cast<size_t>(texture_width_) * 4;
   for (int row = 0; row < h; ++row)
     for (int col = 0; col < w; ++col)
-      *out++ = pixels_[(y + row) * pitch + (x + col) * 4 + channel];
+      *out++ = pixels_->data[(y + row) * pitch + (x + col) * 4 + channel];
   return true;
 }
 
-void Video_Surface::_update() { dirty_ = false; }
+void Video_Surface::_update() { pixels_->dirty = false; }
 void Video_Surface::_set_alpha_status(ALPHASTATE status) { alpha_status_ = status; }
 ALPHASTATE Video_Surface::_get_alpha_status() { return alpha_status_; }
 

@@ -134,5 +134,5 @@ void Text::draw() {
   if (sprite == nullptr) return;
   calculate_position();
   place_on_pixel_grid(video, sprite, x, y);
-  video->_draw_sprite(_object_name_, _scene_name_);
+  video->_draw_sprite(sprite);
 }

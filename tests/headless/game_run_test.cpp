@@ -38,6 +38,10 @@ std::vector<TracedSprite> stones_of(const TracedFrame& frame) {
   std::vector<TracedSprite> stones;
   for (const TracedSprite& s : frame.sprites)
     if (s.name.rfind("Stone", 0) == 0) stones.push_back(s);
+  // In the order the stones were made, not the order they are drawn in (by picture).
+  std::sort(stones.begin(), stones.end(), [](const TracedSprite& a, const TracedSprite& b) {
+    return std::stoi(a.name.substr(5)) < std::stoi(b.name.substr(5));
+  });
   return stones;
 }
 

@@ -19,8 +19,12 @@ public:
     height_ = h;
     texture_width_ = power_of_two(w);
     texture_height_ = power_of_two(h);
-    pixels_.assign(static_cast<size_t>(texture_width_) * texture_height_ * 4, 0);
-    dirty_ = true;
+    pixels_->width = w;
+    pixels_->height = h;
+    pixels_->texture_width = texture_width_;
+    pixels_->texture_height = texture_height_;
+    pixels_->data.assign(static_cast<size_t>(texture_width_) * texture_height_ * 4, 0);
+    pixels_->dirty = true;
     return true;
   }
   void _update() override {

@@ -147,6 +147,49 @@ TYPED_TEST(DriverStorage, SpriteNamesAndReplacement) {
   this->video._flip();  // no window: just empties the queues
 }
 
+// The live entries of a surface's list, in list order.
+std::vector<Video_Sprite*> linked(Video_Surface* surface) {
+  std::vector<Video_Sprite*> live;
+  for (Video_Sprite* sprite : surface->_get_linked_sprites())
+    if (sprite != nullptr) live.push_back(sprite);
+  return live;
+}
+
+TYPED_TEST(DriverStorage, SpritesLeaveTheirSurfaceInAnyOrderAndTheRestKeepLinkOrder) {
+  ASSERT_TRUE(this->video._create_surface(8, 8, "s", "g", false));
+  std::vector<Video_Sprite*> sprites;
+  for (int i = 0; i < 10; ++i) {
+    const std::string name = "sp" + std::to_string(i);
+    ASSERT_TRUE(this->video._create_sprite(name, "g", "s", "g", false));
+    sprites.push_back(this->video._get_sprite(name, "g"));
+  }
+  Video_Surface* surface = this->video._get_surface("s", "g");
+  // Removed from the middle, the front and the back, past the point where the gaps are closed.
+  for (int i : {4, 0, 9, 5, 1, 7}) ASSERT_TRUE(this->video._remove_sprite("sp" + std::to_string(i), "g"));
+  EXPECT_EQ(linked(surface), (std::vector<Video_Sprite*>{sprites[2], sprites[3], sprites[6], sprites[8]}));
+  for (int i : {2, 3, 6}) ASSERT_TRUE(this->video._remove_sprite("sp" + std::to_string(i), "g"));
+  // A sprite linked again after the gaps were closed is appended behind the survivor.
+  ASSERT_TRUE(this->video._create_sprite("late", "g", "s", "g", false));
+  EXPECT_EQ(linked(surface), (std::vector<Video_Sprite*>{sprites[8], this->video._get_sprite("late", "g")}));
+}
+
+TYPED_TEST(DriverStorage, ASpriteLinkedToAnotherSurfaceLeavesTheFirstOnesList) {
+  ASSERT_TRUE(this->video._create_surface(8, 8, "a", "g", false));
+  ASSERT_TRUE(this->video._create_surface(8, 8, "b", "g", false));
+  ASSERT_TRUE(this->video._create_sprite("sp", "g", "a", "g", false));
+  Video_Sprite* sprite = this->video._get_sprite("sp", "g");
+  Video_Surface* a = this->video._get_surface("a", "g");
+  Video_Surface* b = this->video._get_surface("b", "g");
+  b->_link_sprite(sprite);
+  b->_link_sprite(sprite);  // already there: listed once
+  EXPECT_TRUE(linked(a).empty());
+  EXPECT_EQ(linked(b), std::vector<Video_Sprite*>{sprite});
+  // Deleting the sprite leaves no pointer to it in either list.
+  ASSERT_TRUE(this->video._remove_sprite("sp", "g"));
+  EXPECT_TRUE(linked(a).empty());
+  EXPECT_TRUE(linked(b).empty());
+}
+
 TYPED_TEST(DriverStorage, RemoveSpriteReleasesIt) {
   ASSERT_TRUE(this->video._create_surface(8, 8, "s", "g", false));
   ASSERT_TRUE(this->video._create_sprite("sp", "g", "s", "g", false));

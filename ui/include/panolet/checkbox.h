@@ -32,7 +32,8 @@ public:
                  Brannow::FileManager* file_manager);
   // Loads the picture file into the surface `name` of the scene's group and puts a sprite of
   // that name on it.
-  bool load_image(std::string file, std::string name, Brannow::FileManager* file_manager);
+  bool load_image(std::string file, std::string name, Brannow::FileManager* file_manager,
+                  Video_Sprite** sprite);
   bool _on_mouse_release_handler(float x, float y, float dx, float dy, int64_t button);
 
   std::string _get_base_image_file() { return base_image_file; }
@@ -66,5 +67,9 @@ protected:
   bool checked;
   std::string setting;
   std::string label;
+  // The box's, the hover picture's and the check mark's sprites (null when not loaded).
+  Video_Sprite* box_sprite = nullptr;
+  Video_Sprite* hover_sprite = nullptr;
+  Video_Sprite* mark_sprite = nullptr;
   Signal toggled;
 };

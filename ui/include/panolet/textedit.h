@@ -162,5 +162,6 @@ protected:
   std::string text_name, cursor_name;
   Video_Sprite* text_sprite;
   Video_Sprite* cursor_sprite;
+  Video_Sprite* field_sprite;  // the background picture's, null without one
   int cursor_height;
 };

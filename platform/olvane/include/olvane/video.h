@@ -7,10 +7,12 @@
 // Every surface, sprite and particle set is addressed by (name, group), name first. The driver
 // owns them all; callers never delete what a driver hands out.
 
+#include <memory>
 #include <string>
 #include <vector>
 
 class Video_Interface;
+class Video_Surface;
 
 enum EVENT_TYPE : int {
   KEYBOARD_PRESS = 0,
@@ -108,6 +110,31 @@ public:
 
 class Video_Sprite;
 
+// The pixels a surface shows and the driver's uploaded copy of them. Surfaces made from the same
+// picture file by the same loader share one (Video_Surface::_share_pixels); it goes with the last
+// of them. Writing to shared pixels changes every surface showing them.
+class Video_Pixels {
+public:
+  Video_Pixels() = default;
+  Video_Pixels(const Video_Pixels&) = delete;
+  Video_Pixels& operator=(const Video_Pixels&) = delete;
+  // Releases the texture and unfiles the picture it was kept under (video_keep_picture).
+  ~Video_Pixels();
+
+  std::vector<unsigned char> data;
+  int width = 0, height = 0, texture_width = 0, texture_height = 0;
+  bool dirty = false;
+  unsigned texture = 0;  // the driver's name for the uploaded copy; 0 before the first upload
+  // Called with the texture when the buffer goes (drivers that upload set it).
+  void (*release_texture)(void* driver, unsigned texture) = nullptr;
+  void* driver = nullptr;
+  // One of the surfaces showing these pixels; the others follow in its ring.
+  Video_Surface* shown_by = nullptr;
+  // Where it is filed as a loaded picture (empty when it is not).
+  Video_Interface* picture_video = nullptr;
+  std::string picture_key;
+};
+
 // A pixel buffer that a driver turns into one texture.
 //
 // Pixel layout: 4 bytes per pixel, in memory order red, green, blue, alpha. The buffer holds
@@ -150,25 +177,38 @@ public:
   // Not in the original slot table; used by drivers and loaders.
   int _get_texture_width() const { return texture_width_; }
   int _get_texture_height() const { return texture_height_; }
-  bool _is_dirty() const { return dirty_; }
-  void _mark_dirty() { dirty_ = true; }
-  // Removes every occurrence of the sprite from the linked list.
+  bool _is_dirty() const { return pixels_->dirty; }
+  void _mark_dirty() { pixels_->dirty = true; }
+  // Takes the sprite out of the linked list (in constant time; the list keeps its order).
   void _unlink_sprite(Video_Sprite* sprite);
+  // The linked sprites in link order; entries of unlinked sprites may be null.
   const std::vector<Video_Sprite*>& _get_linked_sprites() const { return linked_; }
   const std::vector<std::pair<std::string, std::string>>& _get_linked_sprite_names() const {
     return linked_names_;
   }
+  // Shows the given pixels (at their size) instead of its own; false for a buffer without
+  // pixels or one that does not fit the surfaces showing it.
+  bool _share_pixels(const std::shared_ptr<Video_Pixels>& pixels);
+  const std::shared_ptr<Video_Pixels>& _get_pixels() const { return pixels_; }
+  // The next surface showing the same pixels (itself when it shows them alone).
+  Video_Surface* _next_sharer() const { return next_sharer_; }
 
 protected:
-  std::vector<unsigned char> pixels_;
+  // Leaves the ring of the surfaces showing its pixels.
+  void leave_sharers();
+
+  // Made by the constructor (drivers that keep more per buffer replace it before _create).
+  std::shared_ptr<Video_Pixels> pixels_;
   int bpp_ = 4;
   int width_ = 0, height_ = 0;
   int texture_width_ = 0, texture_height_ = 0;
-  bool dirty_ = false;
   unsigned rmask_ = 0xff000000u, gmask_ = 0x00ff0000u, bmask_ = 0x0000ff00u, amask_ = 0x000000ffu;
   ALPHASTATE alpha_status_ = ALPHA_BLENDED;
   std::vector<Video_Sprite*> linked_;
+  std::size_t unlinked_ = 0;  // null entries in linked_
   std::vector<std::pair<std::string, std::string>> linked_names_;
+  Video_Surface* next_sharer_ = this;
+  Video_Surface* previous_sharer_ = this;
 };
 
 // A placed, scaled, rotated, tinted view of a surface.
@@ -223,8 +263,10 @@ public:
   // Per-frame flags kept by the driver.
   bool _queued_ = false;
   bool _drawn_ = false;
-  // The surface this sprite is currently in the linked list of (driver bookkeeping).
+  // The surface this sprite is currently in the linked list of, and its place there (driver
+  // bookkeeping).
   Video_Surface* _linked_surface_ = nullptr;
+  std::size_t _link_index_ = 0;
 
 private:
   double window_width() const;
@@ -370,3 +412,9 @@ typedef Video_Interface* (*video_driver_entry)(const std::string* params, int co
 #if defined(__clang__)
 #pragma clang diagnostic pop
 #endif
+
+// Pictures loaded into a driver, so that loading one again shares its pixels: `key` names the
+// loader and the file. The pixels stay filed while a surface shows them.
+void video_keep_picture(Video_Interface* video, const std::string& key, Video_Surface* surface);
+// The pixels filed under `key` for the driver, or null.
+std::shared_ptr<Video_Pixels> video_find_picture(Video_Interface* video, const std::string& key);
