@@ -522,7 +522,10 @@ void Checker::check_scene_file(const SceneFile& scene) {
 
   // The rest: the scene's own keys, sections of objects the list leaves out, stray keys.
   const TypeFacts facts = scene.type ? facts_of(*scene.type) : TypeFacts{};
+  // Sections the scene names as models are left out of the list on purpose.
   std::set<std::string> unlisted;
+  for (const KeyDoc& doc : facts.keys)
+    if (doc.kind == ValueKind::model) unlisted.insert(config->get_value(doc.key, ""));
   for (const auto& [key, value] : pairs_of(config)) {
     const Config_Origin origin = config->_get_origin(key);
     if (!origin.line || origin.file != scene.file) continue;
@@ -688,6 +691,10 @@ void Checker::check_value(const SceneFile* scene, Config_Interface* config, cons
         problem(with_suggestion("unknown object " + quoted(value), value, names));
       break;
     }
+    case ValueKind::model:
+      if (!value.empty() && config->get_value("Objects->" + value + "->type", "").empty())
+        problem("no object section " + quoted(value) + " with a type");
+      break;
     case ValueKind::file:
       if (!value.empty() && !readable(value)) problem("file " + quoted(value) + " cannot be read");
       break;

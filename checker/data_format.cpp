@@ -55,7 +55,8 @@ std::vector<KeyDoc> burst_keys() {
           {"StoneParticles->imageFile", "res/data/game/images/stoneParticle", K::text,
            "particle picture"},
           {"StoneParticles->lifeTime", "0.5", K::real, "seconds a burst lasts"},
-          {"StoneParticles->outline", "true", K::flag, "outline the particles"}};
+          {"StoneParticles->outline", "true", K::flag, "outline the particles"},
+          {"StoneParticles->stoneColour", "false", K::flag, "particles in the colour of their stone"}};
 }
 
 std::vector<TypeDoc> make_types() {
@@ -233,8 +234,27 @@ std::vector<TypeDoc> make_types() {
          "the text shown for a new best score"},
         {"Scene->pauseKeys", "false", K::flag, "P and Escape pause"},
         {"Scene->pauseLabel", "", K::object, "shown while paused"},
-        {"Scene->playingSetting", "", K::setting, "UI setting that is \"1\" while a game runs"}},
-       {}, {"on_key_press"}, {"game_over", "group_removed"}});
+        {"Scene->playingSetting", "", K::setting, "UI setting that is \"1\" while a game runs"},
+        {"Scene->subSteps", "1", K::whole, "sub-steps of each physics step (1 to 64)"},
+        {"Scene->restSpeed", "0", K::real,
+         "once every body has been slower than this for half a second the pile sleeps; 0 is off"},
+        {"Scene->cascadeScoring", "false", K::flag,
+         "groups that form after a swap score with a rising multiplier"},
+        {"Scene->groupBonus", "0", K::whole, "points for each stone of a group beyond three"},
+        {"Scene->scorePopup", "", K::model, "a Text section whose copies rise where groups go"},
+        {"Scene->comboLabel", "", K::object, "a Text that shows the multiplier of a cascade"},
+        {"Scene->comboText", "x{n}", K::text, "the multiplier's text; {n} is the multiplier"},
+        {"Scene->swapSeconds", "0", K::real, "seconds a standing swap travels; 0 jumps"},
+        {"Scene->rejectSeconds", "0", K::real, "seconds a rejected swap shakes; 0 does not"},
+        {"Scene->paceTimer", "", K::object, "the refill Timer the pace steps speed up"},
+        {"Scene->paceEmitter", "", K::object, "the emitter whose rows the pace steps widen"},
+        {"Scene->levelObject", "", K::object, "a Numeric that shows the pace level"},
+        {"Scene->Pace->StepN->score", "", K::whole, "score at which the step begins"},
+        {"Scene->Pace->StepN->refillTime", "0", K::real, "refill seconds from the step on; 0 keeps"},
+        {"Scene->Pace->StepN->emitCount", "0", K::whole, "stones per row from the step on; 0 keeps"},
+        {"Scene->hintSeconds", "0", K::real, "seconds without a move before a hint; 0 is off"},
+        {"Scene->noMoveLabel", "", K::object, "shown when no swap makes a group"}},
+       {}, {"on_key_press"}, {"game_over", "group_removed", "group_scored"}});
   // The stones' bursts read their keys under the scene's name ("gameStoneParticles->outline").
   const std::vector<KeyDoc> bursts = with_prefix("SCENE", burst_keys());
   types.back().keys.insert(types.back().keys.end(), bursts.begin(), bursts.end());
@@ -258,6 +278,7 @@ const char* value_kind_name(ValueKind kind) {
     case K::object: return "object";
     case K::file: return "file";
     case K::setting: return "setting";
+    case K::model: return "model object";
   }
   return "text";
 }

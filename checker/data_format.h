@@ -20,6 +20,7 @@ enum class ValueKind {
   object,   // an object of the same scene
   file,     // a data file (scene, level)
   setting,  // a UI setting name shared between scenes
+  model,    // an object section of the same scene that the list leaves out: made during play
 };
 
 const char* value_kind_name(ValueKind kind);
