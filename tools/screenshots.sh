@@ -104,7 +104,7 @@ mkdir -p "$out"
 click 0 0.38         # the name field
 sleep 0.5
 xdotool mousemove --window "$window" 790 590
-xdotool type --window "$window" --delay 80 "Javier"
+xdotool type --window "$window" --delay 80 " King"
 # A key shows the blinking cursor at once: photograph right after the last one.
 shot "$out/start_screen.png"
 
