@@ -456,14 +456,16 @@ void StoredVideo::for_each_sprite_batch(
       surface->_link_sprite(queued);
     }
     // One batch per picture: the queued sprites of every surface showing the same pixels with
-    // the same blending, each surface's in link order, this surface's first.
+    // the same blending, each surface's in link order, this surface's first. Only sprites of the
+    // same group join: another scene's sprites (a window drawn over the field) keep their place.
     batch_.clear();
     const ALPHASTATE blending = surface->_get_alpha_status();
+    const std::string& group = queued->_get_group();
     Video_Surface* sharer = surface;
     do {
       if (sharer->_get_alpha_status() == blending)
         for (Video_Sprite* s : sharer->_get_linked_sprites()) {
-          if (s == nullptr || !s->_queued_ || s->_drawn_) continue;
+          if (s == nullptr || !s->_queued_ || s->_drawn_ || s->_get_group() != group) continue;
           batch_.push_back(s);
           s->_drawn_ = true;
           s->_queued_ = false;

@@ -145,6 +145,20 @@ TEST_F(SharedPictures, AFieldOfSurfacesFromTwoFilesDrawsWithOneBindPerPicture) {
   EXPECT_PIXEL(at(140 + 32, 16), 255, 0, 0);
 }
 
+TEST_F(SharedPictures, ASharerOfAnotherGroupKeepsItsPlaceInTheDrawingOrder) {
+  // The field's red sprite, a green panel over it, and a window's red sprite over the panel.
+  ASSERT_TRUE(load(RED, "field", "game")) << imageloader_error();
+  ASSERT_TRUE(load(GREEN, "panel", "game")) << imageloader_error();
+  ASSERT_TRUE(load(RED, "button", "window")) << imageloader_error();
+  video->_draw_sprite(place("field", "game", 10, 10));
+  video->_draw_sprite(place("panel", "game", 100, 100));
+  video->_draw_sprite(place("button", "window", 110, 110));
+  video->_flip();
+  EXPECT_PIXEL(at(130, 120), 255, 0, 0);  // the window's sprite over the panel
+  EXPECT_PIXEL(at(105, 105), 0, 255, 0);
+  EXPECT_PIXEL(at(20, 20), 255, 0, 0);
+}
+
 TEST_F(SharedPictures, RemovingOneNameKeepsThePictureForTheOthersUntilTheLastGoes) {
   ASSERT_TRUE(load(RED, "a", "g"));
   ASSERT_TRUE(load(RED, "b", "g"));
