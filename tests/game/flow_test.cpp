@@ -12,6 +12,7 @@
 #include "panolet/ui.h"
 #include "tessim/time.h"
 #include "twinkel/signals.h"
+#include "voskar/fabric.h"
 #include "voskar/timer.h"
 #include "window_picture.h"
 
@@ -88,15 +89,60 @@ TEST_F(GameCourse, AFallingStoneCrossesTheLineWithoutEndingTheGame) {
   EXPECT_EQ(scene->get_play(), PhysScene::Play::RUNNING);
 }
 
+// An object that takes two seconds of the clock to load, as a large picture on a slow machine does.
+class SlowToLoad : public Numeric {
+public:
+  bool load(Scene* scene, std::string storage_name, std::string storage_prefix, std::string scene_name,
+            std::string object_name, Brannow::FileManager* file_manager) override {
+    Time::advance_stepped_clock(2.0);
+    return Numeric::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
+  }
+};
+
+TEST_F(GameCourse, TheFieldsClocksStartWithItsFirstFrameNotWithItsLoading) {
+  static ObjectFabric<SlowToLoad> slow_fabric;
+  SceneObjectFabric::add_fabric("SlowToLoad", &slow_fabric);
+  // The refill (every 0.5 s) loads before the slow object: its time out must not come with the
+  // first frame, where it would fall on stones that have not yet left the emitter's places.
+  load_course(course_keys("\tgravity_y -60\n"), true, {"slow"}, "\t[slow]\n\t\ttype SlowToLoad\n\t[/]\n");
+  place("JustEmitted", 1, -0.42f, 0.08f);
+  tick();
+  EXPECT_EQ(scene->get_play(), PhysScene::Play::RUNNING);
+  EXPECT_EQ(stones(), 1);
+  tick(28);
+  EXPECT_EQ(stones(), 1);
+  tick(3);
+  EXPECT_EQ(stones(), 2) << "the refill comes half a second after the first frame";
+  EXPECT_EQ(scene->get_play(), PhysScene::Play::RUNNING);
+}
+
 TEST_F(GameCourse, AStoneWithNoRoomEndsTheGame) {
   load_course(course_keys());
-  // The emitter's first place: one stone width in from the left of its area, one height up.
+  // The emitter's first place: one stone width in from the left of its area, one height up. The
+  // stone there rests on another.
   place("InTheWay", 1, -0.42f, 0.08f);
+  place("Under", 2, -0.42f + FACE_OFFSET, 0.08f - FACE_OFFSET);
+  tick(3);
   testing::internal::CaptureStdout();
   EXPECT_EQ(emitter()->startEmit(3), 0);
   EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("INFO:Game over, score 0\n"));
   EXPECT_EQ(scene->get_play(), PhysScene::Play::OVER);
-  EXPECT_EQ(stones(), 1);
+  EXPECT_EQ(stones(), 2);
+}
+
+TEST_F(GameCourse, AStonePassingTheEmittersPlaceSendsTheBatchHigherUp) {
+  load_course(course_keys());
+  // Falling, or just placed and touching nothing yet.
+  BaseStone* falling = place("FallingThrough", 1, -0.42f, 0.08f);
+  falling->_get_body()->SetLinearVelocity(b2Vec2(0, -30));
+  EXPECT_EQ(emitter()->startEmit(3), 3);
+  falling->_get_body()->SetLinearVelocity(b2Vec2(0, 0));
+  EXPECT_EQ(emitter()->startEmit(3), 3);
+  EXPECT_EQ(scene->get_play(), PhysScene::Play::RUNNING);
+  for (const auto& [name, at] : positions()) {
+    if (name == "FallingThrough") continue;
+    EXPECT_GT(at.y, scene_to_world(0, 0.2f).y) << name;
+  }
 }
 
 TEST_F(GameCourse, PauseHoldsBodiesPixelsTimersAndClicksUntilResumed) {

@@ -21,6 +21,14 @@ const int LINE_THICKNESS = 2;  // pixels
 const long KEY_P = 'P';
 
 bool yes(const std::string& value) { return value == "true"; }
+
+// Slow and touching: on the pile, not falling, flying or just placed.
+bool rests_on_something(b2Body* body) {
+  if (body->GetLinearVelocity().Length() >= RESTING_SPEED) return false;
+  for (b2ContactEdge* edge = body->GetContactList(); edge; edge = edge->next)
+    if (edge->contact->IsTouching()) return true;
+  return false;
+}
 }  // namespace
 
 void PhysScene::read_flow_keys(Config_Interface* config) {
@@ -43,6 +51,9 @@ void PhysScene::read_flow_keys(Config_Interface* config) {
 void PhysScene::start_game() {
   play = Play::RUNNING;
   seconds_above_line = 0;
+  // The objects' clocks start now: what loading took does not count, or a refill timer loaded
+  // early could fall on the first rows before they have left their places.
+  delay_object_clocks(since_draw.get_elapsed_time_noreset());
   since_draw.reset();
   show_object(flow.window, false);
   show_object(flow.pause_label, false);
@@ -96,12 +107,16 @@ void PhysScene::hold_clocks_while_still() {
   // refill never outruns the falling stones on a slow machine.
   const double held = still ? gap : gap - 2 * time_step > 0 ? gap - time_step : 0;
   if (held <= 0) return;
-  for (const std::string& object_name : get_object_names())
-    if (SceneObject* object = get_object(object_name)) object->delay_clocks(held);
+  delay_object_clocks(held);
   game_feel.delay(held);
   // The world's step timer too, after a stand-still: a resumed field takes its next step a frame
   // later, as usual. A slow frame takes its one step anyway.
   if (still) frame_timer.postpone(held);
+}
+
+void PhysScene::delay_object_clocks(double seconds) {
+  for (const std::string& object_name : get_object_names())
+    if (SceneObject* object = get_object(object_name)) object->delay_clocks(seconds);
 }
 
 void PhysScene::watch_pile() {
@@ -113,7 +128,9 @@ void PhysScene::watch_pile() {
                     body->GetLinearVelocity().Length() < RESTING_SPEED;
   }
   seconds_above_line = resting_above ? seconds_above_line + time_step : 0;
-  if (seconds_above_line >= flow.hold_seconds) end_game();
+  if (seconds_above_line < flow.hold_seconds) return;
+  GAME_INFO("The pile rested above the line for " << flow.hold_seconds << " s");
+  end_game();
 }
 
 void PhysScene::end_game() {
@@ -164,16 +181,20 @@ void PhysScene::show_object(const std::string& object_name, bool shown) {
   if (SceneObject* object = get_object(object_name)) object->_set_show(shown);
 }
 
-bool PhysScene::covers(float x, float y) {
-  if (!world) return false;
+PhysScene::Room PhysScene::room_at(float x, float y) {
+  if (!world) return Room::FREE;
   const b2Vec2 point = scene_to_world(x, y);
-  for (b2Body* body = world->GetBodyList(); body; body = body->GetNext()) {
+  Room room = Room::FREE;
+  for (b2Body* body = world->GetBodyList(); body && room != Room::TAKEN; body = body->GetNext()) {
     // Stones and walls take room; particles fly through and are gone in a moment.
     if (!stone_of(body) && body->GetType() != b2_staticBody) continue;
-    for (b2Fixture* fixture = body->GetFixtureList(); fixture; fixture = fixture->GetNext())
-      if (fixture->TestPoint(point)) return true;
+    for (b2Fixture* fixture = body->GetFixtureList(); fixture; fixture = fixture->GetNext()) {
+      if (!fixture->TestPoint(point)) continue;
+      room = body->GetType() != b2_dynamicBody || rests_on_something(body) ? Room::TAKEN : Room::PASSING;
+      break;
+    }
   }
-  return false;
+  return room;
 }
 
 void PhysScene::draw_game_over_line() {

@@ -144,6 +144,7 @@ bool PhysScene::load_scene() {
 
   if (!load_level()) return false;
   frame_timer.reset();
+  since_draw.reset();  // the start of loading, until the game starts
   if (!Scene::load_scene()) return false;
   // Slots that objects add after their base load (the emitter's "emit", a timer's new-cycle
   // slot) must be reachable also when the scene was activated before it loaded.

@@ -98,8 +98,11 @@ public:
   bool accepts_moves() const { return play == Play::RUNNING; }
   // Whether the game can end at all ("Scene->gameOverLine" given).
   bool can_end() const { return flow.line_set; }
-  // Whether a body of the world covers the scene point (a new stone could not be placed there).
-  bool covers(float x, float y);
+  // What takes up the scene point: nothing, a stone passing through (falling, flung up or just
+  // placed: gone in a moment), or a wall or a stone resting on something (a new stone could not
+  // be placed there).
+  enum class Room { FREE, PASSING, TAKEN };
+  Room room_at(float x, float y);
   // Pauses a running game, resumes a paused one (with "Scene->pauseKeys" on, Esc and P do it).
   void toggle_pause();
   // Ends the game: the field stands still, the score is entered in the best scores (with
@@ -154,6 +157,7 @@ private:
   // While the field stands still (paused, over, or just back from another scene) the objects'
   // clocks do not count the time; after a slow frame they count only the one step it simulated.
   void hold_clocks_while_still();
+  void delay_object_clocks(double seconds);
   // After a world step: a resting stone above the line for the hold time ends the game.
   void watch_pile();
   void draw_game_over_line();
@@ -163,7 +167,8 @@ private:
   FlowKeys flow;
   Play play;
   double seconds_above_line;
-  // Time between two draws: while the game stands still its objects' clocks are held.
+  // Time between two draws (from the start of loading until the game starts): while the game
+  // stands still its objects' clocks are held.
   Time since_draw;
   bool returning;
   Slot<PhysScene> key_press_slot;

@@ -14,6 +14,8 @@ const char* const START_EMIT = "StoneEmitter::startEmit";
 // Stones that fail to load one after another before an emission gives up: a missing picture of
 // one kind skips a stone now and then, a broken set of pictures must not loop for ever.
 const int MAX_FAILURES_IN_A_ROW = 10;
+// How many rows higher a batch may start when falling stones pass where it would go.
+const int MAX_ROW_LIFTS = 8;
 }  // namespace
 
 StoneEmitter::StoneEmitter()
@@ -79,13 +81,22 @@ int StoneEmitter::startEmit(int count) {
   float row_y = y + stone_height;
   int i = 0;
   int failures = 0;
+  const float first_x = x - width * 0.5f + stone_width, end_x = x + width * 0.5f + stone_width;
   // A row too narrow for even one stone would never fill the batch.
-  const bool row_has_room = x - width * 0.5f + stone_width < x + width * 0.5f + stone_width;
+  const bool row_has_room = first_x < end_x;
+  const bool can_end = game && game->can_end();
+  // A row where a stone passes goes higher up: stones fall in from above anyway.
+  auto passing = [&](float at_y) {
+    for (float column_x = first_x; column_x < end_x; column_x += stone_width * 1.5f)
+      if (game->room_at(column_x, at_y) == PhysScene::Room::PASSING) return true;
+    return false;
+  };
   while (i < count && row_has_room) {
-    for (float column_x = x - width * 0.5f + stone_width; column_x < x + width * 0.5f + stone_width && i < count;
-         column_x += stone_width * 1.5f) {
+    for (int lifts = 0; can_end && lifts < MAX_ROW_LIFTS && passing(row_y); ++lifts) row_y += stone_height * 3;
+    for (float column_x = first_x; column_x < end_x && i < count; column_x += stone_width * 1.5f) {
       // In a game that can end, a stone with no room ends it.
-      if (game && game->can_end() && game->covers(column_x, row_y)) {
+      if (can_end && game->room_at(column_x, row_y) != PhysScene::Room::FREE) {
+        GAME_INFO("No room for a new stone at " << column_x << ":" << row_y);
         game->end_game();
         emitted += i;
         return i;
