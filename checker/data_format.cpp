@@ -236,8 +236,6 @@ std::vector<TypeDoc> make_types() {
         {"Scene->pauseLabel", "", K::object, "shown while paused"},
         {"Scene->playingSetting", "", K::setting, "UI setting that is \"1\" while a game runs"},
         {"Scene->subSteps", "1", K::whole, "sub-steps of each physics step (1 to 64)"},
-        {"Scene->restSpeed", "0", K::real,
-         "once every body has been slower than this for half a second the pile sleeps; 0 is off"},
         {"Scene->cascadeScoring", "false", K::flag,
          "groups that form after a swap score with a rising multiplier"},
         {"Scene->groupBonus", "0", K::whole, "points for each stone of a group beyond three"},

@@ -40,15 +40,13 @@ protected:
 
   // The shipped scene's physics and game-over keys, its level and its emitter; the refill every
   // refill_seconds (the shipped timer's time when 0).
-  // The settling keys are not in the shipped scene yet (see the performance notes): the runs
-  // add them, sub-steps always (they keep landing stones apart), the rest speed when asked.
-  void load_shipped(float refill_seconds = 0.0f, bool game_over = true, bool rest = false) {
+  void load_shipped(float refill_seconds = 0.0f, bool game_over = true) {
     config_create("shipped_game", "libquorra", true);
     Config_Interface* shipped = config_get_interface("shipped_game");
     ASSERT_TRUE(shipped && shipped->load(SHIPPED_SCENE, files()));
-    std::string text = std::string("[Scene]\n\tlevel @LEVEL@\n\tsubSteps 8\n") + (rest ? "\trestSpeed 1\n" : "");
+    std::string text = "[Scene]\n\tlevel @LEVEL@\n";
     for (const char* key : {"gravity_x", "gravity_y", "timeStep", "velocityIterations", "positionIterations",
-                            "gameOverLine", "gameOverHold"}) {
+                            "subSteps", "gameOverLine", "gameOverHold"}) {
       if (!game_over && std::string(key).rfind("gameOver", 0) == 0) continue;
       const std::string value = shipped->get_value(std::string("Scene->") + key, "");
       if (!value.empty()) text += std::string("\t") + key + " " + value + "\n";
@@ -226,7 +224,7 @@ TEST_F(ShippedField, StonesStayInsideThroughRefillsAndBurstsAtTheBottom) {
 // into each other, goes to sleep within 3 s of the last landing and its picture stands still.
 TEST_F(ShippedField, AFastFilledPileSettlesApartSleepsAndStandsStill) {
   srand(12);
-  load_shipped(1.0f, false, true);
+  load_shipped(1.0f, false);
   while (frames < 60 * 120 && !full()) {
     frame();
     check_containment();

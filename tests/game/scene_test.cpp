@@ -55,10 +55,9 @@ TEST_F(PhysicsScene, AtMostOneStepPerDrawAndOnlyWhenDue) {
   Time::use_real_clock();
 }
 
-TEST_F(PhysicsScene, SubStepsSplitTheStepAndBadSettlingKeysFallBackToOff) {
-  load(scene_with("\tgravity_y -5\n\ttimeStep 0.3\n\tsubSteps 3\n\trestSpeed 2.5\n"));
+TEST_F(PhysicsScene, SubStepsSplitTheStepAndBadOnesFallBackToOne) {
+  load(scene_with("\tgravity_y -5\n\ttimeStep 0.3\n\tsubSteps 3\n"));
   EXPECT_EQ(scene->get_sub_steps(), 3);
-  EXPECT_FLOAT_EQ(scene->get_rest_speed(), 2.5f);
   BaseStone* stone = place("S", 0, 0, 0);
   step(1);  // three sub-steps of 0.1 s: the same speed as one step of 0.3 s
   EXPECT_NEAR(stone->_get_body()->GetLinearVelocity().y, -5 * 0.3f, 1e-5);
@@ -66,28 +65,10 @@ TEST_F(PhysicsScene, SubStepsSplitTheStepAndBadSettlingKeysFallBackToOff) {
   for (const char* bad : {"0", "-2", "nan", "65", "1e30"}) {
     TearDown();
     CaptureStderr();
-    load(scene_with(std::string("\tsubSteps ") + bad + "\n\trestSpeed " + bad + "\n"));
+    load(scene_with(std::string("\tsubSteps ") + bad + "\n"));
     const std::string err = GetCapturedStderr();
     EXPECT_EQ(scene->get_sub_steps(), 1) << bad;
     EXPECT_THAT(err, HasSubstr("Scene->subSteps must be 1 to 64; 1 is used")) << bad;
-    if (std::string(bad) != "0" && std::string(bad) != "65") {
-      EXPECT_EQ(scene->get_rest_speed(), 0.0f) << bad;
-      EXPECT_THAT(err, HasSubstr("Scene->restSpeed must be 0 or more; 0 (off) is used")) << bad;
-    }
-  }
-}
-
-TEST_F(PhysicsScene, ACalmWorldIsPutToSleepAfterHalfASecondAndOnlyWithRestSpeed) {
-  // A stone floating without gravity at 1 world unit a second: calm below a rest speed of 2.
-  for (const char* rest_speed : {"0", "2"}) {
-    TearDown();
-    load(scene_with(std::string("\trestSpeed ") + rest_speed + "\n"));
-    BaseStone* stone = place("S", 0, 0, 0);
-    stone->_get_body()->SetLinearVelocity(b2Vec2(1.0f, 0.0f));
-    step(29);
-    EXPECT_TRUE(stone->_get_body()->IsAwake()) << rest_speed;
-    step(2);
-    EXPECT_EQ(stone->_get_body()->IsAwake(), std::string(rest_speed) == "0") << rest_speed;
   }
 }
 

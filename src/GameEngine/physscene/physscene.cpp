@@ -66,8 +66,6 @@ PhysScene::PhysScene()
       velocity_iterations(10),
       position_iterations(10),
       sub_steps(1),
-      rest_speed(0.0f),
-      calm_seconds(0.0f),
       level_file(""),
       selected_stone(nullptr),
       play(Play::RUNNING),
@@ -126,12 +124,6 @@ bool PhysScene::load_scene() {
     sub_steps = static_cast<int>(sub_steps_read);
   else
     GAME_CRITICAL(LOAD_SCENE, storage_file << ": Scene->subSteps must be 1 to " << MAX_SUB_STEPS << "; 1 is used");
-  rest_speed = static_cast<float>(atof(config->get_value("Scene->restSpeed", "0").c_str()));
-  if (!(rest_speed >= 0.0f && rest_speed < 1e6f)) {
-    GAME_CRITICAL(LOAD_SCENE, storage_file << ": Scene->restSpeed must be 0 or more; 0 (off) is used");
-    rest_speed = 0.0f;
-  }
-  calm_seconds = 0.0f;
   level_file = config->get_value("Scene->level", "");
   read_flow_keys(config);
   game_feel.read_keys(config);
@@ -237,26 +229,6 @@ void PhysScene::step_world() {
   for (int i = 0; i < sub_steps; ++i)
     world->Step(time_step / static_cast<float>(sub_steps), velocity_iterations, position_iterations);
   world->ClearForces();
-  if (rest_speed > 0.0f) rest_when_calm();
-}
-
-void PhysScene::rest_when_calm() {
-  // Box2D's own sleep needs every body of a pile below 0.01 world units a second, which a pile of
-  // stones of very different weights under strong gravity never reaches: it trembles for ever.
-  bool awake = false;
-  for (b2Body* body = world->GetBodyList(); body; body = body->GetNext()) {
-    if (body->GetType() != b2_dynamicBody || !body->IsAwake()) continue;
-    awake = true;
-    if (body->GetLinearVelocity().Length() >= rest_speed) {
-      calm_seconds = 0.0f;
-      return;
-    }
-  }
-  calm_seconds = awake ? calm_seconds + time_step : 0.0f;
-  if (calm_seconds < b2_timeToSleep) return;
-  for (b2Body* body = world->GetBodyList(); body; body = body->GetNext())
-    if (body->GetType() == b2_dynamicBody) body->SetAwake(false);
-  calm_seconds = 0.0f;
 }
 
 bool PhysScene::draw() {

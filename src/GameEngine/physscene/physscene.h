@@ -82,9 +82,6 @@ public:
   int get_position_iterations() const { return position_iterations; }
   // "Scene->subSteps": the world steps this many times per frame, each time_step / sub_steps long.
   int get_sub_steps() const { return sub_steps; }
-  // "Scene->restSpeed" (world units a second, 0: off): once every awake body has been slower
-  // than this for half a second, all of them are put to sleep.
-  float get_rest_speed() const { return rest_speed; }
   std::string get_level_file() const { return level_file; }
 
   BaseStone* get_selected_stone() const { return selected_stone; }
@@ -122,7 +119,6 @@ protected:
 
 private:
   bool load_level();
-  void rest_when_calm();
 
 
   b2World* world;
@@ -130,8 +126,6 @@ private:
   float time_step;
   int velocity_iterations, position_iterations;
   int sub_steps;
-  float rest_speed;
-  float calm_seconds;  // how long every awake body has been slower than the rest speed
   Time frame_timer;
   std::string level_file;
   BaseStone* selected_stone;
