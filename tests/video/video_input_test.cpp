@@ -115,6 +115,29 @@ TEST_F(Input, MoveFromTopLeftToCentre) {
   EXPECT_FLOAT_EQ(last.dy, -1);
 }
 
+// The pointer is read every frame (a window forwards it to its inner objects): inside the window
+// from its moves, outside from the server.
+TEST_F(Input, PointerPositionFollowsMovesAndLeavingTheWindow) {
+  auto move_and_read = [&](int x, int y, bool inside) {
+    move_to(x, y);
+    if (inside)
+      pump([&](const std::vector<Event>& e) {
+        return !e.empty() && e.back().type == MOUSE_MOVE && e.back().x == (x - 400) / 400.0f &&
+               e.back().y == (300 - y) / 300.0f;
+      });
+    else
+      drain();
+    int px = 0, py = 0;
+    video_->_get_mouse_position(&px, &py);
+    EXPECT_EQ(px, x - 400) << x << "," << y;
+    EXPECT_EQ(py, y - 300) << x << "," << y;
+  };
+  move_and_read(100, 150, true);
+  move_and_read(500, 450, true);
+  move_and_read(810, 620, false);
+  move_and_read(300, 200, true);
+}
+
 TEST_F(Input, RightClickAtTheCentre) {
   move_to(400, 300);
   pump_until_type(MOUSE_MOVE);
