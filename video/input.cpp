@@ -198,4 +198,6 @@ void OpenGL_Video::_enable_mouse_move_events(bool enable) {
 void OpenGL_Video::_show_mouse(bool visible) {
   if (!glfw_up_ || window_ == nullptr) return;
   glfwSetInputMode(window_, GLFW_CURSOR, visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_DISABLED);
+  // GLFW moves the pointer itself here (to the centre, or back where it was) and reports no move.
+  forget_cursor();
 }

@@ -4,6 +4,7 @@
 #include <GLFW/glfw3.h>
 
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -136,6 +137,20 @@ TEST_F(Input, PointerPositionFollowsMovesAndLeavingTheWindow) {
   move_and_read(500, 450, true);
   move_and_read(810, 620, false);
   move_and_read(300, 200, true);
+
+  // Hiding and showing the pointer moves it without a move event (GLFW puts it back where it was
+  // when it was hidden); what the driver reads is still where it is.
+  video_->_show_mouse(false);
+  move_to(600, 450);
+  drain();
+  video_->_show_mouse(true);
+  drain();
+  double live_x = 0, live_y = 0;
+  glfwGetCursorPos(video_->window(), &live_x, &live_y);
+  int px = 0, py = 0;
+  video_->_get_mouse_position(&px, &py);
+  EXPECT_EQ(px, static_cast<int>(std::floor(live_x)) - 400);
+  EXPECT_EQ(py, static_cast<int>(std::floor(live_y)) - 300);
 }
 
 TEST_F(Input, RightClickAtTheCentre) {
