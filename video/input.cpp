@@ -79,12 +79,7 @@ void button_callback(GLFWwindow*, int button, int action, int) {
 }
 
 void cursor_callback(GLFWwindow*, double x, double y) {
-  if (OpenGL_Video* video = OpenGL_Video::current()) video->on_cursor(x, y);
-}
-
-void enter_callback(GLFWwindow*, int entered) {
-  OpenGL_Video* video = OpenGL_Video::current();
-  if (video != nullptr && !entered) video->forget_cursor();
+  if (OpenGL_Video* video = OpenGL_Video::current()) video->on_mouse_move(x, y);
 }
 
 int button_bit(int glfw_button) {
@@ -97,12 +92,10 @@ int button_bit(int glfw_button) {
 
 }  // namespace
 
-bool OpenGL_Video::read_cursor(double* mx, double* my) {
+bool OpenGL_Video::read_cursor(double* mx, double* my) const {
   *mx = *my = 0;
   if (window_ == nullptr) return false;
-  if (!cursor_known_) query_cursor();
-  *mx = cursor_x_;
-  *my = cursor_y_;
+  glfwGetCursorPos(window_, mx, my);
   // Whole pixels, as the window reports them.
   *mx = std::floor(*mx);
   *my = std::floor(*my);
@@ -170,26 +163,10 @@ void OpenGL_Video::_enable_char_events(bool enable) {
   if (window_ != nullptr) glfwSetCharCallback(window_, enable ? char_callback : nullptr);
 }
 
-void OpenGL_Video::query_cursor() {
-  // Moves report from here on; outside the window only the server knows where it is.
-  glfwSetCursorPosCallback(window_, cursor_callback);
-  glfwSetCursorEnterCallback(window_, enter_callback);
-  glfwGetCursorPos(window_, &cursor_x_, &cursor_y_);
-  cursor_known_ = glfwGetWindowAttrib(window_, GLFW_HOVERED) == GLFW_TRUE;
-}
-
-void OpenGL_Video::on_cursor(double px, double py) {
-  cursor_x_ = px;
-  cursor_y_ = py;
-  if (move_events_) on_mouse_move(px, py);
-}
-
 void OpenGL_Video::_enable_mouse_move_events(bool enable) {
   if (window_ == nullptr) return;
-  move_events_ = enable;
+  glfwSetCursorPosCallback(window_, enable ? cursor_callback : nullptr);
   if (!enable) return;
-  // Asked anew: GLFW reports no move onto pixel (0, 0), so the kept place may be behind.
-  query_cursor();
   double mx = 0, my = 0;
   read_cursor(&mx, &my);
   on_mouse_move(mx, my);
@@ -198,6 +175,4 @@ void OpenGL_Video::_enable_mouse_move_events(bool enable) {
 void OpenGL_Video::_show_mouse(bool visible) {
   if (!glfw_up_ || window_ == nullptr) return;
   glfwSetInputMode(window_, GLFW_CURSOR, visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_DISABLED);
-  // GLFW moves the pointer itself here (to the centre, or back where it was) and reports no move.
-  forget_cursor();
 }

@@ -275,8 +275,6 @@ bool OpenGL_Video::_deinit() {
   if (window_ != nullptr) {
     glfwDestroyWindow(window_);
     window_ = nullptr;
-    cursor_known_ = false;
-    move_events_ = false;
   }
   if (glfw_up_) {
     keep_gl_driver_modules_loaded();

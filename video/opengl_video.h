@@ -99,10 +99,6 @@ public:
   static OpenGL_Video* current() { return current_; }
   void on_mouse_button(int button, bool pressed);
   void on_mouse_move(double px, double py);
-  // Every pointer move the window reports: kept, and queued while move events are enabled.
-  void on_cursor(double px, double py);
-  // The pointer left the window: its position is asked of the server again.
-  void forget_cursor() { cursor_known_ = false; }
 
 protected:
   Video_Surface* new_surface() override { return new OpenGL_Surface(this); }
@@ -116,8 +112,7 @@ private:
   void draw_polygons();
   void set_blending(bool on);
   void normalised_from_pixels(double mx, double my, double* x, double* y) const;
-  bool read_cursor(double* mx, double* my);
-  void query_cursor();
+  bool read_cursor(double* mx, double* my) const;
 
   static OpenGL_Video* current_;
 
@@ -128,11 +123,6 @@ private:
   int sprite_binds_ = 0;
 
   GLFWwindow* window_ = nullptr;
-  // The pointer as the last move event placed it, so that reading it every frame needs no
-  // round trip to the X server (which allocates its reply) while it stays in the window.
-  bool cursor_known_ = false;
-  double cursor_x_ = 0, cursor_y_ = 0;
-  bool move_events_ = false;
   bool glfw_up_ = false;
   std::function<void()> before_swap_;
 };

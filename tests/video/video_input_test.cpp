@@ -116,8 +116,8 @@ TEST_F(Input, MoveFromTopLeftToCentre) {
   EXPECT_FLOAT_EQ(last.dy, -1);
 }
 
-// The pointer is read every frame (a window forwards it to its inner objects): inside the window
-// from its moves, outside from the server.
+// The pointer as read every frame (a window forwards it to its inner objects): inside the window,
+// outside it, and after hiding and showing it (GLFW moves it then without a move event).
 TEST_F(Input, PointerPositionFollowsMovesAndLeavingTheWindow) {
   auto move_and_read = [&](int x, int y, bool inside) {
     move_to(x, y);
@@ -138,8 +138,6 @@ TEST_F(Input, PointerPositionFollowsMovesAndLeavingTheWindow) {
   move_and_read(810, 620, false);
   move_and_read(300, 200, true);
 
-  // Hiding and showing the pointer moves it without a move event (GLFW puts it back where it was
-  // when it was hidden); what the driver reads is still where it is.
   video_->_show_mouse(false);
   move_to(600, 450);
   drain();
