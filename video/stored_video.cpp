@@ -264,6 +264,10 @@ bool StoredVideo::_set_group(std::string group) {
 // ---- sprites ---------------------------------------------------------------------------------
 
 Video_Sprite* StoredVideo::_get_sprite(std::string name, std::string group) {
+  return _find_sprite(name, group);
+}
+
+Video_Sprite* StoredVideo::_find_sprite(const std::string& name, const std::string& group) {
   return find_item(sprites_, name, group_or_current(group), "Group not exist: ",
                    "Sprite not exist: ");
 }

@@ -103,6 +103,7 @@ public:
   Video_Surface* _get_surface(std::string name, std::string group) override;
   Video_Particles* _get_particles(std::string name, std::string group) override;
   Video_Sprite* _get_sprite(std::string name, std::string group) override;
+  Video_Sprite* _find_sprite(const std::string& name, const std::string& group) override;
   bool _create_sprite(std::string name, std::string group, std::string surface_name,
                       std::string surface_group, bool replace) override;
   bool _create_particles(std::string name, std::string group, std::string texture_name,

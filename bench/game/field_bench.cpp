@@ -26,11 +26,11 @@
 #include "GameEngine/physscene/physscene.h"
 #include "brannow/brannow.h"
 #include "carrow/config.h"
+#include "game_engine.h"
 #include "olvane/video.h"
 #include "pebblix/startup.h"
 #include "voskar/scenemanager.h"
 #include "voskar/timer.h"
-#include "xserver.h"
 
 // ---- counters --------------------------------------------------------------------------------
 
@@ -116,28 +116,13 @@ double process_cpu_seconds() {
 }
 const int MAX_SETTLING_STEPS = 3000;
 
-Brannow::FileManager* files = nullptr;
-
+// The program's own start-up, without its frame limit (the first value read wins).
 bool start_program(std::string* error) {
-  static bool started = false;
-  static std::string failure;
-  if (started) {
-    *error = failure;
-    return failure.empty();
-  }
-  started = true;
-  if (!test_support::ensure_x_server(&failure)) return false;
-  if (chdir(TARNVALE_SOURCE_DIR) != 0) {
-    failure = "no source tree";
-    return false;
-  }
-  // The program's own start-up, without its frame limit (the first value read wins).
-  config_create("VideoConfig", "libquorra", true);
-  config_get_interface("VideoConfig")->set_value("Video->LimitFPS", "0", true);
-  files = new Brannow::FileManager(100);
-  files->register_brannow(Brannow::CreatePosixFile);
-  if (!init(files)) failure = "the program's start-up failed";
-  return failure.empty();
+  return game_test::start_once([](Brannow::FileManager* files) -> std::string {
+    config_create("VideoConfig", "libquorra", true);
+    config_get_interface("VideoConfig")->set_value("Video->LimitFPS", "0", true);
+    return init(files) ? "" : "the program's start-up failed";
+  }, error);
 }
 
 int awake_stones(b2World* world) {
@@ -164,7 +149,7 @@ PhysScene* settled_field(int stones, int* placed) {
   scene->set_name(count++ == 0 ? "game" : "game" + std::to_string(count));
   scene->set_video_name("Video");
   scene->set_storage_file("res/game/game.scn");
-  scene->set_file_manager(files);
+  scene->set_file_manager(game_test::engine_files());
   if (!scene->load_scene()) return nullptr;
   if (auto* refill = dynamic_cast<Timer*>(scene->get_object("refill"))) refill->_set_time(1e9f);
   auto* emitter = dynamic_cast<StoneEmitter*>(scene->get_object("emitter"));
@@ -291,7 +276,7 @@ void BM_StartScreen(benchmark::State& state) {
     state.SkipWithError(error.c_str());
     return;
   }
-  load_scenes("res/scenes.scns", "Video", files);
+  load_scenes("res/scenes.scns", "Video", game_test::engine_files());
   Scene* scene = get_scene("start_screen");
   if (scene == nullptr || !scene->load_scene()) {
     state.SkipWithError("the start screen did not load");

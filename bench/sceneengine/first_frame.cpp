@@ -10,6 +10,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
 
 namespace {
 
@@ -33,8 +36,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   const auto start = std::chrono::steady_clock::now();
+  // The program writes its start-up stages against the same origin (TARNVALE_STARTUP_ORIGIN).
+  timespec origin{};
+  clock_gettime(CLOCK_MONOTONIC, &origin);
   const pid_t child = fork();
   if (child == 0) {
+    setenv("TARNVALE_STARTUP_ORIGIN",
+           std::to_string(origin.tv_sec * 1000000000LL + origin.tv_nsec).c_str(), 1);
     execv(argv[1], argv + 1);
     _exit(127);
   }
@@ -46,6 +54,9 @@ int main(int argc, char** argv) {
     }
     usleep(2000);
   }
+  // For profiles recorded with CLOCK_MONOTONIC timestamps (perf record -k mono).
+  std::printf("started at %ld.%09ld s (CLOCK_MONOTONIC)\n", static_cast<long>(origin.tv_sec),
+              static_cast<long>(origin.tv_nsec));
   if (seconds < 0)
     std::printf("no frame within 30 s\n");
   else

@@ -130,7 +130,7 @@ void Text::draw() {
   if (!show) return;
   Video_Interface* video = video_get_interface(_video_name_);
   if (video == nullptr) return;
-  Video_Sprite* sprite = video->_get_sprite(_object_name_, _scene_name_);
+  Video_Sprite* sprite = video->_find_sprite(_object_name_, _scene_name_);
   if (sprite == nullptr) return;
   calculate_position();
   place_on_pixel_grid(video, sprite, x, y);

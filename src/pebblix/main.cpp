@@ -12,6 +12,7 @@ int main() {
   if (!init(file_manager)) return 1;
 
   load_scenes("res/scenes.scns", "Video", file_manager);
+  startup_mark("scene list");
   std::string start_scene = "start_screen";
   if (Config_Interface* config = config_get_interface("GameConfig"))
     start_scene = config->get_value("Options->StartScene", "start_screen");

@@ -52,6 +52,17 @@ void check_video_numbers(Config_Interface* config, const std::string& file) {
 }
 }  // namespace
 
+void startup_mark(const char* stage) {
+  static const char* origin = std::getenv("TARNVALE_STARTUP_ORIGIN");
+  if (origin == nullptr || *origin == '\0') return;
+  timespec wall{}, cpu{};
+  clock_gettime(CLOCK_MONOTONIC, &wall);
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+  const double since = (wall.tv_sec * 1e9 + wall.tv_nsec - std::strtod(origin, nullptr)) * 1e-6;
+  std::fprintf(stderr, "startup: %-16s %7.1f ms wall %7.1f ms CPU\n", stage, since,
+               cpu.tv_sec * 1e3 + cpu.tv_nsec * 1e-6);
+}
+
 bool init_fonts(Brannow::FileManager* file_manager) {
   Config_Interface* config = config_get_interface("GameConfig");
   if (!config) {
@@ -103,8 +114,10 @@ bool init(Brannow::FileManager* file_manager) {
   }
   if (!game_config->load("cfg/Game.cfg", file_manager))
     GAME_CRITICAL("init", "Can't load the game settings, going on with defaults: " << config_error());
+  startup_mark("game config");
 
   if (!init_loaders(file_manager)) return false;
+  startup_mark("loaders, fonts");
 
   if (!create_config("VideoConfig", "init")) return false;
   Config_Interface* video_config = config_get_interface("VideoConfig");
@@ -127,6 +140,7 @@ bool init(Brannow::FileManager* file_manager) {
     GAME_CRITICAL("init", "Error while trying to create video from " << driver << ":" << video_error());
     return false;
   }
+  startup_mark("video plug-in");
   Video_Interface* video = video_get_interface(VIDEO_NAME);
   // Without the driver just created there is nothing to run the game on.
   if (!video) {
@@ -137,6 +151,7 @@ bool init(Brannow::FileManager* file_manager) {
     GAME_CRITICAL("init", "Error while trying to initialyze video: " << video->_get_error());
     return false;
   }
+  startup_mark("window, context");
   init(std::string(VIDEO_NAME));
   SceneFabric::add_fabric("GameScene", game_scene_fabric());
   seed_random_generator();
@@ -145,5 +160,6 @@ bool init(Brannow::FileManager* file_manager) {
   // Known before the scene list loads: menus place game objects too (the best scores table).
   register_game_object_fabrics();
   remember_settings(saved_setting_names(), file_manager);
+  startup_mark("scene manager, ui");
   return true;
 }

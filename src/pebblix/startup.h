@@ -9,3 +9,8 @@ bool init(Brannow::FileManager* file_manager);
 bool init_loaders(Brannow::FileManager* file_manager);
 // Loads every font of "GameConfig"'s list Fonts->Font into the "ttf" renderer.
 bool init_fonts(Brannow::FileManager* file_manager);
+
+// With TARNVALE_STARTUP_ORIGIN set (nanoseconds of CLOCK_MONOTONIC, as the first-frame benchmark
+// sets it when it starts the program), writes the wall and CPU milliseconds since then to stderr
+// under the stage's name; otherwise does nothing.
+void startup_mark(const char* stage);

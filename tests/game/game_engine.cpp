@@ -17,32 +17,40 @@ Brannow::FileManager* file_manager = nullptr;
 
 }  // namespace
 
-bool start_game_engine(std::string* error) {
+bool start_once(const std::function<std::string(Brannow::FileManager*)>& start, std::string* error) {
   static bool started = false;
   static std::string failure;
-  if (started) {
-    *error = failure;
-    return failure.empty();
+  if (!started) {
+    started = true;
+    if (!test_support::ensure_x_server(&failure)) {
+      if (failure.empty()) failure = "no X server";
+    } else if (chdir(TARNVALE_SOURCE_DIR) != 0) {
+      failure = "no source tree";
+    } else {
+      file_manager = new Brannow::FileManager(100);
+      file_manager->register_brannow(Brannow::CreatePosixFile);
+      failure = start(file_manager);
+    }
   }
-  started = true;
-  if (!test_support::ensure_x_server(&failure)) return false;
-  // The game reads its pictures relative to the working directory, as the program does.
-  if (chdir(TARNVALE_SOURCE_DIR) != 0) failure = "no source tree";
-  file_manager = new Brannow::FileManager(100);
-  file_manager->register_brannow(Brannow::CreatePosixFile);
-  if (failure.empty())
-    failure = test_support::open_gl_video(
-        "VideoConfig",
-        {{"Width", "800"}, {"Height", "600"}, {"FullScreen", "no"}, {"HideMouse", "no"}, {"LimitFPS", "0"}});
-  if (!imageloader_create("png", "libgrisk_png", true)) failure = "png: " + imageloader_error();
-  // Texts of the game (the multiplier, the rising numbers) in the game's own font.
-  if (!textrenderer_create("ttf", "libmordent", true) ||
-      !textrenderer_get("ttf")->load_font("Font0", "res/fonts/DejaVuSans.ttf", file_manager))
-    failure = "ttf: " + textrenderer_error();
-  init("Video");
-  SceneFabric::add_fabric("GameScene", game_scene_fabric());
   *error = failure;
   return failure.empty();
+}
+
+bool start_game_engine(std::string* error) {
+  return start_once([](Brannow::FileManager* files) -> std::string {
+    std::string failure = test_support::open_gl_video(
+        "VideoConfig",
+        {{"Width", "800"}, {"Height", "600"}, {"FullScreen", "no"}, {"HideMouse", "no"}, {"LimitFPS", "0"}});
+    if (!failure.empty()) return failure;
+    if (!imageloader_create("png", "libgrisk_png", true)) return "png: " + imageloader_error();
+    // Texts of the game (the multiplier, the rising numbers) in the game's own font.
+    if (!textrenderer_create("ttf", "libmordent", true) ||
+        !textrenderer_get("ttf")->load_font("Font0", "res/fonts/DejaVuSans.ttf", files))
+      return "ttf: " + textrenderer_error();
+    init("Video");
+    SceneFabric::add_fabric("GameScene", game_scene_fabric());
+    return "";
+  }, error);
 }
 
 Brannow::FileManager* engine_files() { return file_manager; }

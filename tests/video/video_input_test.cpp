@@ -4,6 +4,7 @@
 #include <GLFW/glfw3.h>
 
 #include <chrono>
+#include <cmath>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -113,6 +114,41 @@ TEST_F(Input, MoveFromTopLeftToCentre) {
   EXPECT_EQ(last.buttons, 0);
   EXPECT_FLOAT_EQ(last.dx, 1);
   EXPECT_FLOAT_EQ(last.dy, -1);
+}
+
+// The pointer as read every frame (a window forwards it to its inner objects): inside the window,
+// outside it, and after hiding and showing it (GLFW moves it then without a move event).
+TEST_F(Input, PointerPositionFollowsMovesAndLeavingTheWindow) {
+  auto move_and_read = [&](int x, int y, bool inside) {
+    move_to(x, y);
+    if (inside)
+      pump([&](const std::vector<Event>& e) {
+        return !e.empty() && e.back().type == MOUSE_MOVE && e.back().x == (x - 400) / 400.0f &&
+               e.back().y == (300 - y) / 300.0f;
+      });
+    else
+      drain();
+    int px = 0, py = 0;
+    video_->_get_mouse_position(&px, &py);
+    EXPECT_EQ(px, x - 400) << x << "," << y;
+    EXPECT_EQ(py, y - 300) << x << "," << y;
+  };
+  move_and_read(100, 150, true);
+  move_and_read(500, 450, true);
+  move_and_read(810, 620, false);
+  move_and_read(300, 200, true);
+
+  video_->_show_mouse(false);
+  move_to(600, 450);
+  drain();
+  video_->_show_mouse(true);
+  drain();
+  double live_x = 0, live_y = 0;
+  glfwGetCursorPos(video_->window(), &live_x, &live_y);
+  int px = 0, py = 0;
+  video_->_get_mouse_position(&px, &py);
+  EXPECT_EQ(px, static_cast<int>(std::floor(live_x)) - 400);
+  EXPECT_EQ(py, static_cast<int>(std::floor(live_y)) - 300);
 }
 
 TEST_F(Input, RightClickAtTheCentre) {

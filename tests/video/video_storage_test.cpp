@@ -104,6 +104,11 @@ TYPED_TEST(DriverStorage, LookupMessages) {
   EXPECT_EQ(this->video._get_error(), "Group not exist: nog");
   EXPECT_EQ(this->video._get_sprite("nosp", "g"), nullptr);
   EXPECT_EQ(this->video._get_error(), "Sprite not exist: nosp");
+  // The lookup by reference answers and reports as the one by value, the current group included.
+  EXPECT_EQ(this->video._find_sprite("nosp", "g"), nullptr);
+  EXPECT_EQ(this->video._get_error(), "Sprite not exist: nosp");
+  EXPECT_NE(this->video._find_sprite("sp", "g"), nullptr);
+  EXPECT_EQ(this->video._find_sprite("sp", "g"), this->video._get_sprite("sp", "g"));
 
   EXPECT_FALSE(this->video._remove_surface("s", "nog"));
   EXPECT_EQ(this->video._get_error(), "No such group: nog");
@@ -112,6 +117,11 @@ TYPED_TEST(DriverStorage, LookupMessages) {
   EXPECT_FALSE(this->video._remove_surface("s", ""));  // no current-group stand-in here
   EXPECT_TRUE(this->video._remove_surface("s", "g"));
   EXPECT_EQ(this->video._get_surface("s", "g"), nullptr);
+  ASSERT_TRUE(this->video._create_surface(4, 4, "s", "g", false));
+  ASSERT_TRUE(this->video._set_group("g"));
+  Video_Sprite* kept = this->video._get_sprite("sp", "g");
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(this->video._find_sprite("sp", ""), kept);
 }
 
 TYPED_TEST(DriverStorage, DrawSpriteRequests) {

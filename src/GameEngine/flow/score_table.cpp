@@ -94,8 +94,9 @@ void ScoreTable::draw() {
   Video_Interface* video = video_get_interface(_get__video_name_());
   if (!video) return;
   calculate_position();
+  const std::string scene_name = _get__scene_name_();
   for (const Cell& cell : cells) {
-    Video_Sprite* sprite = video->_get_sprite(cell.sprite, _get__scene_name_());
+    Video_Sprite* sprite = video->_find_sprite(cell.sprite, scene_name);
     if (!sprite) continue;
     sprite->_set_coord(_get_x() + cell.x, _get_y() + cell.y);
     video->_draw_sprite(sprite);

@@ -346,6 +346,8 @@ public:
   virtual Video_Surface* _get_surface(std::string name, std::string group) = 0;      // group◦
   virtual Video_Particles* _get_particles(std::string name, std::string group) = 0;  // group◦
   virtual Video_Sprite* _get_sprite(std::string name, std::string group) = 0;        // group◦
+  // _get_sprite without copying the names: for lookups made every frame.
+  virtual Video_Sprite* _find_sprite(const std::string& name, const std::string& group) = 0;  // group◦
   virtual bool _create_sprite(std::string name, std::string group, std::string surface_name,
                               std::string surface_group, bool replace) = 0;
   // `count` particles textured with the surface (texture name, texture group); an empty
