@@ -115,7 +115,8 @@ void PhysScene::hold_clocks_while_still() {
 }
 
 void PhysScene::delay_object_clocks(double seconds) {
-  for (const std::string& object_name : get_object_names())
+  // Every frame while the field stands still: the names are read in place, not copied.
+  for (const std::string& object_name : object_names)
     if (SceneObject* object = get_object(object_name)) object->delay_clocks(seconds);
 }
 
