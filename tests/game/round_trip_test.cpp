@@ -69,26 +69,37 @@ bool same_colour(const Picture::Colour& a, const Picture::Colour& b) {
   return std::abs(a.red - b.red) < 70 && std::abs(a.green - b.green) < 70 && std::abs(a.blue - b.blue) < 70;
 }
 
-// The lowest points of the field, far from (away_x, away_y) and from each other, that lie well
-// inside a stone: their neighbourhood has the one colour of a stone (where settled stones meet,
-// colours mix).
+// How far around (x, y) the picture keeps the one colour of a stone, in pixels (0: not inside a
+// stone's colour). Where settled stones meet, colours mix; a stone's symbol breaks its colour.
+int colour_depth(const Picture& picture, int x, int y) {
+  const Picture::Colour centre = picture.colour(x, y);
+  if (!stone_coloured(centre)) return 0;
+  int depth = 0;
+  for (int reach = 2; reach <= 6; reach += 2) {
+    for (int dy = -reach; dy <= reach; dy += 2)
+      for (int dx = -reach; dx <= reach; dx += 2) {
+        const Picture::Colour around = picture.colour(x + dx, y + dy);
+        if (!stone_coloured(around) || !same_colour(around, centre)) return depth;
+      }
+    depth = reach;
+  }
+  return depth;
+}
+
+// Points of the lower field far from (away_x, away_y) and from each other that lie inside a
+// stone, those deepest inside one stone's colour first. How a pile settles differs from machine
+// to machine (bursts are timed by the clock), so the deepest the pile offers is taken.
 std::vector<std::pair<int, int>> far_stones(const Picture& picture, int away_x, int away_y, size_t most) {
   std::vector<std::pair<int, int>> found;
-  for (int y = 570; y >= 360 && found.size() < most; y -= 2)
-    for (int x = 160; x <= 640 && found.size() < most; x += 2) {
-      if (std::hypot(x - away_x, y - away_y) < 100) continue;
-      if (std::any_of(found.begin(), found.end(),
-                      [&](const std::pair<int, int>& p) { return std::hypot(x - p.first, y - p.second) < 40; }))
-        continue;
-      const Picture::Colour centre = picture.colour(x, y);
-      bool inside = true;
-      for (int dy = -4; dy <= 4 && inside; dy += 2)
-        for (int dx = -4; dx <= 4 && inside; dx += 2) {
-          const Picture::Colour around = picture.colour(x + dx, y + dy);
-          inside = stone_coloured(around) && same_colour(around, centre);
-        }
-      if (inside) found.emplace_back(x, y);
-    }
+  for (int depth = 6; depth >= 2 && found.size() < most; depth -= 2)
+    for (int y = 570; y >= 360 && found.size() < most; y -= 2)
+      for (int x = 160; x <= 640 && found.size() < most; x += 2) {
+        if (std::hypot(x - away_x, y - away_y) < 80) continue;
+        if (std::any_of(found.begin(), found.end(),
+                        [&](const std::pair<int, int>& p) { return std::hypot(x - p.first, y - p.second) < 40; }))
+          continue;
+        if (colour_depth(picture, x, y) >= depth) found.emplace_back(x, y);
+      }
   return found;
 }
 
@@ -154,7 +165,7 @@ protected:
     // such a click judges nothing and leaves the selection, so the next point is tried.
     const Picture selected(WIDTH, HEIGHT);
     ASSERT_TRUE(selected.taken());
-    const auto targets = far_stones(selected, TIP_X, TIP_Y, 4);
+    const auto targets = far_stones(selected, TIP_X, TIP_Y, 6);
     ASSERT_FALSE(targets.empty()) << "no stone far from the tip";
     std::string tried;
     bool judged = false;
@@ -185,6 +196,8 @@ TEST_P(RoundTrips, EachClickIsJudgedOnceByTheStoneUnderThePointer) {
   ASSERT_TRUE(wait_for_picture(field_shown)) << game.err();
   wait_for_calm_field();
   select_and_judge(0);
+  // A round that failed leaves a stone selected: the next rounds would only repeat its failure.
+  if (HasFatalFailure()) return;
 
   for (int round = 1; round <= 3; ++round) {
     click(window, 0.8f, 0.9f);  // Menu
@@ -195,6 +208,7 @@ TEST_P(RoundTrips, EachClickIsJudgedOnceByTheStoneUnderThePointer) {
     ASSERT_TRUE(wait_for_picture(field_shown)) << "round " << round;
     EXPECT_FALSE(menu_button_lit(Picture(WIDTH, HEIGHT))) << "round " << round;
     select_and_judge(round);
+    if (HasFatalFailure()) return;
   }
 
   EXPECT_EQ(count_of(game.err(), "same_type:"), 0);
