@@ -308,6 +308,13 @@ bool Scene::slot__on_mouse_move(SlotArgs* args) {
 }
 
 bool Scene::slot__on_activate(SlotArgs*) {
+  // Where the pointer stands now: it may have moved while another scene had it.
+  if (Video_Interface* video = video_get_interface(video_name)) {
+    double px = 0, py = 0;
+    video->_get_mouse_position(&px, &py);
+    pointer_x = static_cast<float>(px);
+    pointer_y = static_cast<float>(py);
+  }
   init_signals();
   init_slots();
   return true;

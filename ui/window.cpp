@@ -93,19 +93,20 @@ void Window::draw() {
   if (!internal_scene) return;
   internal_scene->set_x(x);
   internal_scene->set_y(y);
-  if (Video_Interface* video = video_get_interface(_video_name_)) forward_pointer(video);
+  forward_pointer();
   internal_scene->draw();
 }
 
-void Window::forward_pointer(Video_Interface* video) {
+void Window::forward_pointer() {
   // The enclosing scene consumes the pointer's moves, so the inner objects would never hover.
-  double pointer_x = 0, pointer_y = 0;
-  video->_get_mouse_position(&pointer_x, &pointer_y);
+  // Its last seen position is taken, not the window system's: no round trip to it per frame.
+  if (!scene) return;
+  const float pointer_x = scene->get_pointer_x(), pointer_y = scene->get_pointer_y();
   if (pointer_x == last_pointer_x && pointer_y == last_pointer_y) return;
   last_pointer_x = pointer_x;
   last_pointer_y = pointer_y;
   SlotArgs args;
-  args.float_params = {static_cast<float>(pointer_x), static_cast<float>(pointer_y)};
+  args.float_params = {pointer_x, pointer_y};
   args.int_params = {0};
   internal_scene->slot__on_mouse_move(&args);
 }

@@ -68,6 +68,9 @@ public:
   // The object clicked last and the object under the pointer (not owned; may be null).
   SceneObject* get_focus() { return focus; }
   SceneObject* get_hover() { return hover; }
+  // Where the pointer was last seen over this scene (the moves it was handed).
+  float get_pointer_x() { return pointer_x; }
+  float get_pointer_y() { return pointer_y; }
   // Names of the objects in the order they were added.
   std::vector<std::string> get_object_names() { return object_names; }
 

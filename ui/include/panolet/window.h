@@ -50,7 +50,7 @@ public:
 
 protected:
   // Hands the pointer's position to the inner scene when it moved since the last draw.
-  void forward_pointer(Video_Interface* video);
+  void forward_pointer();
   void forward_press(SlotArgs* args);
   void delete_internal_scene();
   bool scene_file_readable(Brannow::FileManager* file_manager);
@@ -60,7 +60,7 @@ protected:
   int width, height;
   std::string internal_scene_file;
   Scene* internal_scene;
-  double last_pointer_x, last_pointer_y;
+  float last_pointer_x, last_pointer_y;
   // The last point found on the window, which is where a focusing press landed.
   float hit_x, hit_y;
   bool press_forwarded;
