@@ -367,6 +367,8 @@ const std::vector<FileDoc>& data_files() {
         {"Video->VBO", "yes", K::choice, "\"yes\" uses vertex buffer objects"},
         {"Video->PointSprite", "yes", K::choice, "\"yes\" draws particles as point sprites"},
         {"Video->LimitFPS", "0.0", K::real, "most frames a second; 0: no limit"},
+        {"Video->SkipUnchangedFrames", "no", K::choice,
+         "\"yes\" does not draw a frame again that would show what the window shows"},
         {"Video->Frames", "0", K::whole, "windowless driver: quit after that many frames"},
         {"Video->InputFile", "", K::text, "windowless driver: input events to replay"},
         {"Video->TraceFile", "", K::text, "windowless driver: where each frame's draws go"}}},

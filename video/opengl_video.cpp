@@ -67,6 +67,11 @@ void keep_gl_driver_modules_loaded() {
       nullptr);
 }
 
+// The window's contents were lost (uncovered, resized): the frame kept there must be drawn anew.
+void on_window_refresh(GLFWwindow*) {
+  if (OpenGL_Video* video = OpenGL_Video::current()) video->must_draw();
+}
+
 void on_window_close(GLFWwindow* window) {
   // The window stays open until _deinit; the engine decides what a close request means.
   glfwSetWindowShouldClose(window, GLFW_FALSE);
@@ -199,6 +204,8 @@ bool OpenGL_Video::_init() {
                             &settings_.point_sprite, std::cout);
 
   glfwSetWindowCloseCallback(window_, on_window_close);
+  glfwSetWindowRefreshCallback(window_, on_window_refresh);
+  must_draw_ = true;
 
   glEnable(GL_TEXTURE_2D);
   if (settings_.point_sprite) glEnable(GL_POINT_SPRITE_ARB);
@@ -224,18 +231,31 @@ void OpenGL_Video::_flip() {
       sleep_one_millisecond();
     frame_timer_.reset();
   }
+  queue_cursor_sprite();
+  lay_out_sprite_queue();
+  // Particles and outlines are drawn every frame; a frame after them must draw to take them away.
+  const bool only_sprites = particles_under_.empty() && particles_over_.empty() && polygons_.empty();
+  if (settings_.skip_unchanged_frames && only_sprites && !must_draw_ && same_as_drawn()) {
+    // The window keeps showing the last frame; the back buffer stays cleared for the next one.
+    clear_queues();
+    ++skipped_frames_;
+    sprite_binds_ = 0;
+    glfwPollEvents();
+    return;
+  }
+  must_draw_ = !only_sprites;
+
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
-
-  queue_cursor_sprite();
-
   draw_particle_queue(particles_under_);
-  draw_sprite_queue();
+  draw_sprite_batches();
   draw_particle_queue(particles_over_);
   draw_polygons();
   clear_queues();
   glPopMatrix();
+  vertices_.swap(drawn_vertices_);
+  batches_.swap(drawn_batches_);
 
   if (before_swap_) before_swap_();
   glfwSwapBuffers(window_);

@@ -30,6 +30,13 @@ struct SpriteVertex {
   float x, y;
 };
 
+// A run of the frame's sprite vertices drawn with one texture and one blending state.
+struct SpriteBatch {
+  unsigned texture;
+  bool blended;
+  int first, count;
+};
+
 // Its texture belongs to its pixels, which surfaces of one picture share; it is deleted with them.
 class OpenGL_Surface : public Video_Surface {
 public:
@@ -94,6 +101,11 @@ public:
   void ensure_blending();
   // Texture binds of the last frame's sprite queue (one per picture and blending state).
   int sprite_binds() const { return sprite_binds_; }
+  // Frames not drawn because they would have shown what the window shows already.
+  long skipped_frames() const { return skipped_frames_; }
+  // Something the sprite queue does not show changed (a texture's pixels, the window's
+  // contents): the next frame is drawn whatever it holds.
+  void must_draw() { must_draw_ = true; }
 
   // The input callbacks' way in; one driver per process.
   static OpenGL_Video* current() { return current_; }
@@ -107,7 +119,11 @@ protected:
   }
 
 private:
-  void draw_sprite_queue();
+  // Uploads what the queued sprites' surfaces changed and lays the sprites out in vertices_ and
+  // batches_; draw_sprite_batches draws that.
+  void lay_out_sprite_queue();
+  void draw_sprite_batches();
+  bool same_as_drawn() const;
   void draw_particle_queue(const std::vector<StoredParticles*>& queue);
   void draw_polygons();
   void set_blending(bool on);
@@ -119,8 +135,12 @@ private:
   bool blending_ = false;
   int max_point_size_ = 1, max_element_vertices_ = 0, max_element_indices_ = 0;
   Time frame_timer_;
-  std::vector<SpriteVertex> vertices_;  // reused vertex data of one sprite batch
+  // This frame's sprites, and those of the frame the window shows (kept for the comparison).
+  std::vector<SpriteVertex> vertices_, drawn_vertices_;
+  std::vector<SpriteBatch> batches_, drawn_batches_;
   int sprite_binds_ = 0;
+  long skipped_frames_ = 0;
+  bool must_draw_ = true;
 
   GLFWwindow* window_ = nullptr;
   bool glfw_up_ = false;

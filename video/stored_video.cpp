@@ -47,6 +47,7 @@ VideoSettings read_video_settings(Config_Interface* config, const std::string& c
   s.vbo = value("VBO", "yes") == "yes";
   s.point_sprite = value("PointSprite", "yes") == "yes";
   s.limit_fps = static_cast<float>(number("LimitFPS"));
+  s.skip_unchanged_frames = value("SkipUnchangedFrames", "no") == "yes";
   return s;
 }
 

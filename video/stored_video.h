@@ -27,6 +27,8 @@ struct VideoSettings {
   bool vbo = true;
   bool point_sprite = true;
   float limit_fps = 0.0f;
+  // A frame that would draw the same pixels as the one shown is not drawn again.
+  bool skip_unchanged_frames = false;
 };
 
 // Reads every key (prefix + name) in table order; absent keys take their defaults.

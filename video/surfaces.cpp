@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "opengl_video.h"
 
@@ -39,6 +40,7 @@ void OpenGL_Surface::_update() {
   glTexImage2D(GL_TEXTURE_2D, 0, 4, texture_width_, texture_height_, 0, GL_RGBA,
                GL_UNSIGNED_BYTE, pixels.data.data());
   pixels.dirty = false;
+  driver_->must_draw();
 }
 
 // ---- the sprite batch renderer ---------------------------------------------------------------
@@ -79,43 +81,55 @@ void append_quad(std::vector<SpriteVertex>& out, Video_Sprite& s, float W, float
 
 }  // namespace
 
-void OpenGL_Video::draw_sprite_queue() {
-  sprite_binds_ = 0;
+void OpenGL_Video::lay_out_sprite_queue() {
+  vertices_.clear();
+  batches_.clear();
   if (sprite_queue_.empty()) return;
   struct {
     float W, H, G;
-    bool arrays_on;
   } frame{static_cast<float>(settings_.width), static_cast<float>(settings_.height),
-          static_cast<float>(scale_), false};
+          static_cast<float>(scale_)};
   // Two pointers of captures: the std::function keeps them without allocating.
   for_each_sprite_batch([this, &frame](Video_Surface& stored, const std::vector<Video_Sprite*>& sprites) {
-    const float W = frame.W, H = frame.H, G = frame.G;
-    bool& arrays_on = frame.arrays_on;
     if (sprites.empty()) return;
     auto& surface = static_cast<OpenGL_Surface&>(stored);  // made by new_surface
     if (surface._is_dirty()) surface._update();
-    glBindTexture(GL_TEXTURE_2D, surface.texture());
-    ++sprite_binds_;
-    set_blending(surface._get_alpha_status() == ALPHA_BLENDED);
-
-    vertices_.clear();
-    vertices_.reserve(4 * sprites.size());
-    for (Video_Sprite* s : sprites) append_quad(vertices_, *s, W, H, G, surface.tu(), surface.tv());
-    if (!arrays_on) {
-      glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-      glEnableClientState(GL_COLOR_ARRAY);
-      glEnableClientState(GL_VERTEX_ARRAY);
-      arrays_on = true;
-    }
-    const GLsizei stride = sizeof(SpriteVertex);
-    glTexCoordPointer(2, GL_FLOAT, stride, &vertices_[0].s);
-    glColorPointer(4, GL_UNSIGNED_BYTE, stride, vertices_[0].rgba);
-    glVertexPointer(2, GL_FLOAT, stride, &vertices_[0].x);
-    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(vertices_.size()));
+    const int first = static_cast<int>(vertices_.size());
+    for (Video_Sprite* s : sprites)
+      append_quad(vertices_, *s, frame.W, frame.H, frame.G, surface.tu(), surface.tv());
+    batches_.push_back({surface.texture(), surface._get_alpha_status() == ALPHA_BLENDED, first,
+                        static_cast<int>(vertices_.size()) - first});
   });
-  if (frame.arrays_on) {
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void OpenGL_Video::draw_sprite_batches() {
+  sprite_binds_ = 0;
+  if (batches_.empty()) return;
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  const GLsizei stride = sizeof(SpriteVertex);
+  glTexCoordPointer(2, GL_FLOAT, stride, &vertices_[0].s);
+  glColorPointer(4, GL_UNSIGNED_BYTE, stride, vertices_[0].rgba);
+  glVertexPointer(2, GL_FLOAT, stride, &vertices_[0].x);
+  for (const SpriteBatch& batch : batches_) {
+    glBindTexture(GL_TEXTURE_2D, batch.texture);
+    ++sprite_binds_;
+    set_blending(batch.blended);
+    glDrawArrays(GL_QUADS, batch.first, batch.count);
   }
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisableClientState(GL_COLOR_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+bool OpenGL_Video::same_as_drawn() const {
+  auto same_batch = [](const SpriteBatch& a, const SpriteBatch& b) {
+    return a.texture == b.texture && a.blended == b.blended && a.first == b.first && a.count == b.count;
+  };
+  // Bitwise: the same bits draw the same pixels.
+  return batches_.size() == drawn_batches_.size() && vertices_.size() == drawn_vertices_.size() &&
+         std::equal(batches_.begin(), batches_.end(), drawn_batches_.begin(), same_batch) &&
+         (vertices_.empty() ||
+          std::memcmp(vertices_.data(), drawn_vertices_.data(), vertices_.size() * sizeof(SpriteVertex)) == 0);
 }

@@ -116,11 +116,16 @@ double process_cpu_seconds() {
 }
 const int MAX_SETTLING_STEPS = 3000;
 
-// The program's own start-up, without its frame limit (the first value read wins).
+// The program's own start-up, without its frame limit (the first value read wins). Every frame
+// is drawn, so that the figures are those of drawing; FIELD_BENCH_SKIP_UNCHANGED=1 keeps the
+// shipped setting, which does not draw a still field again.
 bool start_program(std::string* error) {
   return game_test::start_once([](Brannow::FileManager* files) -> std::string {
     config_create("VideoConfig", "libquorra", true);
     config_get_interface("VideoConfig")->set_value("Video->LimitFPS", "0", true);
+    const char* skip = std::getenv("FIELD_BENCH_SKIP_UNCHANGED");
+    if (!skip || std::string(skip) != "1")
+      config_get_interface("VideoConfig")->set_value("Video->SkipUnchangedFrames", "no", true);
     return init(files) ? "" : "the program's start-up failed";
   }, error);
 }

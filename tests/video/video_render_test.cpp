@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <GLFW/glfw3.h>
+extern "C" void* glfwGetX11Display(void);
+extern "C" unsigned long glfwGetX11Window(GLFWwindow* window);
+bool read_window_pixel(void* display, unsigned long window, int x, int y, unsigned char rgb[3]);
 
 #include <chrono>
 
@@ -337,6 +340,81 @@ TEST_F(Render, InitReportsSettingsAndCapabilities) {
       << out;
   EXPECT_FALSE(video->settings().vbo);
   EXPECT_TRUE(video->settings().point_sprite);
+}
+
+// What the X server shows at pixel (x, y) of an 800 x 600 window, y from the bottom.
+video_test::Rgba shown_at(OpenGL_Video& video, int x, int y) {
+  unsigned char rgb[3] = {};
+  EXPECT_TRUE(read_window_pixel(glfwGetX11Display(), glfwGetX11Window(video.window()), x, 599 - y, rgb));
+  return {rgb[0], rgb[1], rgb[2], 255};
+}
+
+TEST_F(Render, AFrameLikeTheShownOneIsNotDrawnAgainWhenAskedAndAnyChangeIsDrawn) {
+  ASSERT_NO_FATAL_FAILURE(open(800, 600, {{"SkipUnchangedFrames", "yes"}}));
+  make_solid(*video, "white", 64, 64, {255, 255, 255, 255});
+  ASSERT_TRUE(video->_create_surface(8, 8, "dot", "g", false));
+  fill_surface(video->_get_surface("dot", "g"), {255, 255, 255, 255});
+  Video_Sprite* sprite = make_sprite(*video, "sp", "white");
+  // Each frame draws the sprite; the figure is how many frames were not drawn so far.
+  auto frame_with_sprite = [&] {
+    video->_draw_sprite(sprite);
+    frame->flip();
+    return video->skipped_frames();
+  };
+  // The window's first exposure after it is mapped may ask for one more drawn frame.
+  for (int i = 0; i < 10 && video->skipped_frames() == 0; ++i) frame_with_sprite();
+  ASSERT_EQ(video->skipped_frames(), 1);
+  EXPECT_EQ(frame_with_sprite(), 2);
+  EXPECT_RGB_NEAR(shown_at(*video, 420, 320), 255, 255, 255);  // the window still shows it
+  EXPECT_EQ(video->sprite_binds(), 0);
+
+  sprite->_set_coord(-0.5, 0);  // moved: pixels 200 .. 263
+  EXPECT_EQ(frame_with_sprite(), 2);
+  EXPECT_RGB_NEAR(shown_at(*video, 220, 320), 255, 255, 255);
+  EXPECT_RGB_NEAR(shown_at(*video, 420, 320), 0, 0, 0);
+
+  sprite->_set_blend_color(1, 0, 0);
+  EXPECT_EQ(frame_with_sprite(), 2);
+  EXPECT_RGB_NEAR(shown_at(*video, 220, 320), 255, 0, 0);
+  sprite->_set_blend_color(1, 1, 1);
+  EXPECT_EQ(frame_with_sprite(), 2);
+
+  // New pixels under the same quad, as a changed text brings: drawn.
+  fill_surface(video->_get_surface("white", "g"), {0, 0, 255, 255});
+  EXPECT_EQ(frame_with_sprite(), 2);
+  EXPECT_RGB_NEAR(shown_at(*video, 220, 320), 0, 0, 255);
+  EXPECT_EQ(frame_with_sprite(), 3);
+
+  // Particles are drawn every frame, and the frame after the last one takes them away.
+  ASSERT_TRUE(video->_create_particles("p", "g", "dot", "g", 1, false)) << video->_get_error();
+  Video_Particles* particles = video->_get_particles("p", "g");
+  particles->_set_particle_size(20);
+  particles->_set_particle(0, 0.5f, 0.5f, 0, 255, 0, 1.0f);  // pixel (600, 450)
+  for (int i = 0; i < 2; ++i) {
+    video->_draw_particles("p", "g", false);
+    EXPECT_EQ(frame_with_sprite(), 3);
+    EXPECT_RGB_NEAR(shown_at(*video, 605, 455), 0, 255, 0);
+  }
+  EXPECT_EQ(frame_with_sprite(), 3);
+  EXPECT_RGB_NEAR(shown_at(*video, 605, 455), 0, 0, 0);
+  EXPECT_EQ(frame_with_sprite(), 4);
+
+  // An empty frame after the sprite clears the window.
+  frame->flip();
+  EXPECT_EQ(video->skipped_frames(), 4);
+  EXPECT_RGB_NEAR(shown_at(*video, 220, 320), 0, 0, 0);
+}
+
+TEST_F(Render, EveryFrameIsDrawnByDefault) {
+  ASSERT_NO_FATAL_FAILURE(open(800, 600));
+  make_solid(*video, "white", 64, 64, {255, 255, 255, 255});
+  Video_Sprite* sprite = make_sprite(*video, "sp", "white");
+  for (int i = 0; i < 3; ++i) {
+    video->_draw_sprite(sprite);
+    frame->flip();
+    EXPECT_EQ(video->sprite_binds(), 1);
+  }
+  EXPECT_EQ(video->skipped_frames(), 0);
 }
 
 }  // namespace
