@@ -7,7 +7,9 @@ extern "C" unsigned long glfwGetX11Window(GLFWwindow* window);
 bool read_window_pixel(void* display, unsigned long window, int x, int y, unsigned char rgb[3]);
 
 #include <chrono>
+#include <thread>
 
+#include "process.h"
 #include "video_fixture.h"
 #include "xserver.h"
 
@@ -399,9 +401,21 @@ TEST_F(Render, AFrameLikeTheShownOneIsNotDrawnAgainWhenAskedAndAnyChangeIsDrawn)
   EXPECT_RGB_NEAR(shown_at(*video, 605, 455), 0, 0, 0);
   EXPECT_EQ(frame_with_sprite(), 4);
 
+  // The window unmapped and mapped again loses its contents; the refresh the X server asks for
+  // draws the frame anew.
+  const std::string id = std::to_string(glfwGetX11Window(video->window()));
+  for (const char* step : {"windowunmap", "windowmap"})
+    ASSERT_EQ(test_support::run_process({"xdotool", step, "--sync", id}, ".", 20).exit_code, 0);
+  for (int i = 0; i < 50 && shown_at(*video, 220, 320).b < 250; ++i) {
+    frame_with_sprite();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_RGB_NEAR(shown_at(*video, 220, 320), 0, 0, 255);
+
   // An empty frame after the sprite clears the window.
+  const long skipped = video->skipped_frames();
   frame->flip();
-  EXPECT_EQ(video->skipped_frames(), 4);
+  EXPECT_EQ(video->skipped_frames(), skipped);
   EXPECT_RGB_NEAR(shown_at(*video, 220, 320), 0, 0, 0);
 }
 
