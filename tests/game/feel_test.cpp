@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "GameEngine/GameObjects/score_popup/score_popup.h"
 #include "game_fixture.h"
 #include "panolet/numeric.h"
@@ -245,14 +247,18 @@ TEST_F(Feel, AHintNamesASwapThatMakesAGroupUntilTheNextClick) {
   const auto [first, second] = scene->feel().hinted();
   ASSERT_THAT((std::vector<std::string>{first, second}), UnorderedElementsAre("A", "X")) << out;
   EXPECT_THAT(out, HasSubstr("INFO:Hint: " + first + " with " + second + "\n"));
-  // The two blink.
+  // The two blink, in a few shades a second: frames in between show the same picture.
   float faintest = 1.0f;
+  std::set<float> shades;
   for (int i = 0; i < 30; ++i) {
     tick();
     faintest = std::min(faintest, stone("A")->_get__sprite_()->_get_alpha());
+    shades.insert(stone("A")->_get__sprite_()->_get_alpha());
     EXPECT_FLOAT_EQ(stone("A")->_get__sprite_()->_get_alpha(), stone("X")->_get__sprite_()->_get_alpha());
   }
   EXPECT_LT(faintest, 0.5f);
+  EXPECT_GE(shades.size(), 5u);
+  EXPECT_LE(shades.size(), 9u) << "a new shade in every frame";
   EXPECT_FALSE(shown("label"));
 
   // The swap it names makes the group.

@@ -26,6 +26,9 @@ const double NO_MOVE_SECONDS = 2.0;
 // The hinted stones blink twice a second between full and this opacity.
 const float HINT_FAINTEST = 0.35f;
 const double HINT_BLINKS_PER_SECOND = 2.0;
+// The shade changes in this many steps a second, not every frame: frames in between show the
+// same picture, which the driver need not draw again.
+const double HINT_SHADES_PER_SECOND = 15.0;
 const double TWO_PI = 6.283185307179586;
 const int MAX_PACE_STEPS = 1000;
 
@@ -245,7 +248,9 @@ void GameFeel::watch_hint() {
       since_move.reset();
       return;
     }
-    const double phase = std::cos(TWO_PI * HINT_BLINKS_PER_SECOND * hint_clock.get_elapsed_time_noreset());
+    const double shown_at =
+        std::floor(hint_clock.get_elapsed_time_noreset() * HINT_SHADES_PER_SECOND) / HINT_SHADES_PER_SECOND;
+    const double phase = std::cos(TWO_PI * HINT_BLINKS_PER_SECOND * shown_at);
     mark_hint(static_cast<float>(HINT_FAINTEST + (1.0 - HINT_FAINTEST) * (0.5 + 0.5 * phase)));
     return;
   }
