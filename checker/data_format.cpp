@@ -252,7 +252,9 @@ std::vector<TypeDoc> make_types() {
         {"Scene->Pace->StepN->emitCount", "0", K::whole, "stones per row from the step on; 0 keeps"},
         {"Scene->hintSeconds", "0", K::real, "seconds without a move before a hint; 0 is off"},
         {"Scene->noMoveLabel", "", K::object, "shown when no swap makes a group"}},
-       {}, {"on_key_press"}, {"game_over", "group_removed", "group_scored"}});
+       {}, {"on_key_press"},
+       {"game_over", "group_removed", "group_scored", "stone_selected", "swap_stood", "swap_rejected", "group_burst",
+        "cascade_step", "level_reached", "hint_shown", "best_score", "paused", "resumed"}});
   // The stones' bursts read their keys under the scene's name ("gameStoneParticles->outline").
   const std::vector<KeyDoc> bursts = with_prefix("SCENE", burst_keys());
   types.back().keys.insert(types.back().keys.end(), bursts.begin(), bursts.end());

@@ -251,11 +251,13 @@ bool Scene::draw() {
   for (std::size_t i = 0; i < z_order.size(); ++i) {
     SceneObject* object =
         removals == removals_at_rebuild ? z_order[i].object : get_object(z_order[i].name);
-    if (object && object->_get_show()) object->draw();
+    if (object && object->_get_show()) draw_object(object);
   }
   --draw_depth;
   return true;
 }
+
+void Scene::draw_object(SceneObject* object) { object->draw(); }
 
 void Scene::reinit() {
   reinitialised = true;

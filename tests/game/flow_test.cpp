@@ -152,8 +152,10 @@ TEST_F(GameCourse, PauseHoldsBodiesPixelsTimersAndClicksUntilResumed) {
   tick(10);
   const int before_refill = stones();
 
+  Catcher paused(scene->get_name() + "->paused"), resumed(scene->get_name() + "->resumed");
   press_key('P');
   ASSERT_EQ(scene->get_play(), PhysScene::Play::PAUSED);
+  EXPECT_EQ(paused.packs.size(), 1u);
   EXPECT_TRUE(shown("label"));
   tick(2);
   const auto still = positions();
@@ -175,6 +177,7 @@ TEST_F(GameCourse, PauseHoldsBodiesPixelsTimersAndClicksUntilResumed) {
 
   press_key(VKEY_ESC);
   ASSERT_EQ(scene->get_play(), PhysScene::Play::RUNNING);
+  EXPECT_EQ(resumed.packs.size(), 1u);
   EXPECT_FALSE(shown("label"));
   tick(5);
   EXPECT_LT(positions().at("A").y, still.at("A").y) << "falling again";
