@@ -79,16 +79,6 @@ TEST_F(GameCourse, StonesRestingAboveTheLineForTheHoldTimeEndTheGame) {
   EXPECT_EQ(over.packs.size(), 1u);
 }
 
-TEST_F(GameCourse, AFallingStoneCrossesTheLineWithoutEndingTheGame) {
-  load_course(course_keys("\tgravity_y -60\n"));
-  // Dropped from far above, it passes the line fast; only a resting stone counts.
-  place("Falling", 0, 0.0f, 0.9f);
-  tick(90);
-  EXPECT_LT(dynamic_cast<BaseStone*>(scene->get_object("Falling"))->_get_body()->GetPosition().y,
-            scene_to_world(0, 0.2f).y);
-  EXPECT_EQ(scene->get_play(), PhysScene::Play::RUNNING);
-}
-
 // An object that takes two seconds of the clock to load, as a large picture on a slow machine does.
 class SlowToLoad : public Numeric {
 public:
