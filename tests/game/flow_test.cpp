@@ -176,6 +176,13 @@ TEST_F(GameCourse, PauseHoldsBodiesPixelsTimersAndClicksUntilResumed) {
   EXPECT_EQ(stones(), before_refill);
   tick(7);
   EXPECT_EQ(stones(), before_refill + 1);
+
+  // Leaving the running game (Menu) pauses it for the player; coming back resumes it.
+  scene->slot__on_deactivate(nullptr);
+  scene->slot__on_activate(nullptr);
+  tick();
+  EXPECT_EQ(paused.packs.size(), 2u);
+  EXPECT_EQ(resumed.packs.size(), 2u);
 }
 
 }  // namespace

@@ -41,6 +41,7 @@ void PhysScene::read_flow_keys(Config_Interface* config) {
 void PhysScene::start_game() {
   field_model.start();
   left_running = false;
+  drawn_since_start = false;
   // The objects' clocks start now: what loading took does not count, or a refill timer loaded
   // early could fall on the first rows before they have left their places.
   delay_object_clocks(since_draw.get_elapsed_time_noreset());
@@ -70,8 +71,9 @@ void PhysScene::deinit_slots() {
 bool PhysScene::slot__on_deactivate(SlotArgs* args) {
   // Whatever time passes in other scenes does not pass on this field.
   returning = true;
-  // Leaving a running game (Menu) pauses it; coming back to it (Continue) resumes it.
-  if (!left_running && accepts_moves()) {
+  // Leaving a running game (Menu) pauses it; coming back to it (Continue) resumes it. A game
+  // that was never shown was not running for the player.
+  if (!left_running && drawn_since_start && accepts_moves()) {
     left_running = true;
     rise("paused");
   }

@@ -75,6 +75,7 @@ PhysScene::PhysScene()
       level_file(""),
       returning(false),
       left_running(false),
+      drawn_since_start(false),
       stone_left(false),
       key_press_slot(this, &PhysScene::slot__on_key_press),
       game_feel(this) {
@@ -240,6 +241,7 @@ void PhysScene::step_world() {
 }
 
 bool PhysScene::draw() {
+  drawn_since_start = true;
   hold_clocks_while_still();
   // One step at most per frame: slow frames slow the simulation down instead of piling up steps.
   if (accepts_moves() && frame_timer.get_elapsed_time_noreset() >= time_step) {

@@ -169,6 +169,7 @@ private:
   bool returning;
   // The game was running when the scene was left (it is paused while away).
   bool left_running;
+  bool drawn_since_start;
   // The stone whose turn it is left the field while the rules looked at it.
   bool stone_left;
   Slot<PhysScene> key_press_slot;
