@@ -1,6 +1,5 @@
 #include "check.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +19,8 @@
 #include "carrow/config.h"
 #include "data_format.h"
 #include "handro/dynamic.h"
+#include "tarnvale/diagnostics.h"
+#include "tarnvale/indexed_list.h"
 #include "tarnvale/number_limits.h"
 #include "olvane/video.h"
 #include "panolet/ui.h"
@@ -27,6 +28,7 @@
 #include "scrivet/textrenderer.h"
 #include "vistrel/imageloader.h"
 #include "voskar/fabric.h"
+#include "voskar/object_from_data.h"
 #include "voskar/scene.h"
 #include "voskar/scenemanager.h"
 
@@ -35,7 +37,6 @@ namespace {
 const char* const kVideo = "Video";
 const char* const kStyleFile = "res/interface/base.style";
 const char* const kSceneList = "res/scenes.scns";
-const int kMaxEntries = 1000000;
 
 bool ends_with(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -49,69 +50,15 @@ std::string with_suggestion(const std::string& text, const std::string& name,
   return close.empty() ? text : text + "; did you mean " + quoted(close) + "?";
 }
 
-// Keeps what the engine writes while it loads (fd level: some of it is printf), and gives
-// back the lines of standard error.
-class Silenced {
-public:
-  Silenced() {
-    std::fflush(stdout);
-    std::cout.flush();
-    std::cerr.flush();
-    capture_ = std::tmpfile();
-    if (!capture_) return;
-    saved_out_ = dup(1);
-    saved_err_ = dup(2);
-    const int null = ::open("/dev/null", O_WRONLY);
-    dup2(null, 1);
-    close(null);
-    dup2(fileno(capture_), 2);
-  }
-  Silenced(const Silenced&) = delete;
-  Silenced& operator=(const Silenced&) = delete;
-  ~Silenced() { finish(); }
-
-  std::string finish() {
-    if (!capture_) return captured_;
-    std::fflush(stdout);
-    std::fflush(stderr);
-    std::cout.flush();
-    std::cerr.flush();
-    dup2(saved_out_, 1);
-    dup2(saved_err_, 2);
-    close(saved_out_);
-    close(saved_err_);
-    std::rewind(capture_);
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, capture_)) > 0;)
-      if (captured_.size() < (1 << 20)) captured_.append(buffer, n);
-    std::fclose(capture_);
-    capture_ = nullptr;
-    return captured_;
-  }
-
-private:
-  std::FILE* capture_ = nullptr;
-  int saved_out_ = -1, saved_err_ = -1;
-  std::string captured_;
-};
-
-// The error lines of a failed load, without their log prefixes.
-std::string load_errors(const std::string& log) {
-  std::istringstream lines(log);
-  std::string reason;
-  for (std::string line; std::getline(lines, line);) {
-    std::size_t start;
-    if (line.rfind("SCENE:", 0) == 0)
-      start = line.find(": ") == std::string::npos ? line.size() : line.find(": ") + 2;
-    else if (line.rfind("CRITICAL ERROR at ", 0) == 0)
-      start = line.find("):") == std::string::npos ? line.size() : line.find("):") + 2;
-    else
-      continue;
-    if (start >= line.size()) continue;
-    reason += (reason.empty() ? "" : "; ") + line.substr(start);
-  }
-  return reason;
+// Why a scene did not load, in the scene's and the game's own words: the widgets' lines repeat
+// what the scene says, and warnings are the checker's to report at their keys.
+bool is_load_failure(const tarnvale::Diagnostic& record) {
+  return record.severity == tarnvale::Severity::error &&
+         (record.voice == tarnvale::Voice::scene || record.voice == tarnvale::Voice::game);
 }
+
+// The first line of a record's text: what follows it has never been part of the reason.
+std::string first_line(const std::string& text) { return text.substr(0, text.find('\n')); }
 
 bool is_number(const std::string& text, bool whole, double* value) {
   const char* begin = text.c_str();
@@ -165,13 +112,18 @@ struct SceneFile {
 
 class Checker {
 public:
-  explicit Checker(std::ostream& err) : err_(err) { files_.register_brannow(Brannow::CreatePosixFile); }
+  explicit Checker(std::ostream& err)
+      : err_(err),
+        // What the libraries report while the checker loads is heard, not printed.
+        listening_([this](const tarnvale::Diagnostic& record) { hear(record); },
+                   tarnvale::Printing::held) {
+    files_.register_brannow(Brannow::CreatePosixFile);
+  }
 
   Checker(const Checker&) = delete;
   Checker& operator=(const Checker&) = delete;
   ~Checker() {
-    Silenced quiet;
-    for (Scene* scene : loaded_) ui_release_scene(scene);
+    for (Scene* scene : loaded_) dispose_scene(scene);
     if (Video_Interface* video = video_get_interface(kVideo)) video->_deinit();
     video_remove(kVideo);
   }
@@ -180,6 +132,10 @@ public:
   const std::vector<Problem>& problems() const { return problems_; }
 
 private:
+  void hear(const tarnvale::Diagnostic& record) {
+    if (failure_reason_ && is_load_failure(record) && !record.text.empty())
+      *failure_reason_ += (failure_reason_->empty() ? "" : "; ") + first_line(record.text);
+  }
   bool fail(const std::string& why) {
     err_ << "tarnvale-check: " << why << std::endl;
     return false;
@@ -229,6 +185,9 @@ private:
   bool load_picture(const std::string& file);
 
   std::ostream& err_;
+  tarnvale::Listening listening_;
+  // While a scene loads: where the reasons it gives for failing go.
+  std::string* failure_reason_ = nullptr;
   Brannow::FileManager files_{100};
   std::vector<Problem> problems_;
   std::vector<std::string> fonts_;
@@ -267,22 +226,17 @@ bool Checker::start_engine() {
   if (!video_create(kVideo, "libheadless_tessar", params, 3, 0))
     return fail("cannot load the windowless video driver: " + video_error());
   Video_Interface* video = video_get_interface(kVideo);
-  Silenced quiet;
   if (!video || !video->_init())
     return fail("cannot start the windowless video driver: " +
                 (video ? video->_get_error() : video_error()));
-  quiet.finish();
   check_video_driver();
 
   init(kVideo);
   SceneFabric::add_fabric("GameScene", game_scene_fabric());
   ui_init();
   register_game_object_fabrics();
-  {
-    Silenced quiet;
-    if (!ui_load_styleset(kStyleFile, "BaseStyle", &files_))
-      return fail("cannot create the style set configuration");
-  }
+  if (!ui_load_styleset(kStyleFile, "BaseStyle", &files_))
+    return fail("cannot create the style set configuration");
   if (!readable(kStyleFile)) report(kStyleFile, 1, "cannot be read");
   return true;
 }
@@ -290,10 +244,9 @@ bool Checker::start_engine() {
 void Checker::check_fonts() {
   Config_Interface* config = config_get_interface("GameConfig");
   Text_Renderer* renderer = textrenderer_get("ttf");
-  for (int i = 0; config && renderer && i < kMaxEntries; ++i) {
-    const std::string prefix = "Fonts->Font" + std::to_string(i) + "->";
-    const std::string name = config->get_value(prefix + "name", "");
-    if (name.empty()) break;
+  if (!config || !renderer) return;
+  tarnvale::for_each_listed(config, "Fonts->Font", "->", "name", [&](const std::string& prefix,
+                                                                     const std::string& name, int) {
     const std::string source = config->get_value(prefix + "source", "");
     if (renderer->load_font(name, source, &files_))
       fonts_.push_back(name);
@@ -301,7 +254,7 @@ void Checker::check_fonts() {
       report_at(config, prefix + "source", "cfg/Game.cfg",
                 "font " + quoted(name) + " cannot be loaded from " + quoted(source) + ": " +
                     renderer->get_error());
-  }
+  });
 }
 
 void Checker::check_video_driver() {
@@ -341,10 +294,8 @@ void Checker::load_scene_list() {
     std::string key, name, file, type;
   };
   std::vector<Entry> entries;
-  for (int i = 0; i < kMaxEntries; ++i) {
-    const std::string key = "Scenes->Scene" + std::to_string(i);
-    const std::string name = list->get_value(key + "->name", "");
-    if (name.empty()) break;
+  tarnvale::for_each_listed(list, "Scenes->Scene", "", "->name", [&](const std::string& key,
+                                                                     const std::string& name, int) {
     const std::string file = list->get_value(key + "->file", "");
     list->get_value(key + "->preload", "false");
     const std::string type = list->get_value(key + "->type", "generic");
@@ -352,15 +303,15 @@ void Checker::load_scene_list() {
     if (!SceneFabric::_fabrics_.exists(type)) {
       report_at(list, key + "->type", kSceneList,
                 with_suggestion("unknown scene type " + quoted(type), type, types));
-      continue;
+      return;
     }
     if (!readable(file)) {
       report_at(list, key + "->file", kSceneList,
                 "scene file " + quoted(file) + " cannot be read");
-      continue;
+      return;
     }
     entries.push_back({key, name, file, type});
-  }
+  });
   // Scenes after the list is known: a scene refers to the others by name.
   for (const Entry& entry : entries) load_scene(entry.name, entry.file, entry.type, list, entry.key);
   check_plain_file(data_files()[2], list);
@@ -374,11 +325,12 @@ void Checker::load_scene(const std::string& name, const std::string& file, const
   scene->set_video_name(kVideo);
   scene->set_storage_file(file);
   scene->set_file_manager(&files_);
-  Silenced quiet;
+  std::string reason;
+  failure_reason_ = &reason;
   const bool loaded = scene->load_scene();
-  const std::string log = quiet.finish();
+  failure_reason_ = nullptr;
   if (!loaded) {
-    load_failures_[file] = load_errors(log);
+    load_failures_[file] = reason;
     const Config_Origin origin = list->_get_origin(entry + "->file");
     failure_places_[file] = {origin.line ? origin.file : kSceneList, origin.line};
   }
@@ -391,15 +343,13 @@ void Checker::load_scene(const std::string& name, const std::string& file, const
 }
 
 void Checker::collect_objects(SceneFile& scene, Config_Interface* config) {
-  for (int i = 0; i < kMaxEntries; ++i) {
-    const std::string key = "Scene->Objects->Object" + std::to_string(i) + "->";
-    const std::string name = config->get_value(key + "name", "");
-    if (name.empty()) break;
-    config->get_value(key + "z_level", "0");
-    ObjectEntry object{name, "Objects->" + name + "->", nullptr};
-    object.type = find_type(config->get_value(object.prefix + "type", ""));
-    scene.objects.push_back(object);
-  }
+  tarnvale::for_each_listed(config, "Scene->Objects->Object", "->", "name",
+                            [&](const std::string& key, const std::string& name, int) {
+                              config->get_value(key + "z_level", "0");
+                              ObjectEntry object{name, "Objects->" + name + "->", nullptr};
+                              object.type = find_type(config->get_value(object.prefix + "type", ""));
+                              scene.objects.push_back(object);
+                            });
 }
 
 // The level's configuration is gone once its scene loaded: the checker reads the file again.
@@ -410,12 +360,11 @@ void Checker::add_level(const SceneFile& scene, Config_Interface* config) {
   Config_Interface* level_config = load_config(name, level);
   if (!level_config) return;
   SceneFile level_file{level, scene.scene_name, name, nullptr, {}};
-  for (int i = 0; i < kMaxEntries; ++i) {
-    const std::string prefix = "Borders->border" + std::to_string(i) + "->";
-    const std::string type = level_config->get_value(prefix + "type", "");
-    if (type.empty()) break;
-    level_file.objects.push_back({"border" + std::to_string(i), prefix, find_type(type)});
-  }
+  tarnvale::for_each_listed(level_config, "Borders->border", "->", "type",
+                            [&](const std::string& prefix, const std::string& type, int i) {
+                              level_file.objects.push_back(
+                                  {"border" + std::to_string(i), prefix, find_type(type)});
+                            });
   scene_files_.push_back(level_file);
 }
 
@@ -585,13 +534,11 @@ void Checker::check_object(const SceneFile& scene, Config_Interface* config,
 void Checker::check_signals(const SceneFile& scene, Config_Interface* config,
                             const ObjectEntry& object, const TypeFacts& facts) {
   const std::vector<std::string> risen(risen_.begin(), risen_.end());
-  for (int i = 0; i < kMaxEntries; ++i) {
-    const std::string key = object.prefix + "signals->signal" + std::to_string(i) + "->";
-    std::string source = config->get_value(key + "signal_source", "");
-    if (source.empty()) break;
+  tarnvale::for_each_listed(config, object.prefix + "signals->signal", "->", "signal_source",
+                            [&](const std::string& key, const std::string& source, int) {
     const std::string signal = config->get_value(key + "signal_name", "");
     const std::string slot = config->get_value(key + "slot_name", "");
-    if (signal.empty() || signal == "activate" || signal == "deactivate") continue;
+    if (signal.empty() || signal == "activate" || signal == "deactivate") return;
     // What the loaded objects registered; the table for objects that did not load.
     const std::string full_slot = scene.scene_name + "->" + object.name + "->" + slot;
     if (!registered_.count(full_slot) &&
@@ -603,7 +550,7 @@ void Checker::check_signals(const SceneFile& scene, Config_Interface* config,
     if (!risen_.count(full))
       report_at(config, key + "signal_source", scene.file,
                 with_suggestion("nothing rises the signal " + quoted(full), full, risen));
-  }
+  });
 }
 
 void Checker::check_links(const SceneFile& scene, Config_Interface* config) {
@@ -638,14 +585,22 @@ void Checker::check_value(const SceneFile* scene, Config_Interface* config, cons
     case ValueKind::whole:
     case ValueKind::real: {
       // The programs' own bounds where they have them; finite otherwise.
-      std::string table_key = doc.key;
-      if (table_key.rfind("SCENE", 0) == 0) table_key.erase(0, 5);
-      const tarnvale::NumberLimit* limit = tarnvale::find_number_limit(table_key);
-      const tarnvale::NumberLimit any_number{table_key, -HUGE_VAL, HUGE_VAL, doc.fallback,
+      const std::string name = table_key(doc);
+      const tarnvale::NumberLimit* limit = tarnvale::find_number_limit(name);
+      const tarnvale::NumberLimit any_number{name, -HUGE_VAL, HUGE_VAL, doc.fallback,
                                              doc.kind == ValueKind::whole,
                                              tarnvale::OnBadNumber::use_default, false};
       if (!tarnvale::check_number(limit ? *limit : any_number, value, &number, &reason))
         problem(quoted(value) + " " + reason);
+      break;
+    }
+    case ValueKind::flag:
+    case ValueKind::choice: {
+      // A word the programs do not know reads as no: say so where the data writes one.
+      const tarnvale::FlagLimit* flag = tarnvale::find_flag_limit(table_key(doc));
+      if (flag && value != flag->yes && value != flag->no)
+        problem(quoted(value) + " is neither " + quoted(std::string(flag->yes)) + " nor " +
+                quoted(std::string(flag->no)) + ": read as " + quoted(std::string(flag->no)));
       break;
     }
     case ValueKind::color:

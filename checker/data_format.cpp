@@ -10,6 +10,8 @@
 namespace {
 
 using K = ValueKind;
+// The default of a key the limits tables check is theirs, filled in when the table is built.
+const char* const kFromTable = "";
 
 const std::vector<KeyDoc> signal_keys = {
     {"signals->signalN->signal_source", "", K::text,
@@ -49,14 +51,24 @@ std::vector<KeyDoc> joined(std::vector<KeyDoc> a, const std::vector<KeyDoc>& b) 
 }
 
 std::vector<KeyDoc> burst_keys() {
-  return {{"StoneParticles->particleCount", "50", K::whole, "particles per burst"},
-          {"StoneParticles->particleSize", "32", K::real, "particle size in pixels"},
-          {"StoneParticles->power", "10", K::real, "impulse of the burst"},
+  return {{"StoneParticles->particleCount", kFromTable, K::whole, "particles per burst"},
+          {"StoneParticles->particleSize", kFromTable, K::real, "particle size in pixels"},
+          {"StoneParticles->power", kFromTable, K::real, "impulse of the burst"},
           {"StoneParticles->imageFile", "res/data/game/images/stoneParticle", K::text,
            "particle picture"},
-          {"StoneParticles->lifeTime", "0.5", K::real, "seconds a burst lasts"},
-          {"StoneParticles->outline", "true", K::flag, "outline the particles"},
-          {"StoneParticles->stoneColour", "false", K::flag, "particles in the colour of their stone"}};
+          {"StoneParticles->lifeTime", kFromTable, K::real, "seconds a burst lasts"},
+          {"StoneParticles->outline", kFromTable, K::flag, "outline the particles"},
+          {"StoneParticles->stoneColour", kFromTable, K::flag, "particles in the colour of their stone"}};
+}
+
+void take_table_defaults(std::vector<KeyDoc>& keys) {
+  for (KeyDoc& key : keys) {
+    const std::string name = table_key(key);
+    if (const tarnvale::NumberLimit* limit = tarnvale::find_number_limit(name))
+      key.fallback = limit->fallback.data();
+    else if (const tarnvale::FlagLimit* flag = tarnvale::find_flag_limit(name))
+      key.fallback = flag->fallback.data();
+  }
 }
 
 std::vector<TypeDoc> make_types() {
@@ -68,19 +80,19 @@ std::vector<TypeDoc> make_types() {
            {{"type", "", K::text, "the object type (this table's headings)"},
             {"SceneObject->coord_type", "absolute", K::choice,
              "\"absolute\": at absolute_x, absolute_y; \"link\": beside link_object"},
-            {"SceneObject->absolute_x", "0.0", K::real, "x from -1 (left) to 1 (right)"},
-            {"SceneObject->absolute_y", "0.0", K::real, "y from -1 (bottom) to 1 (top)"},
+            {"SceneObject->absolute_x", kFromTable, K::real, "x from -1 (left) to 1 (right)"},
+            {"SceneObject->absolute_y", kFromTable, K::real, "y from -1 (bottom) to 1 (top)"},
             {"SceneObject->link_object", "", K::object, "the object a linked object stands by"},
             {"SceneObject->link_v_align", "center", K::choice,
              "\"top\", \"bottom\", \"center\" or \"base_point\" of the linked object"},
             {"SceneObject->link_h_align", "center", K::choice,
              "\"left\", \"right\", \"center\" or \"base_point\" of the linked object"},
-            {"SceneObject->link_v_offset", "0.0", K::real,
+            {"SceneObject->link_v_offset", kFromTable, K::real,
              "vertical offset in heights of the linked object"},
-            {"SceneObject->link_h_offset", "0.0", K::real,
+            {"SceneObject->link_h_offset", kFromTable, K::real,
              "horizontal offset in widths of the linked object"},
-            {"SceneObject->show", "true", K::flag, "drawn and clickable"},
-            {"SceneObject->require_alpha_collision", "false", K::flag,
+            {"SceneObject->show", kFromTable, K::flag, "drawn and clickable"},
+            {"SceneObject->require_alpha_collision", kFromTable, K::flag,
              "clicks on fully transparent pixels miss"}},
            signal_keys),
        {},
@@ -91,29 +103,29 @@ std::vector<TypeDoc> make_types() {
                    {{"Image->image_file", "", K::picture, "the picture file"},
                     {"Image->loader", "", K::text,
                      "image loader (\"png\", \"jpg\"); empty: by the file's extension"},
-                    {"Image->x_base", "0.5", K::real, "base point, fraction of the width"},
-                    {"Image->y_base", "0.5", K::real, "base point, fraction of the height"}},
+                    {"Image->x_base", kFromTable, K::real, "base point, fraction of the width"},
+                    {"Image->y_base", kFromTable, K::real, "base point, fraction of the height"}},
                    {}, {}, {}});
   types.push_back({"Text", false, {"SceneObject"}, "A line of text.",
                    {{"Text->text", "", K::text, "the text"},
                     {"Text->renderer_type", "ttf", K::text, "text renderer"},
                     {"Text->font", "", K::font, "font name"},
-                    {"Text->font_size", "14", K::whole, "size in pixels"},
-                    {"Text->color", "0xffffffff", K::color, "colour"},
-                    {"Text->x_base", "0.5", K::real, "base point, fraction of the width"},
-                    {"Text->y_base", "0.5", K::real, "base point, fraction of the height"}},
+                    {"Text->font_size", kFromTable, K::whole, "size in pixels"},
+                    {"Text->color", kFromTable, K::color, "colour"},
+                    {"Text->x_base", kFromTable, K::real, "base point, fraction of the width"},
+                    {"Text->y_base", kFromTable, K::real, "base point, fraction of the height"}},
                    {}, {"set_text"}, {}});
   types.push_back({"Timer", false, {"SceneObject"},
                    "Rises \"time_out\" when its time has run; connect \"_on_new_cycle\" to the "
                    "scene's \"new_cycle\".",
-                   {{"Timer->repeat", "", K::flag, "starts again after each time-out"},
-                    {"Timer->time", "1.0", K::real, "seconds to the time-out"}},
+                   {{"Timer->repeat", kFromTable, K::flag, "starts again after each time-out"},
+                    {"Timer->time", kFromTable, K::real, "seconds to the time-out"}},
                    {}, {"_on_new_cycle"}, {"time_out"}});
   types.push_back({"BaseUIObject", false, {"SceneObject"},
                    "What every widget reads: its style and its base point.",
                    {{"BaseUIObject->style", "", K::style, "the style of the active style set"},
-                    {"BaseUIObject->x_base", "0.5", K::real, "base point, fraction of the width"},
-                    {"BaseUIObject->y_base", "0.5", K::real,
+                    {"BaseUIObject->x_base", kFromTable, K::real, "base point, fraction of the width"},
+                    {"BaseUIObject->y_base", kFromTable, K::real,
                      "base point, fraction of the height"}},
                    {}, {}, {}});
   types.push_back(
@@ -127,31 +139,31 @@ std::vector<TypeDoc> make_types() {
   types.push_back({"SceneSwitcher", false, {"Button"}, "A button that switches scenes.",
                    {{"SceneSwitcher->next_scene", "", K::scene,
                      "the scene to switch to; \"exit\" ends the program"},
-                    {"SceneSwitcher->restart", "false", K::flag, "makes the scene anew"}},
+                    {"SceneSwitcher->restart", kFromTable, K::flag, "makes the scene anew"}},
                    {}, {}, {}});
   types.push_back({"Checkbox", false, {"BaseUIObject"}, "A box to tick; rises \"toggled\".",
                    {{"Checkbox->base_image_file", "", K::picture, "the box"},
                     {"Checkbox->loader", "", K::text, "image loader; empty: by extension"},
-                    {"Checkbox->x_base", "0.5", K::real, "base point, fraction of the width"},
-                    {"Checkbox->y_base", "0.5", K::real, "base point, fraction of the height"},
+                    {"Checkbox->x_base", kFromTable, K::real, "base point, fraction of the width"},
+                    {"Checkbox->y_base", kFromTable, K::real, "base point, fraction of the height"},
                     {"Checkbox->hover_image_file", "", K::picture, "the box under the pointer"},
                     {"Checkbox->checked_image_file", "", K::picture, "the tick"},
                     {"Checkbox->setting", "", K::setting, "UI setting that keeps the state"},
                     {"Checkbox->label", "", K::object, "a Text that toggles the box too"},
-                    {"Checkbox->checked", "false", K::flag, "ticked at first"}},
+                    {"Checkbox->checked", kFromTable, K::flag, "ticked at first"}},
                    {}, {}, {"toggled"}});
   types.push_back(
       {"TextEdit", false, {"BaseUIObject"}, "A field to type a line of text into.",
        {{"TextEdit->replace_text", "", K::text, "shown in place of every character (passwords)"},
         {"TextEdit->renderer_type", "ttfrenderer", K::text, "text renderer"},
         {"TextEdit->font", "", K::font, "font name"},
-        {"TextEdit->font_size", "14", K::whole, "size in pixels"},
-        {"TextEdit->color", "0xffffffff", K::color, "text colour"},
-        {"TextEdit->x_base", "0.5", K::real, "base point, fraction of the width"},
-        {"TextEdit->y_base", "0.5", K::real, "base point, fraction of the height"},
-        {"TextEdit->max_length", "0", K::whole, "most characters; 0: no limit"},
+        {"TextEdit->font_size", kFromTable, K::whole, "size in pixels"},
+        {"TextEdit->color", kFromTable, K::color, "text colour"},
+        {"TextEdit->x_base", kFromTable, K::real, "base point, fraction of the width"},
+        {"TextEdit->y_base", kFromTable, K::real, "base point, fraction of the height"},
+        {"TextEdit->max_length", kFromTable, K::whole, "most characters; 0: no limit"},
         {"TextEdit->setting", "", K::setting, "UI setting that keeps the text"},
-        {"TextEdit->view_width", "0", K::whole, "shown width in pixels; 0: the background's"}},
+        {"TextEdit->view_width", kFromTable, K::whole, "shown width in pixels; 0: the background's"}},
        {{"image_file", "", K::picture, "the field's background"},
         {"padding", "", K::whole, "pixels between the edges and the text"},
         {"cursor_width", "", K::whole, "cursor width in pixels"},
@@ -165,33 +177,33 @@ std::vector<TypeDoc> make_types() {
                    {"increment_value", "decrement_value", "add_value", "sub_value", "set_value"},
                    {}});
   types.push_back({"FPSCounter", false, {"BaseUIObject"}, "The frame rate as text.",
-                   {{"FPSCounter->frames_count_limit", "150", K::whole, "frames per measurement"},
+                   {{"FPSCounter->frames_count_limit", kFromTable, K::whole, "frames per measurement"},
                     {"FPSCounter->show_setting", "", K::setting,
                      "shown only while this UI setting is \"1\""}},
                    text_style_keys, {"_on_new_frame"}, {}});
   types.push_back({"Window", false, {"BaseUIObject", "Image"},
                    "A picture with a scene of its own inside.",
-                   {{"Window->width", "100", K::whole, "inner scene width in pixels"},
-                    {"Window->height", "100", K::whole, "inner scene height in pixels"},
+                   {{"Window->width", kFromTable, K::whole, "inner scene width in pixels"},
+                    {"Window->height", kFromTable, K::whole, "inner scene height in pixels"},
                     {"Window->internal_scene_file", "", K::file, "the inner scene's file"}},
                    {}, {}, {}});
   types.push_back({"BaseStone", false, {"Image"}, "A stone of the game (made by the emitter).",
-                   {{"BaseStone->density", "1.0", K::real, "body density"},
-                    {"BaseStone->friction", "0.0", K::real, "body friction"},
-                    {"BaseStone->restitution", "0.0", K::real, "body bounciness"}},
+                   {{"BaseStone->density", kFromTable, K::real, "body density"},
+                    {"BaseStone->friction", kFromTable, K::real, "body friction"},
+                    {"BaseStone->restitution", kFromTable, K::real, "body bounciness"}},
                    {}, {}, {}});
   types.push_back({"Border", false, {"Image"}, "A wall of the field (level files).",
-                   {{"Border->rotation", "0", K::real, "turn in degrees"}}, {}, {}, {}});
+                   {{"Border->rotation", kFromTable, K::real, "turn in degrees"}}, {}, {}, {}});
   types.push_back(
       {"StoneEmitter", false, {"SceneObject"}, "Drops new stones into the field.",
-       {{"StoneEmitter->stoneTypeCount", "5", K::whole, "kinds of stone"},
+       {{"StoneEmitter->stoneTypeCount", kFromTable, K::whole, "kinds of stone"},
         {"StoneEmitter->stoneName", "", K::text,
          "pictures: the name followed by the kind number and \".png\""},
-        {"StoneEmitter->stoneWidth", "0.0625", K::real, "stone width"},
-        {"StoneEmitter->emitCount", "10", K::whole, "stones per emit"},
-        {"StoneEmitter->initialEmit", "50", K::whole, "stones at the start"},
-        {"StoneEmitter->stoneHeight", "0.0625", K::real, "stone height"},
-        {"StoneEmitter->width", "1.0", K::real, "width of the band stones fall from"}},
+        {"StoneEmitter->stoneWidth", kFromTable, K::real, "stone width"},
+        {"StoneEmitter->emitCount", kFromTable, K::whole, "stones per emit"},
+        {"StoneEmitter->initialEmit", kFromTable, K::whole, "stones at the start"},
+        {"StoneEmitter->stoneHeight", kFromTable, K::real, "stone height"},
+        {"StoneEmitter->width", kFromTable, K::real, "width of the band stones fall from"}},
        {}, {"emit"}, {}});
   types.push_back({"StoneParticles", false, {"SceneObject"},
                    "A stone's burst of particles, made by each stone of a game scene.",
@@ -200,62 +212,65 @@ std::vector<TypeDoc> make_types() {
       {"ScoreTable", false, {"SceneObject"}, "The best scores as a table.",
        {{"ScoreTable->renderer_type", "ttf", K::text, "text renderer"},
         {"ScoreTable->font", "", K::font, "font name"},
-        {"ScoreTable->font_size", "20", K::whole, "size in pixels"},
-        {"ScoreTable->color", "0xffffffff", K::color, "text colour"},
-        {"ScoreTable->row_height", "0.1", K::real, "row height"},
+        {"ScoreTable->font_size", kFromTable, K::whole, "size in pixels"},
+        {"ScoreTable->color", kFromTable, K::color, "text colour"},
+        {"ScoreTable->row_height", kFromTable, K::real, "row height"},
         {"ScoreTable->columns", "-0.6 -0.5 0.35 0.45", K::text, "x of the four columns"},
         {"ScoreTable->empty_text", "", K::text, "shown while there are no scores"}},
        {}, {}, {}});
   types.push_back({"generic", true, {}, "A scene of objects.",
-                   {{"Scene->show_mouse_cursor", "1", K::whole, "above 0 shows the pointer"},
+                   {{"Scene->show_mouse_cursor", kFromTable, K::whole, "above 0 shows the pointer"},
                     {"Scene->Objects->ObjectN->name", "", K::text,
                      "an object of the scene; its keys are in the section \"Objects->name\"; "
                      "the list ends at the first entry without one"},
-                    {"Scene->Objects->ObjectN->z_level", "0", K::whole,
+                    {"Scene->Objects->ObjectN->z_level", kFromTable, K::whole,
                      "drawing order: higher draws on top"}},
                    {}, {"on_mouse_press", "on_mouse_move"}, {"new_cycle", "activate", "reinit"}});
   types.push_back(
       {"GameScene", true, {"generic"}, "The playing field with its physics world.",
-       {{"Scene->gravity_x", "0", K::real, "gravity"},
-        {"Scene->gravity_y", "0", K::real, "gravity"},
-        {"Scene->timeStep", "0.0166666666", K::real, "seconds per physics step"},
-        {"Scene->velocityIterations", "10", K::whole, "solver velocity iterations"},
-        {"Scene->positionIterations", "10", K::whole, "solver position iterations"},
+       {{"Scene->gravity_x", kFromTable, K::real, "gravity"},
+        {"Scene->gravity_y", kFromTable, K::real, "gravity"},
+        {"Scene->timeStep", kFromTable, K::real, "seconds per physics step"},
+        {"Scene->velocityIterations", kFromTable, K::whole, "solver velocity iterations"},
+        {"Scene->positionIterations", kFromTable, K::whole, "solver position iterations"},
         {"Scene->level", "", K::file,
          "level file: walls in \"Borders->borderN\", each an object section with its type"},
         {"Scene->gameOverLine", "", K::real, "height the pile must stay under"},
-        {"Scene->gameOverHold", "2", K::real, "seconds above the line that end the game"},
-        {"Scene->gameOverLineColor", "0xffffff40", K::color, "colour of the line"},
+        {"Scene->gameOverHold", kFromTable, K::real, "seconds above the line that end the game"},
+        {"Scene->gameOverLineColor", kFromTable, K::color, "colour of the line"},
         {"Scene->gameOverWindow", "", K::object, "shown when the game is over"},
         {"Scene->scoreObject", "", K::object, "the Numeric that counts the score"},
-        {"Scene->bestScores", "false", K::flag, "enters scores in the best scores"},
+        {"Scene->bestScores", kFromTable, K::flag, "enters scores in the best scores"},
         {"Scene->playerNameSetting", "", K::setting, "UI setting with the player's name"},
         {"Scene->rankText", "Place {rank} among the best scores", K::text,
          "the text shown for a new best score"},
-        {"Scene->pauseKeys", "false", K::flag, "P and Escape pause"},
+        {"Scene->pauseKeys", kFromTable, K::flag, "P and Escape pause"},
         {"Scene->pauseLabel", "", K::object, "shown while paused"},
         {"Scene->playingSetting", "", K::setting, "UI setting that is \"1\" while a game runs"},
-        {"Scene->subSteps", "1", K::whole, "sub-steps of each physics step (1 to 64)"},
-        {"Scene->cascadeScoring", "false", K::flag,
+        {"Scene->subSteps", kFromTable, K::whole, "sub-steps of each physics step (1 to 64)"},
+        {"Scene->cascadeScoring", kFromTable, K::flag,
          "groups that form after a swap score with a rising multiplier"},
-        {"Scene->groupBonus", "0", K::whole, "points for each stone of a group beyond three"},
+        {"Scene->groupBonus", kFromTable, K::whole, "points for each stone of a group beyond three"},
         {"Scene->scorePopup", "", K::model, "a Text section whose copies rise where groups go"},
         {"Scene->comboLabel", "", K::object, "a Text that shows the multiplier of a cascade"},
         {"Scene->comboText", "x{n}", K::text, "the multiplier's text; {n} is the multiplier"},
-        {"Scene->swapSeconds", "0", K::real, "seconds a standing swap travels; 0 jumps"},
-        {"Scene->rejectSeconds", "0", K::real, "seconds a rejected swap shakes; 0 does not"},
+        {"Scene->swapSeconds", kFromTable, K::real, "seconds a standing swap travels; 0 jumps"},
+        {"Scene->rejectSeconds", kFromTable, K::real, "seconds a rejected swap shakes; 0 does not"},
         {"Scene->paceTimer", "", K::object, "the refill Timer the pace steps speed up"},
         {"Scene->paceEmitter", "", K::object, "the emitter whose rows the pace steps widen"},
         {"Scene->levelObject", "", K::object, "a Numeric that shows the pace level"},
         {"Scene->Pace->StepN->score", "", K::whole, "score at which the step begins"},
-        {"Scene->Pace->StepN->refillTime", "0", K::real, "refill seconds from the step on; 0 keeps"},
-        {"Scene->Pace->StepN->emitCount", "0", K::whole, "stones per row from the step on; 0 keeps"},
-        {"Scene->hintSeconds", "0", K::real, "seconds without a move before a hint; 0 is off"},
+        {"Scene->Pace->StepN->refillTime", kFromTable, K::real, "refill seconds from the step on; 0 keeps"},
+        {"Scene->Pace->StepN->emitCount", kFromTable, K::whole, "stones per row from the step on; 0 keeps"},
+        {"Scene->hintSeconds", kFromTable, K::real, "seconds without a move before a hint; 0 is off"},
         {"Scene->noMoveLabel", "", K::object, "shown when no swap makes a group"}},
-       {}, {"on_key_press"}, {"game_over", "group_removed", "group_scored"}});
+       {}, {"on_key_press"},
+       {"game_over", "group_removed", "group_scored", "stone_selected", "swap_stood", "swap_rejected", "group_burst",
+        "cascade_step", "level_reached", "hint_shown", "best_score", "paused", "resumed"}});
   // The stones' bursts read their keys under the scene's name ("gameStoneParticles->outline").
   const std::vector<KeyDoc> bursts = with_prefix("SCENE", burst_keys());
   types.back().keys.insert(types.back().keys.end(), bursts.begin(), bursts.end());
+  for (TypeDoc& type : types) take_table_defaults(type.keys);
   return types;
 }
 
@@ -345,8 +360,11 @@ bool is_base_only(const TypeDoc& type) {
   return std::string(type.name) == "SceneObject" || std::string(type.name) == "BaseUIObject";
 }
 
-const std::vector<FileDoc>& data_files() {
-  static const std::vector<FileDoc> files = {
+namespace {
+
+// The files' tables, with the defaults of the limits tables.
+std::vector<FileDoc> make_files() {
+  std::vector<FileDoc> files = {
       {"cfg/Game.cfg", "Settings of the game program.",
        {{"Fonts->FontN->name", "", K::text,
          "a font's name for the keys of kind font; the list ends at the first entry without one"},
@@ -357,29 +375,43 @@ const std::vector<FileDoc>& data_files() {
       {"cfg/Video.cfg", "Settings of the video driver.",
        {{"Video->Driver", "libGL_vantor", K::text,
          "the video driver plug-in (\"libGL_tessar\", windowless \"libheadless_tessar\")"},
-        {"Video->Width", "800", K::whole, "window width in pixels"},
-        {"Video->Height", "600", K::whole, "window height in pixels"},
-        {"Video->BaseHeight", "600", K::whole, "the height pictures are drawn for"},
-        {"Video->DoubleBuffer", "yes", K::choice, "\"yes\" or \"no\""},
-        {"Video->FullScreen", "yes", K::choice, "\"yes\" or \"no\""},
-        {"Video->HideMouse", "yes", K::choice, "\"yes\" hides the pointer"},
+        {"Video->Width", kFromTable, K::whole, "window width in pixels"},
+        {"Video->Height", kFromTable, K::whole, "window height in pixels"},
+        {"Video->BaseHeight", kFromTable, K::whole, "the height pictures are drawn for"},
+        {"Video->DoubleBuffer", kFromTable, K::choice, "\"yes\" or \"no\""},
+        {"Video->FullScreen", kFromTable, K::choice, "\"yes\" or \"no\""},
+        {"Video->HideMouse", kFromTable, K::choice, "\"yes\" hides the pointer"},
         {"Video->Caption", "OpenGL video driver Version: 2.0.0", K::text, "window title"},
-        {"Video->VBO", "yes", K::choice, "\"yes\" uses vertex buffer objects"},
-        {"Video->PointSprite", "yes", K::choice, "\"yes\" draws particles as point sprites"},
-        {"Video->LimitFPS", "0.0", K::real, "most frames a second; 0: no limit"},
-        {"Video->SkipUnchangedFrames", "no", K::choice,
+        {"Video->VBO", kFromTable, K::choice, "\"yes\" uses vertex buffer objects"},
+        {"Video->PointSprite", kFromTable, K::choice, "\"yes\" draws particles as point sprites"},
+        {"Video->LimitFPS", kFromTable, K::real, "most frames a second; 0: no limit"},
+        {"Video->SkipUnchangedFrames", kFromTable, K::choice,
          "\"yes\" does not draw a frame again that would show what the window shows"},
-        {"Video->Frames", "0", K::whole, "windowless driver: quit after that many frames"},
+        {"Video->Frames", kFromTable, K::whole, "windowless driver: quit after that many frames"},
         {"Video->InputFile", "", K::text, "windowless driver: input events to replay"},
         {"Video->TraceFile", "", K::text, "windowless driver: where each frame's draws go"}}},
       {"res/scenes.scns", "The scene list.",
        {{"Scenes->SceneN->name", "", K::text,
          "the scene's name; the list ends at the first entry without one"},
         {"Scenes->SceneN->file", "", K::file, "its scene file"},
-        {"Scenes->SceneN->preload", "false", K::flag, "loaded at start rather than when shown"},
+        {"Scenes->SceneN->preload", kFromTable, K::flag, "loaded at start rather than when shown"},
         {"Scenes->SceneN->type", "generic", K::text, "its scene type"}}},
   };
+  for (FileDoc& file : files) take_table_defaults(file.keys);
   return files;
+}
+
+}  // namespace
+
+const std::vector<FileDoc>& data_files() {
+  static const std::vector<FileDoc> files = make_files();
+  return files;
+}
+
+std::string table_key(const KeyDoc& key) {
+  std::string name = key.key;
+  if (name.rfind("SCENE", 0) == 0) name.erase(0, 5);
+  return name;
 }
 
 const std::vector<const char*>& video_signals() {
@@ -395,12 +427,11 @@ std::string code(const std::string& text) { return "`" + text + "`"; }
 
 // The kind, with the range the programs hold a number to.
 std::string kind_of(const KeyDoc& key) {
-  std::string name = key.key;
-  if (name.rfind("SCENE", 0) == 0) name.erase(0, 5);
-  const tarnvale::NumberLimit* limit = tarnvale::find_number_limit(name);
+  const tarnvale::NumberLimit* limit = tarnvale::find_number_limit(table_key(key));
   std::ostringstream kind;
   kind << value_kind_name(key.kind);
-  if (limit) {
+  // A colour's kind says its range.
+  if (limit && key.kind != ValueKind::color) {
     kind << ", " << limit->min << " to " << limit->max;
     if (limit->zero_is_off) kind << " or 0 (off)";
   }

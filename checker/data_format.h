@@ -10,7 +10,7 @@ enum class ValueKind {
   text,     // any text
   whole,    // a whole number
   real,     // a real number
-  flag,     // "true" is yes, anything else no
+  flag,     // "true" or "yes" is yes, "false" or "no" no
   color,    // 0xRRGGBBAA
   choice,   // one of the words in the meaning
   picture,  // a picture file read through the image loaders
@@ -54,6 +54,8 @@ const std::vector<TypeDoc>& data_types();
 const TypeDoc* find_type(const std::string& name);
 // Walks the type and its bases, bases first, each once.
 std::vector<const TypeDoc*> type_with_bases(const TypeDoc& type);
+// The key as the limits tables name it: "SCENE" at the start (the scene's name) left off.
+std::string table_key(const KeyDoc& key);
 // A base only: no file names it as a type.
 bool is_base_only(const TypeDoc& type);
 

@@ -8,6 +8,8 @@
 #include <sstream>
 
 #include "carrow/config.h"
+#include "tarnvale/diagnostics.h"
+#include "tarnvale/number_limits.h"
 #include "tessim/time.h"
 
 namespace {
@@ -68,10 +70,13 @@ unsigned HeadlessSurface::checksum() {
   return checksum_;
 }
 
-HeadlessSettings read_headless_settings(Config_Interface* config, const std::string& prefix) {
+HeadlessSettings read_headless_settings(Config_Interface* config, const std::string& config_name,
+                                        const std::string& prefix) {
   HeadlessSettings s;
-  s.frames = std::atol(config->get_value(prefix + "Frames", "0").c_str());
-  if (s.frames < 0) s.frames = 0;
+  double frames = 0;
+  tarnvale::read_number(config, prefix + "Frames", *tarnvale::find_number_limit("Video->Frames"),
+                        config_name, &frames);
+  s.frames = static_cast<long>(frames);
   s.input_file = config->get_value(prefix + "InputFile", "");
   s.trace_file = config->get_value(prefix + "TraceFile", "");
   return s;
@@ -145,7 +150,7 @@ double Headless_Video::frame_seconds() const {
 bool Headless_Video::_init() {
   if (!read_settings()) return false;
   if (!check_window_size()) return false;
-  headless_ = read_headless_settings(config_get_interface(config_name_), prefix_);
+  headless_ = read_headless_settings(config_get_interface(config_name_), config_name_, prefix_);
   if (!headless_.input_file.empty()) {
     std::vector<ScriptedInput> events;
     if (!read_input_script(headless_.input_file, &events, &error_)) return false;
@@ -162,9 +167,11 @@ bool Headless_Video::_init() {
     Time::use_stepped_clock();
     owns_clock_ = true;
   }
-  std::cout << "Headless video " << settings_.width << "x" << settings_.height;
-  if (headless_.frames > 0) std::cout << ", " << headless_.frames << " frames";
-  std::cout << std::endl;
+  tarnvale::Diagnostic started;
+  started.severity = tarnvale::Severity::info;
+  started.text = "Headless video " + std::to_string(settings_.width) + "x" + std::to_string(settings_.height);
+  if (headless_.frames > 0) started.text += ", " + std::to_string(headless_.frames) + " frames";
+  tarnvale::report(started);
   // Events for frame 0 are there before the first frame ends.
   auto due = scheduled_.find(0);
   if (due != scheduled_.end()) {

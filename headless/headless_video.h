@@ -20,7 +20,8 @@ struct HeadlessSettings {
   std::string trace_file;   // "TraceFile": where each frame's draw list goes; empty writes none
 };
 
-HeadlessSettings read_headless_settings(Config_Interface* config, const std::string& prefix);
+HeadlessSettings read_headless_settings(Config_Interface* config, const std::string& config_name,
+                                        const std::string& prefix);
 
 // A surface whose "upload" takes a checksum of its shown pixels, so that a trace tells pictures
 // apart (every stone of one kind shows the same checksum).

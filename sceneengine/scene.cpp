@@ -4,21 +4,25 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 
 #include "carrow/config.h"
 #include "olvane/video.h"
-#include "tarnvale/source_name.h"
+#include "tarnvale/diagnostics.h"
+#include "tarnvale/indexed_list.h"
+#include "tarnvale/number_limits.h"
 #include "voskar/fabric.h"
+#include "voskar/object_from_data.h"
 
-#define SCENE_LOG(message) (std::cerr << "SCENE:" << __LINE__ << ": " << message << std::endl)
+// The scene's log line, "SCENE:" + source line + ": " + message, about the scene's file.
+#define SCENE_LOG(message) TARNVALE_REPORT(scene_record(storage_file, __LINE__), message)
 
 namespace {
 
-// z levels are ints; a number beyond their range is held at the nearest end.
-int z_level_of(const std::string& text) {
-  long value = std::atol(text.c_str());
-  return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
+tarnvale::Diagnostic scene_record(const std::string& file, int source_line) {
+  tarnvale::Diagnostic record = tarnvale::diagnostic_here(
+      tarnvale::Severity::error, tarnvale::Voice::scene, TARNVALE_FILE, source_line);
+  record.file = file;
+  return record;
 }
 
 // The pointer slots receive x and y as floats 0 and 1 and the button as integer 0.
@@ -112,39 +116,40 @@ bool Scene::load_scene() {
   }
   Config_Interface* config = config_get_interface(name);
   if (!config) {
-    std::cerr << "SCENE:" << __LINE__ << ": " << "Error with config";
+    // Left open: the line that follows goes on it, as it always has.
+    tarnvale::Diagnostic record = scene_record(storage_file, __LINE__);
+    record.text = "Error with config";
+    record.ends_line = false;
+    tarnvale::report(record);
     return false;
   }
   if (!config->load(storage_file, file_manager))
     SCENE_LOG("Can't load scene \"" << name << "\", going on with an empty one: " << config_error());
 
-  mouse_cursor_state = std::atol(config->get_value("Scene->show_mouse_cursor", "1").c_str()) > 0;
+  double shown = 0;
+  tarnvale::read_number(config, "", "Scene->show_mouse_cursor", storage_file, &shown);
+  mouse_cursor_state = shown > 0;
   init_signals();
 
-  for (int i = 0; i < 1000000; ++i) {
-    char index[32];
-    std::snprintf(index, sizeof index, "%d->", i);
-    const std::string entry = std::string("Scene->Objects->Object") + index;
-    const std::string object_name = config->get_value(entry + "name", "");
-    if (object_name.empty()) break;
-    const int z = z_level_of(config->get_value(entry + "z_level", "0"));
-
-    // A repeated name replaces the earlier object, which lets go of its slots and
-    // connections first so nothing points at it once it is deleted.
-    if (objects.exists(object_name)) {
-      SceneObject* earlier = objects.get(object_name);
-      if (earlier) {
-        earlier->disconnect_signals(true);
-        earlier->unregister_slots();
-      }
-      forget_object(object_name);
-      delete earlier;
-    }
+  bool made = true;
+  tarnvale::for_each_listed(config, "Scene->Objects->Object", "->", "name", [&](const std::string& entry,
+                                                                             const std::string& object_name, int) {
+    double z = 0;
+    tarnvale::read_number(config, entry + "z_level", *tarnvale::find_number_limit("Scene->Objects->ObjectN->z_level"),
+                          storage_file, &z);
+    // A repeated name replaces the earlier object.
+    if (SceneObject* earlier = get_object(object_name)) dispose_object(earlier);
+    else if (objects.exists(object_name)) forget_object(object_name);
 
     const std::string prefix = "Objects->" + object_name + "->";
     const std::string type = config->get_value(prefix + "type", "");
-    SceneObject* object = SceneObjectFabric()[type];
-    if (!object) {
+    const MadeObject object =
+        make_object(type, {this, video_name, name, prefix, name, object_name, file_manager});
+    if (object.object) {
+      remember_object(object_name, object.object, static_cast<int>(z));
+      return true;
+    }
+    if (object.unknown_type) {
       SCENE_LOG("Can't load object" << "\"" << object_name << "\"" << " from file " << "\""
                                     << storage_file << "\"");
       if (type.empty())
@@ -152,22 +157,16 @@ bool Scene::load_scene() {
                                                          << prefix << "type\" in \"" << storage_file
                                                          << "\" (missing or not closed)");
       else
-        SCENE_LOG("No object of type " << "\"" << type << "\"");
-      return false;
-    }
-    object->set_video_name(video_name);
-    if (!object->load(this, name, prefix, name, object_name, file_manager)) {
+        SCENE_LOG(object.error);
+    } else {
       SCENE_LOG("Can't load object " << "\"" << object_name << "\"" << " from file " << "\""
                                      << storage_file << "\"");
-      SCENE_LOG("Error: " << object->_get_error());
-      // The half-loaded object may have registered slots and made connections already.
-      object->disconnect_signals(true);
-      object->unregister_slots();
-      delete object;
-      return false;
+      SCENE_LOG("Error: " << object.error);
     }
-    remember_object(object_name, object, z);
-  }
+    made = false;
+    return false;
+  });
+  if (!made) return false;
 
   loaded = true;
   video->_enable_mouse_button_events(true);
@@ -251,11 +250,13 @@ bool Scene::draw() {
   for (std::size_t i = 0; i < z_order.size(); ++i) {
     SceneObject* object =
         removals == removals_at_rebuild ? z_order[i].object : get_object(z_order[i].name);
-    if (object && object->_get_show()) object->draw();
+    if (object && object->_get_show()) draw_object(object);
   }
   --draw_depth;
   return true;
 }
+
+void Scene::draw_object(SceneObject* object) { object->draw(); }
 
 void Scene::reinit() {
   reinitialised = true;

@@ -1,12 +1,15 @@
 #include "voskar/scenemanager.h"
 
-#include <iostream>
 #include <map>
 
 #include "carrow/config.h"
 #include "olvane/video.h"
+#include "tarnvale/diagnostics.h"
+#include "tarnvale/indexed_list.h"
+#include "tarnvale/number_limits.h"
 #include "twinkel/signals.h"
 #include "voskar/image.h"
+#include "voskar/object_from_data.h"
 #include "voskar/text.h"
 #include "voskar/timer.h"
 
@@ -42,9 +45,13 @@ SceneFabrics<Scene> generic_scene_fabric;
 
 const char* const kExit = "exit";
 
-void report_no_such_scene(const std::string& name) {
-  std::cerr << "No such scene " << "\"" << name << "\"" << std::endl;
+// The scene list's own lines: the text alone, on standard error.
+void list_problem(const std::string& text, const std::string& file = "",
+                  const std::string& key = "") {
+  tarnvale::report_data_problem(tarnvale::Severity::error, file, key, text);
 }
+
+void report_no_such_scene(const std::string& name) { list_problem("No such scene \"" + name + "\""); }
 
 void rise_pointer_signal(Signal& signal, const Event& event) {
   signal.clear_params();
@@ -82,17 +89,6 @@ void pump_events() {
   }
 }
 
-// A scene being replaced lets go of its slots and its objects before it goes, so that nothing
-// in the slot registry points at them any more.
-void discard_scene(Scene* scene) {
-  scene->slot__on_deactivate(nullptr);
-  for (const std::string& name : scene->get_object_names()) {
-    SceneObject* object = scene->get_object(name);
-    if (scene->remove_object(name)) delete object;
-  }
-  delete scene;
-}
-
 Scene* scene_named(const std::string& name) {
   Storage<std::string, Scene*>& scenes = scene_list().scenes;
   auto it = scenes.find(name);
@@ -105,7 +101,7 @@ Scene* create_scene(const std::string& name, const SceneList::Entry& entry) {
   const std::string& type = entry.type;
   Scene* scene = SceneFabric()[type];
   if (!scene) {
-    std::cerr << "Can't create scene of type " << "\"" << type << "\"" << std::endl;
+    list_problem("Can't create scene of type \"" + type + "\"");
     return nullptr;
   }
   scene->set_name(name);
@@ -123,7 +119,7 @@ void renew_scene(const std::string& name) {
   auto entry = list.entries.find(name);
   if (entry == list.entries.end()) return;
   const SceneList::Entry made_from = entry->second;
-  if (Scene* old = scene_named(name)) discard_scene(old);
+  if (Scene* old = scene_named(name)) dispose_scene(old);
   list.scenes.remove(name);
   create_scene(name, made_from);
 }
@@ -160,44 +156,41 @@ bool load_scenes(std::string file, std::string video_name, Brannow::FileManager*
   // ignored, and a second create of the same name is refused anyway.
   config_remove("ScenesLoader");
   if (!config_create("ScenesLoader", "libquorra", false)) {
-    std::cerr << "Error while trying to create config from libquorra: " << config_error()
-              << std::endl;
+    list_problem("Error while trying to create config from libquorra: " + config_error(), file);
     return false;
   }
   Config_Interface* config = config_get_interface("ScenesLoader");
   if (!config) {
-    std::cerr << "Erro with config" << std::endl;
+    list_problem("Erro with config", file);
     return false;
   }
   if (!config->load(file, file_manager))
-    std::cerr << "Can't load the scene list, going on without its scenes: " << config_error()
-              << std::endl;
+    list_problem("Can't load the scene list, going on without its scenes: " + config_error(), file);
 
-  for (int i = 0; i < 1000000; ++i) {
-    const std::string entry = "Scenes->Scene" + std::to_string(i);
-    const std::string name = config->get_value(entry + "->name", "");
-    if (name.empty()) break;
+  bool made = true;
+  tarnvale::for_each_listed(config, "Scenes->Scene", "", "->name", [&](const std::string& entry,
+                                                                      const std::string& name, int) {
     const std::string scene_file = config->get_value(entry + "->file", "");
-    const bool preload = config->get_value(entry + "->preload", "false") == "true";
+    const bool preload =
+        tarnvale::read_flag(config, entry + "->preload", *tarnvale::find_flag_limit("Scenes->SceneN->preload"));
     const std::string type = config->get_value(entry + "->type", "generic");
 
     if (Scene* earlier = scene_named(name)) {
-      discard_scene(earlier);
+      dispose_scene(earlier);
       // The configuration keeps what was loaded into it, and its values win over a new file's.
       config_remove(name);
     }
     list.scenes.remove(name);
 
     Scene* scene = create_scene(name, {scene_file, type, video_name});
-    if (!scene) return false;
-
-    if (preload && !scene->load_scene()) {
-      std::cerr << "Can't load scene " << "\"" << name << "\"" << " from file " << "\""
-                << scene_file << "\"" << std::endl;
-      return false;
+    if (scene && preload && !scene->load_scene()) {
+      list_problem("Can't load scene \"" + name + "\" from file \"" + scene_file + "\"", scene_file);
+      scene = nullptr;
     }
-  }
-  return true;
+    made = scene != nullptr;
+    return made;
+  });
+  return made;
 }
 
 void process_scene(std::string name) {
@@ -207,7 +200,7 @@ void process_scene(std::string name) {
 
   Video_Interface* video = video_get_interface(list.video_name);
   if (!video) {
-    std::cerr << "Unable to get video device:" << list.video_name << std::endl;
+    list_problem("Unable to get video device:" + list.video_name);
     return;
   }
   Scene* scene = scene_named(list.current_scene);

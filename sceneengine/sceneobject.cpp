@@ -3,11 +3,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
-#include <sstream>
 
 #include "carrow/config.h"
 #include "tarnvale/number_limits.h"
+#include "voskar/object_from_data.h"
 #include "voskar/scene.h"
 
 namespace {
@@ -17,8 +16,6 @@ const char* const kBuiltinSlotSuffixes[] = {"->_on_activate",  "->_on_deactivate
                                             "->_on_key_press", "->_on_key_release",
                                             "->_on_character", "->_on_mouse_release",
                                             "->_on_scene_reinit"};
-
-bool is_true(const std::string& value) { return value == "true"; }
 
 }  // namespace
 
@@ -106,17 +103,10 @@ bool SceneObject::slot__on_scene_reinit(SlotArgs*) {
 bool SceneObject::load(Scene* owner, std::string storage_name, std::string storage_prefix,
                        std::string scene_name, std::string object_name,
                        Brannow::FileManager* file_manager) {
-  _scene_name_ = scene_name;
-  _object_name_ = object_name;
-  _storage_name_ = storage_name;
-  _storage_prefix_ = storage_prefix;
-  scene = owner;
-
-  Config_Interface* config = config_get_interface(storage_name);
-  if (!config) {
-    _error_ = "Can't get config interface:" + config_error();
-    return false;
-  }
+  Config_Interface* config = begin_object_load(this, owner, storage_name, storage_prefix,
+                                               scene_name, object_name, file_manager,
+                                               CommonKeys::skipped);
+  if (!config) return false;
   auto value = [&](const char* key, const char* default_value) {
     return config->get_value(storage_prefix + key, default_value);
   };
@@ -129,8 +119,8 @@ bool SceneObject::load(Scene* owner, std::string storage_name, std::string stora
   link_h_align = value("SceneObject->link_h_align", "center");
   read_limited(config, "SceneObject->link_v_offset", &link_v_offset);
   read_limited(config, "SceneObject->link_h_offset", &link_h_offset);
-  show = is_true(value("SceneObject->show", "true"));
-  require_alpha_collision = is_true(value("SceneObject->require_alpha_collision", "false"));
+  show = tarnvale::read_flag(config, storage_prefix, "SceneObject->show");
+  require_alpha_collision = tarnvale::read_flag(config, storage_prefix, "SceneObject->require_alpha_collision");
 
   std::vector<Slot<SceneObject>*> slots = builtin_slots();
   for (std::size_t i = 0; i < slots.size(); ++i)
@@ -157,14 +147,8 @@ std::string SceneObject::data_file() const {
 }
 
 bool SceneObject::read_limited(Config_Interface* config, std::string_view key, double* value) {
-  std::ostringstream report;
-  if (!tarnvale::read_number(config, _storage_prefix_, key, data_file(), value, report)) {
-    _error_ = report.str();
-    if (!_error_.empty() && _error_.back() == '\n') _error_.pop_back();
-    return false;
-  }
-  std::cerr << report.str() << std::flush;
-  return true;
+  // A value that leaves the object out is the load's error: the scene reports it.
+  return tarnvale::read_number(config, _storage_prefix_, key, data_file(), value, &_error_);
 }
 
 std::string SceneObject::slot_name(const std::string& slot) const {

@@ -1,10 +1,10 @@
 #include <algorithm>
 #include <cstdint>
-#include <iostream>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "tarnvale/diagnostics.h"
 #include "twinkel/signals.h"
 
 namespace {
@@ -29,6 +29,14 @@ struct Run {
 // A slot that rises its own signal again (a timer of time 0 wired to itself) would recurse
 // until the stack overflows: deliveries of one signal nest at most this deep.
 const int kMaxDeliveryDepth = 32;
+
+// The registry's lines: "SIGNAL:" + text, on standard error.
+void signal_line(tarnvale::Severity severity, const std::string& text) {
+  tarnvale::Diagnostic line;
+  line.severity = severity;
+  line.text = "SIGNAL:" + text;
+  tarnvale::report(line);
+}
 
 struct Tables {
   std::unordered_map<std::string, AbstractSlot*> slots;
@@ -153,8 +161,9 @@ bool rise_signal(const std::string& signal_name, SlotArgs* args) {
   Run& run = run_it->second;
   if (run.deliveries_in_progress >= kMaxDeliveryDepth) {
     if (!run.depth_reported)
-      std::cerr << "SIGNAL:\"" << signal_name << "\" risen again inside its own delivery "
-                << kMaxDeliveryDepth << " deep: not delivered further" << std::endl;
+      signal_line(tarnvale::Severity::warning,
+                  "\"" + signal_name + "\" risen again inside its own delivery " +
+                      std::to_string(kMaxDeliveryDepth) + " deep: not delivered further");
     run.depth_reported = true;
     return false;
   }
@@ -190,9 +199,8 @@ void print_slot_map() {
   std::vector<const std::pair<const std::string, Run>*> runs;
   for (const auto& entry : tables().runs) runs.push_back(&entry);
   std::sort(runs.begin(), runs.end(), [](auto* a, auto* b) { return a->first < b->first; });
-  std::cerr << "SIGNAL:" << "SIGNAL->SLOT map" << std::endl;
+  signal_line(tarnvale::Severity::debug, "SIGNAL->SLOT map");
   for (const auto* run : runs)
     for (const Connection& c : run->second.connections)
-      if (c.live)
-        std::cerr << "SIGNAL:\"" << run->first << "\" -> \"" << c.slot_name << "\"" << std::endl;
+      if (c.live) signal_line(tarnvale::Severity::debug, "\"" + run->first + "\" -> \"" + c.slot_name + "\"");
 }

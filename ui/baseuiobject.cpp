@@ -7,6 +7,7 @@
 #include "panolet/ui.h"
 #include "picture.h"
 #include "scrivet/textrenderer.h"
+#include "voskar/object_from_data.h"
 #include "voskar/text.h"
 
 namespace {
@@ -41,14 +42,9 @@ BaseUIObject::~BaseUIObject() = default;
 bool BaseUIObject::load(Scene* scene, std::string storage_name, std::string storage_prefix,
                         std::string scene_name, std::string object_name,
                         Brannow::FileManager* file_manager) {
-  Config_Interface* config = config_get_interface(storage_name);
-  if (!config) {
-    _set_error("Can't get config interface:" + config_error());
-    return false;
-  }
-  if (!SceneObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
-                         file_manager))
-    return false;
+  Config_Interface* config = begin_object_load(this, scene, storage_name, storage_prefix,
+                                               scene_name, object_name, file_manager);
+  if (!config) return false;
   style = config->get_value(storage_prefix + "BaseUIObject->style", "");
   read_limited(config, "BaseUIObject->x_base", &x_base);
   read_limited(config, "BaseUIObject->y_base", &y_base);
@@ -121,15 +117,11 @@ Config_Interface* BaseUIObject::load_base(Scene* scene, std::string storage_name
                                           std::string storage_prefix, std::string scene_name,
                                           std::string object_name,
                                           Brannow::FileManager* file_manager) {
-  Config_Interface* config = config_get_interface(storage_name);
-  if (!config) {
-    _set_error("Can't get config interface:" + config_error());
-    return nullptr;
-  }
+  // The base load found the configuration (or failed for the want of it).
   if (!BaseUIObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
                           file_manager))
     return nullptr;
-  return config;
+  return config_get_interface(storage_name);
 }
 
 void BaseUIObject::read_text_style(const std::string& key_prefix, std::string* font,

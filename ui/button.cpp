@@ -6,6 +6,7 @@
 #include "panolet/ui.h"
 #include "voskar/fabric.h"
 #include "voskar/image.h"
+#include "voskar/object_from_data.h"
 #include "voskar/scene.h"
 #include "voskar/text.h"
 
@@ -16,8 +17,7 @@ Button::~Button() {
   // The scene holds the sub-objects; a button that goes takes them along.
   for (auto& [name, object] : sub_objects) {
     if (!scene || scene->get_object(name) != object) continue;
-    scene->remove_object(name);
-    delete object;
+    dispose_object(object);
   }
 }
 
@@ -96,30 +96,32 @@ bool Button::add_sub_object(const std::string& type, const std::string& create_f
                             const std::string& name, bool shown, int z_level, Setup setup,
                             Scene* scene, std::string storage_name, std::string storage_prefix,
                             std::string scene_name, Brannow::FileManager* file_manager) {
-  SceneObject* made = SceneObjectFabric()[type];
-  T* object = dynamic_cast<T*>(made);
   // The scene keeps the first object of a name: a taken name would leave this one nowhere.
-  if (!object || !scene || scene->get_object(name)) {
-    delete made;
+  bool of_type = scene && !scene->get_object(name);
+  MadeObject made;
+  if (of_type)
+    made = make_object(type, {scene, _video_name_, storage_name, storage_prefix, scene_name, name, file_manager},
+                       [&](SceneObject* object) {
+                         T* typed = dynamic_cast<T*>(object);
+                         of_type = typed != nullptr;
+                         if (!of_type) return false;
+                         // Placed by the button's own position properties; the look is set here, not read.
+                         setup(typed);
+                         return typed->T::real_load(scene, storage_name, storage_prefix, scene_name, name,
+                                                    file_manager);
+                       });
+  if (!of_type || made.unknown_type) {
     PANOLET_LOG("Button::real_load", create_failure);
     _set_error(create_failure);
     return false;
   }
-  object->set_video_name(_video_name_);
-  // Placed by the button's own position properties; the look is set here, not read.
-  object->SceneObject::load(scene, storage_name, storage_prefix, scene_name, name,
-                            file_manager);
-  setup(object);
-  if (!object->T::real_load(scene, storage_name, storage_prefix, scene_name, name,
-                            file_manager)) {
+  if (!made.object) {
     // The scene reports the button's own error text: it says what went wrong below it.
-    _set_error("Unable to load " + type + " subobject: " + object->_get_error());
+    _set_error("Unable to load " + type + " subobject: " + made.error);
     PANOLET_LOG("Button::real_load", _get_error());
-    object->disconnect_signals(true);
-    object->unregister_slots();
-    delete object;
     return false;
   }
+  SceneObject* object = made.object;
   object->_set_show(shown);
   scene->add_object(name, object, z_level);
   sub_objects.emplace_back(name, object);

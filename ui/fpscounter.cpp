@@ -56,9 +56,7 @@ bool FPSCounter::load(Scene* scene, std::string storage_name, std::string storag
   Config_Interface* config =
       load_base(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
   if (!config) return false;
-  frames_count_limit = std::strtol(
-      config->get_value(storage_prefix + "FPSCounter->frames_count_limit", "150").c_str(),
-      nullptr, 0);
+  read_limited(config, "FPSCounter->frames_count_limit", &frames_count_limit);
   show_setting = config->get_value(storage_prefix + "FPSCounter->show_setting", "");
   const std::string slot = scene_name + "->" + object_name + "->_on_new_frame";
   _slot_map_.emplace_back(slot, &slot_new_frame);

@@ -1,18 +1,18 @@
 #pragma once
-// The library's log line: "Panolet(" + source file + ":" + line + "(" + function + ")" + message.
+// The library's log line: "Panolet(" + source file + ":" + line + "(" + function + ")" + message,
+// reported through the diagnostics sink.
 
-#include <iostream>
 #include <string>
 
-#include "tarnvale/source_name.h"
+#include "tarnvale/diagnostics.h"
 
 inline void panolet_log(const char* file, int line, const char* function,
                         const std::string& message, bool end_line = true) {
-  std::cerr << "Panolet(" << file << ":" << line << "(" << function << ")" << message;
-  if (end_line)
-    std::cerr << std::endl;
-  else
-    std::cerr.flush();
+  tarnvale::Diagnostic record = tarnvale::diagnostic_here(
+      tarnvale::Severity::error, tarnvale::Voice::panolet, file, line, function);
+  record.text = message;
+  record.ends_line = end_line;
+  tarnvale::report(record);
 }
 
 #define PANOLET_LOG(function, message) panolet_log(TARNVALE_FILE, __LINE__, function, message)

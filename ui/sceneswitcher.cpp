@@ -1,5 +1,6 @@
 #include "panolet/sceneswitcher.h"
 
+#include "tarnvale/number_limits.h"
 #include "voskar/scenemanager.h"
 
 SceneSwitcher::~SceneSwitcher() = default;
@@ -7,15 +8,12 @@ SceneSwitcher::~SceneSwitcher() = default;
 bool SceneSwitcher::load(Scene* scene, std::string storage_name, std::string storage_prefix,
                          std::string scene_name, std::string object_name,
                          Brannow::FileManager* file_manager) {
-  Config_Interface* config = config_get_interface(storage_name);
-  if (!config) {
-    _set_error("Can't get config interface:" + config_error());
-    return false;
-  }
   if (!Button::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager))
     return false;
+  // The base load found the configuration (or failed for the want of it).
+  Config_Interface* config = config_get_interface(storage_name);
   next_scene = config->get_value(storage_prefix + "SceneSwitcher->next_scene", "");
-  restart = config->get_value(storage_prefix + "SceneSwitcher->restart", "false") == "true";
+  restart = tarnvale::read_flag(config, storage_prefix, "SceneSwitcher->restart");
   return true;
 }
 

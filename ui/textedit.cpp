@@ -92,13 +92,13 @@ bool TextEdit::load(Scene* scene, std::string storage_name, std::string storage_
   replace_text = value("TextEdit->replace_text", "");
   renderer_type = value("TextEdit->renderer_type", "ttfrenderer");
   font = value("TextEdit->font", "");
-  font_size = std::strtol(value("TextEdit->font_size", "14").c_str(), nullptr, 0);
-  color = std::strtoul(value("TextEdit->color", "0xffffffff").c_str(), nullptr, 0);
+  read_limited(config, "TextEdit->font_size", &font_size);
+  read_limited(config, "TextEdit->color", &color);
   read_limited(config, "TextEdit->x_base", &x_base);
   read_limited(config, "TextEdit->y_base", &y_base);
-  max_length = std::strtol(value("TextEdit->max_length", "0").c_str(), nullptr, 0);
+  read_limited(config, "TextEdit->max_length", &max_length);
   setting = value("TextEdit->setting", "");
-  view_width = pixels_of(value("TextEdit->view_width", "0"));
+  read_limited(config, "TextEdit->view_width", &view_width);
   padding = pixels_of(style_value("padding"));
   cursor_width = pixels_of(style_value("cursor_width"));
   const std::string blink = style_value("cursor_blink");

@@ -89,15 +89,3 @@ std::string ui_get_setting(std::string name, std::string default_value) {
   return it == settings().end() ? default_value : it->second;
 }
 
-void ui_release_scene(Scene* scene) {
-  if (!scene) return;
-  scene->slot__on_deactivate(nullptr);
-  for (const std::string& name : scene->get_object_names()) {
-    // Objects that went with their owner are no longer there when their name comes up.
-    SceneObject* object = scene->get_object(name);
-    if (!object) continue;
-    scene->remove_object(name);
-    delete object;
-  }
-  delete scene;
-}

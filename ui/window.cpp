@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "panolet/ui.h"
+#include "voskar/object_from_data.h"
 
 Window::Window()
     : width(100), height(100), internal_scene(nullptr), last_pointer_x(0), last_pointer_y(0),
@@ -11,7 +12,7 @@ Window::Window()
 Window::~Window() { delete_internal_scene(); }
 
 void Window::delete_internal_scene() {
-  ui_release_scene(internal_scene);
+  dispose_scene(internal_scene);
   internal_scene = nullptr;
 }
 

@@ -39,15 +39,19 @@ VideoSettings read_video_settings(Config_Interface* config, const std::string& c
   };
   s.width = static_cast<short>(number("Width"));
   s.height = static_cast<short>(number("Height"));
-  s.double_buffer = value("DoubleBuffer", "yes") == "yes";
-  s.full_screen = value("FullScreen", "yes") == "yes";
-  s.mouse_visible = value("HideMouse", "yes") != "yes";
+  // Flags, like the numbers, by the table's "Video" section whatever the prefix.
+  auto flag = [&](const char* key) {
+    return tarnvale::read_flag(config, prefix + key, *tarnvale::find_flag_limit(std::string("Video->") + key));
+  };
+  s.double_buffer = flag("DoubleBuffer");
+  s.full_screen = flag("FullScreen");
+  s.mouse_visible = !flag("HideMouse");
   s.caption = value("Caption", std::string("OpenGL video driver Version: ") + "2.0.0");
   s.base_height = static_cast<short>(number("BaseHeight"));
-  s.vbo = value("VBO", "yes") == "yes";
-  s.point_sprite = value("PointSprite", "yes") == "yes";
+  s.vbo = flag("VBO");
+  s.point_sprite = flag("PointSprite");
   s.limit_fps = static_cast<float>(number("LimitFPS"));
-  s.skip_unchanged_frames = value("SkipUnchangedFrames", "no") == "yes";
+  s.skip_unchanged_frames = flag("SkipUnchangedFrames");
   return s;
 }
 
@@ -435,7 +439,7 @@ void StoredVideo::queue_cursor_sprite() {
   if (cursor_name_.empty() || cursor_group_.empty()) return;
   Video_Sprite* cursor = _get_sprite(cursor_name_, cursor_group_);
   if (cursor == nullptr) {
-    std::cerr << "Can't get sprite:" << error_ << std::endl;
+    tarnvale::report_data_problem(tarnvale::Severity::error, "", "", "Can't get sprite:" + error_);
     return;
   }
   double x = 0, y = 0;

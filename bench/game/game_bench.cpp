@@ -177,7 +177,7 @@ void BM_HintSearch(benchmark::State& state) {
   }
   PhysScene* scene = load_field(static_cast<int>(state.range(0)), false);
   for (int i = 0; i < MAX_SETTLING_STEPS && awake_bodies(scene->get_world()) > 0; ++i) scene->step_world();
-  for (auto _ : state) benchmark::DoNotOptimize(scene->feel().find_swap());
+  for (auto _ : state) benchmark::DoNotOptimize(scene->field().find_swap());
   scene->slot__on_deactivate(nullptr);
   delete scene;
 }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "modpath/modpath.h"
+#include "tarnvale/diagnostics.h"
 #include "tarnvale/storage.h"
 
 Config_Features::~Config_Features() = default;
@@ -18,7 +19,10 @@ namespace {
 class print_pair : public config_functor {
 public:
   void operator()(std::string key, std::string value) override {
-    std::printf("%s = %s\n", key.c_str(), value.c_str());
+    tarnvale::Diagnostic line;
+    line.severity = tarnvale::Severity::info;
+    line.text = key + " = " + value;
+    tarnvale::report(line);
   }
 };
 
@@ -74,7 +78,6 @@ config_entry_point entry_point_of(const std::string& plugin) {
 void Config_Interface::_print() {
   print_pair printer;
   for_each(printer);
-  std::fflush(stdout);
 }
 
 Config_Origin Config_Interface::_get_origin(std::string) { return {}; }

@@ -1,10 +1,10 @@
 #include "voskar/image.h"
 
 #include <cstdlib>
-#include <iostream>
 
+#include "tarnvale/diagnostics.h"
 #include "vistrel/imageloader.h"
-#include "object_loading.h"
+#include "voskar/object_from_data.h"
 
 Image::Image() : x_base(0.5f), y_base(0.5f), _sprite_(nullptr) {}
 
@@ -13,7 +13,7 @@ Image::~Image() = default;
 bool Image::load(Scene* scene, std::string storage_name, std::string storage_prefix,
                  std::string scene_name, std::string object_name,
                  Brannow::FileManager* file_manager) {
-  Config_Interface* config = load_base(this, scene, storage_name, storage_prefix, scene_name,
+  Config_Interface* config = begin_object_load(this, scene, storage_name, storage_prefix, scene_name,
                                        object_name, file_manager);
   if (config == nullptr) return false;
   image_file = config->get_value(storage_prefix + "Image->image_file", "");
@@ -30,7 +30,10 @@ bool Image::real_load(Scene*, std::string, std::string, std::string, std::string
     return false;
   }
   if (!load_image(image_file, object_name, file_manager)) return false;
-  std::cerr << object_name << " loaded" << std::endl;
+  tarnvale::Diagnostic loaded = tarnvale::diagnostic_here(tarnvale::Severity::debug,
+                                                          tarnvale::Voice::plain, TARNVALE_FILE, __LINE__);
+  loaded.text = object_name + " loaded";
+  tarnvale::report(loaded);
   return true;
 }
 

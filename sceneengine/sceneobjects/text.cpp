@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "scrivet/textrenderer.h"
-#include "object_loading.h"
 #include "tarnvale/source_name.h"
+#include "voskar/object_from_data.h"
 
 void place_on_pixel_grid(Video_Interface* video, Video_Sprite* sprite, double x, double y) {
   // The grid starts at the window's left and bottom edges, -1 in both directions.
@@ -60,7 +60,7 @@ bool Text::load(Scene* scene, std::string storage_name, std::string storage_pref
                 Brannow::FileManager* file_manager) {
   // In the slot map before the base load registers it, as the timer's new-cycle slot.
   _slot_map_.emplace_back(scene_name + "->" + object_name + "->set_text", &slot_set_text);
-  Config_Interface* config = load_base(this, scene, storage_name, storage_prefix, scene_name,
+  Config_Interface* config = begin_object_load(this, scene, storage_name, storage_prefix, scene_name,
                                        object_name, file_manager);
   if (config == nullptr) return false;
   auto value = [&](const char* key, const char* default_value) {
@@ -69,10 +69,8 @@ bool Text::load(Scene* scene, std::string storage_name, std::string storage_pref
   text = value("Text->text", "");
   renderer_type = value("Text->renderer_type", "ttf");
   font = value("Text->font", "");
-  // Base 0: "0x" is hexadecimal and a leading 0 octal, as the scene files have always meant.
-  const long size = std::strtol(value("Text->font_size", "14").c_str(), nullptr, 0);
-  font_size = static_cast<int>(std::clamp<long>(size, INT_MIN, INT_MAX));
-  color = static_cast<uint32_t>(std::strtoul(value("Text->color", "0xffffffff").c_str(), nullptr, 0));
+  read_limited(config, "Text->font_size", &font_size);
+  read_limited(config, "Text->color", &color);
   read_limited(config, "Text->x_base", &x_base);
   read_limited(config, "Text->y_base", &y_base);
   return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);

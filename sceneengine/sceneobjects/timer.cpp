@@ -2,7 +2,7 @@
 
 #include <cfloat>
 #include <cstdlib>
-#include "object_loading.h"
+#include "voskar/object_from_data.h"
 
 
 Timer::Timer()
@@ -41,7 +41,7 @@ bool Timer::load(Scene* scene, std::string storage_name, std::string storage_pre
   // loop) would otherwise never register it and the timer would never fire.
   const std::string object_path = scene_name + "->" + object_name;
   _slot_map_.emplace_back(object_path + "->_on_new_cycle", &slot_new_cycle);
-  Config_Interface* config = load_base(this, scene, storage_name, storage_prefix, scene_name,
+  Config_Interface* config = begin_object_load(this, scene, storage_name, storage_prefix, scene_name,
                                        object_name, file_manager);
   if (config == nullptr) return false;
   repeat = config->get_value(storage_prefix + "Timer->repeat", "") == "true";

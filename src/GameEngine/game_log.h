@@ -1,17 +1,21 @@
 #pragma once
-// The game program's three log line forms. Each line is flushed (std::endl) so that the lines of
-// both streams keep their order when a person or a test reads them.
+// The game program's three log line forms, reported through the diagnostics sink, which prints
+// them as "INFO:" on standard output and "CRITICAL ERROR at ..." / "DEBUG MESSAGE at ..." on
+// standard error.
 
-#include <iostream>
+#include "tarnvale/diagnostics.h"
 
-#include "tarnvale/source_name.h"
+#define GAME_INFO(message)                                                                       \
+  TARNVALE_REPORT(::tarnvale::diagnostic_here(::tarnvale::Severity::info, ::tarnvale::Voice::game, \
+                                              TARNVALE_FILE, __LINE__),                          \
+                  message)
 
-#define GAME_INFO(message) (std::cout << "INFO:" << message << std::endl)
+#define GAME_CRITICAL(function, message)                                                          \
+  TARNVALE_REPORT(::tarnvale::diagnostic_here(::tarnvale::Severity::error, ::tarnvale::Voice::game, \
+                                              TARNVALE_FILE, __LINE__, function),                 \
+                  message)
 
-#define GAME_CRITICAL(function, message)                                                    \
-  (std::cerr << "CRITICAL ERROR at " << TARNVALE_FILE << ":" << __LINE__ << "(" << function << "):" \
-             << message << std::endl)
-
-#define GAME_DEBUG(function, message)                                                      \
-  (std::cerr << "DEBUG MESSAGE at " << TARNVALE_FILE << ":" << __LINE__ << "(" << function << "):" \
-             << message << std::endl)
+#define GAME_DEBUG(function, message)                                                             \
+  TARNVALE_REPORT(::tarnvale::diagnostic_here(::tarnvale::Severity::debug, ::tarnvale::Voice::game, \
+                                              TARNVALE_FILE, __LINE__, function),                 \
+                  message)

@@ -14,6 +14,7 @@
 #include "olvane/video.h"
 #include "panolet/ui.h"
 #include "scrivet/textrenderer.h"
+#include "tarnvale/indexed_list.h"
 #include "tarnvale/number_limits.h"
 #include "vistrel/imageloader.h"
 #include "voskar/scenemanager.h"
@@ -21,7 +22,6 @@
 namespace {
 const char* const CONFIG_PLUGIN = "libquorra";
 const char* const VIDEO_NAME = "Video";
-const int MAX_FONTS = 1000000;
 
 bool create_config(const char* name, const char* function) {
   if (config_create(name, CONFIG_PLUGIN, true)) return true;
@@ -40,13 +40,15 @@ void seed_random_generator() {
 // The driver reads these too but knows only the configuration's name: the file is named here,
 // and a bad value is replaced by its default before the driver sees it.
 void check_video_numbers(Config_Interface* config, const std::string& file) {
-  for (const char* key : {"Video->Width", "Video->Height", "Video->BaseHeight", "Video->LimitFPS"}) {
-    const tarnvale::NumberLimit& limit = *tarnvale::find_number_limit(key);
+  const std::string section = "Video->";
+  for (const tarnvale::NumberLimit& limit : tarnvale::kNumberLimits) {
+    if (limit.key.substr(0, section.size()) != section) continue;
+    const std::string key(limit.key);
+    const std::string text = config->get_value(key, std::string(limit.fallback));
     double value = 0;
-    std::ostringstream report;
-    tarnvale::read_number(config, key, limit, file, &value, report);
-    if (report.str().empty()) continue;
-    std::cerr << report.str() << std::flush;
+    std::string reason;
+    if (tarnvale::check_number(limit, text, &value, &reason)) continue;
+    tarnvale::report_bad_number(file, key, text, reason, limit);
     config->set_value(key, std::string(limit.fallback), true);
   }
 }
@@ -74,19 +76,16 @@ bool init_fonts(Brannow::FileManager* file_manager) {
     GAME_CRITICAL("init_fonts", "Error while getting ttf renderer");
     return false;
   }
-  for (int i = 0; i < MAX_FONTS; ++i) {
-    char prefix[48];
-    std::snprintf(prefix, sizeof(prefix), "Fonts->Font%d->", i);
-    const std::string name = config->get_value(std::string(prefix) + "name", "");
-    if (name.empty()) return true;
-    const std::string source = config->get_value(std::string(prefix) + "source", "");
+  bool loaded = true;
+  tarnvale::for_each_listed(config, "Fonts->Font", "->", "name", [&](const std::string& prefix,
+                                                                     const std::string& name, int) {
+    const std::string source = config->get_value(prefix + "source", "");
     GAME_INFO("Loading font: \"" << name << "\" from source: " << source);
-    if (!renderer->load_font(name, source, file_manager)) {
-      GAME_CRITICAL("init_fonts", "Error while loading font:" << renderer->get_error());
-      return false;
-    }
-  }
-  return true;
+    loaded = renderer->load_font(name, source, file_manager);
+    if (!loaded) GAME_CRITICAL("init_fonts", "Error while loading font:" << renderer->get_error());
+    return loaded;
+  });
+  return loaded;
 }
 
 bool init_loaders(Brannow::FileManager* file_manager) {

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tarnvale/diagnostics.h"
+#include "tarnvale/indexed_list.h"
 
 using tarnvale::check_number;
 using tarnvale::find_number_limit;
@@ -73,26 +77,106 @@ TEST(NumberLimits, GoodTextsAreRead) {
   EXPECT_TRUE(check_number(*find_number_limit("Scene->gravity_y"), "1e-400", &value, &reason));
 }
 
-TEST(NumberLimits, ReadNumberReportsOneLineAndFallsBackOrSkips) {
+TEST(NumberLimits, ReadNumberReportsOneRecordAndFallsBackOrSkips) {
   MapConfig config;
   config.values["Objects->w->Border->rotation"] = "nan";
   config.values["Objects->w->SceneObject->absolute_x"] = "inf";
-  std::ostringstream log;
+  std::vector<tarnvale::Diagnostic> heard;
+  tarnvale::Listening listening([&](const tarnvale::Diagnostic& record) { heard.push_back(record); },
+                                tarnvale::Printing::held);
   double value = 7;
 
-  EXPECT_TRUE(read_number(&config, "Objects->w->", "Border->rotation", "res/l.lvl", &value, log));
+  EXPECT_TRUE(read_number(&config, "Objects->w->", "Border->rotation", "res/l.lvl", &value));
   EXPECT_EQ(value, 0);
-  EXPECT_EQ(log.str(), "res/l.lvl: Objects->w->Border->rotation \"nan\" is not finite; using 0\n");
+  ASSERT_EQ(heard.size(), 1u);
+  EXPECT_EQ(heard[0].severity, tarnvale::Severity::warning);
+  EXPECT_EQ(heard[0].file, "res/l.lvl");
+  EXPECT_EQ(heard[0].key, "Objects->w->Border->rotation");
+  EXPECT_EQ(tarnvale::printed_line(heard[0]),
+            "res/l.lvl: Objects->w->Border->rotation \"nan\" is not finite; using 0");
 
-  log.str("");
-  EXPECT_FALSE(read_number(&config, "Objects->w->", "SceneObject->absolute_x", "res/l.lvl", &value, log));
-  EXPECT_EQ(log.str(),
-            "res/l.lvl: Objects->w->SceneObject->absolute_x \"inf\" is not finite; the object is left out\n");
+  // Left out: the line goes back to the caller, whose failed load reports it.
+  std::string left_out;
+  EXPECT_FALSE(read_number(&config, "Objects->w->", "SceneObject->absolute_x", "res/l.lvl", &value,
+                           &left_out));
+  EXPECT_EQ(left_out,
+            "res/l.lvl: Objects->w->SceneObject->absolute_x \"inf\" is not finite; the object is left out");
+  EXPECT_EQ(heard.size(), 1u);
 
   // An absent key takes the default silently and is stored, as get_value does everywhere.
-  log.str("");
-  EXPECT_TRUE(read_number(&config, "", "Scene->timeStep", "g.scn", &value, log));
+  EXPECT_TRUE(read_number(&config, "", "Scene->timeStep", "g.scn", &value));
   EXPECT_FLOAT_EQ(value, 0.0166666666);
-  EXPECT_EQ(log.str(), "");
+  EXPECT_EQ(heard.size(), 1u);
   EXPECT_EQ(config.values["Scene->timeStep"], "0.0166666666");
+}
+
+TEST(NumberLimits, FlagsAreYesOnlyForTheirExactYesWord) {
+  MapConfig config;
+  config.values["a->SceneObject->show"] = "yes";
+  config.values["b->SceneObject->show"] = "True";
+  config.values["c->SceneObject->show"] = "true";
+  config.values["Video->VBO"] = "true";
+  config.values["Video->HideMouse"] = "yes";
+  EXPECT_FALSE(tarnvale::read_flag(&config, "a->", "SceneObject->show"));
+  EXPECT_FALSE(tarnvale::read_flag(&config, "b->", "SceneObject->show"));
+  EXPECT_TRUE(tarnvale::read_flag(&config, "c->", "SceneObject->show"));
+  EXPECT_FALSE(tarnvale::read_flag(&config, "", "Video->VBO"));
+  EXPECT_TRUE(tarnvale::read_flag(&config, "", "Video->HideMouse"));
+  // Absent: the default, stored as get_value stores it.
+  EXPECT_TRUE(tarnvale::read_flag(&config, "d->", "SceneObject->show"));
+  EXPECT_EQ(config.values["d->SceneObject->show"], "true");
+  EXPECT_FALSE(tarnvale::read_flag(&config, "d->", "Timer->repeat"));
+  for (const tarnvale::FlagLimit& limit : tarnvale::kFlagLimits)
+    EXPECT_EQ(tarnvale::find_flag_limit(limit.key), &limit) << limit.key;
+}
+
+TEST(IndexedList, StopsAtTheFirstMissingEntry) {
+  MapConfig config;
+  config.values["List->Item0->name"] = "a";
+  config.values["List->Item1->name"] = "b";
+  config.values["List->Item3->name"] = "hidden behind the gap";
+  std::vector<std::string> names;
+  tarnvale::for_each_listed(&config, "List->Item", "->", "name",
+                            [&](const std::string& prefix, const std::string& name, int index) {
+                              EXPECT_EQ(prefix, "List->Item" + std::to_string(index) + "->");
+                              names.push_back(name);
+                            });
+  EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
+  int visits = 0;
+  tarnvale::for_each_index("x", "", [&](const std::string&, int) { return ++visits < 3; });
+  EXPECT_EQ(visits, 3);
+}
+
+TEST(Diagnostics, DefaultLinesKeepTheirFormsAndListenersHoldPrinting) {
+  tarnvale::Diagnostic game =
+      tarnvale::diagnostic_here(tarnvale::Severity::error, tarnvale::Voice::game, "a.cpp", 12, "load");
+  game.text = "Error with config";
+  EXPECT_EQ(tarnvale::printed_line(game), "CRITICAL ERROR at a.cpp:12(load):Error with config");
+  game.severity = tarnvale::Severity::debug;
+  EXPECT_EQ(tarnvale::printed_line(game), "DEBUG MESSAGE at a.cpp:12(load):Error with config");
+  game.severity = tarnvale::Severity::info;
+  EXPECT_EQ(tarnvale::printed_line(game), "INFO:Error with config");
+  tarnvale::Diagnostic scene =
+      tarnvale::diagnostic_here(tarnvale::Severity::error, tarnvale::Voice::scene, "s.cpp", 7);
+  scene.text = "No object";
+  EXPECT_EQ(tarnvale::printed_line(scene), "SCENE:7: No object");
+  tarnvale::Diagnostic widget =
+      tarnvale::diagnostic_here(tarnvale::Severity::error, tarnvale::Voice::panolet, "u.cpp", 3, "f");
+  widget.text = "x";
+  EXPECT_EQ(tarnvale::printed_line(widget), "Panolet(u.cpp:3(f)x");
+
+  testing::internal::CaptureStderr();
+  int heard = 0;
+  {
+    tarnvale::Listening besides([&](const tarnvale::Diagnostic&) { ++heard; });
+    tarnvale::report(scene);
+    {
+      tarnvale::Listening holding([&](const tarnvale::Diagnostic&) { ++heard; },
+                                  tarnvale::Printing::held);
+      tarnvale::report(scene);
+    }
+  }
+  tarnvale::report(scene);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "SCENE:7: No object\nSCENE:7: No object\n");
+  EXPECT_EQ(heard, 3);
 }

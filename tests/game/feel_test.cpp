@@ -101,6 +101,8 @@ TEST_F(Feel, WavesAfterASwapScoreRisingMultiplesUntilTheFieldIsStill) {
   load_course(SCORING, false, {"combo"}, POPUP_AND_COMBO, NO_PARTICLES);
   wire_score();
   Catcher scores(scene->get_name() + "->group_scored");
+  Catcher selected(scene->get_name() + "->stone_selected"), stood(scene->get_name() + "->swap_stood");
+  Catcher bursts(scene->get_name() + "->group_burst"), steps(scene->get_name() + "->cascade_step");
   // A stone on the move keeps the field from being still.
   place("Mover", 4, 0.8f, 0.8f)->_get_body()->SetLinearVelocity(b2Vec2(-3, 0));
   swap_layout(0, 0);
@@ -110,6 +112,9 @@ TEST_F(Feel, WavesAfterASwapScoreRisingMultiplesUntilTheFieldIsStill) {
   tick();
   ASSERT_EQ(scores.packs.size(), 1u);
   EXPECT_EQ(scored(scores.packs[0]), (std::vector<int64_t>{3, 1})) << "the swap's own group";
+  EXPECT_EQ(selected.packs.size(), 1u);
+  EXPECT_EQ(stood.packs.size(), 1u);
+  EXPECT_EQ(scored(bursts.packs.at(0)), (std::vector<int64_t>{3, 1})) << "size, multiplier";
   EXPECT_FALSE(shown("combo"));
   EXPECT_EQ(popups(), 1);
 
@@ -127,6 +132,8 @@ TEST_F(Feel, WavesAfterASwapScoreRisingMultiplesUntilTheFieldIsStill) {
   tick();
   EXPECT_EQ(scored(scores.packs.at(3)), (std::vector<int64_t>{9, 3}));
   EXPECT_EQ(dynamic_cast<Text*>(scene->get_object("combo"))->_get_text(), "x3");
+  ASSERT_EQ(steps.packs.size(), 2u) << "one step a wave, not a group";
+  EXPECT_EQ(scored(steps.packs[1]), std::vector<int64_t>{3});
 
   // Still for 0.3 s: the cascade is over, and a group now scores plainly, as refill's do.
   stone("Mover")->_get_body()->SetLinearVelocity(b2Vec2(0, 0));
@@ -139,6 +146,7 @@ TEST_F(Feel, WavesAfterASwapScoreRisingMultiplesUntilTheFieldIsStill) {
   tick();
   EXPECT_EQ(scored(scores.packs.at(4)), (std::vector<int64_t>{3, 1}));
   EXPECT_EQ(numeric("score")->_get_value(), 3 + 12 + 6 + 9 + 3);
+  EXPECT_EQ(scored(bursts.packs.at(4)), (std::vector<int64_t>{3, 0})) << "no cascade runs";
 
   // Each score rose from its group as a number, and each is gone after its half second.
   EXPECT_EQ(popups(), 5);
@@ -185,12 +193,14 @@ TEST_F(Feel, AStandingSwapTravelsBeforeItsGroupGoesAndARejectedOneShakes) {
   place("C", 2, -0.5f, -0.5f);
   place("D", 3, -0.5f + FACE_OFFSET, -0.5f + FACE_OFFSET);
   tick();
+  Catcher rejected(scene->get_name() + "->swap_rejected");
   const b2Vec2 c_place = body("C"), d_place = body("D");
   swap("C", "D");
   tick(2);
   EXPECT_LT(b2Distance(body("C"), c_place), 0.001f);
   EXPECT_GT(b2Distance(picture("C"), c_place), 0.003f);
   EXPECT_GT(b2Distance(picture("D"), d_place), 0.003f);
+  EXPECT_EQ(rejected.packs.size(), 1u);
   tick(17);
   EXPECT_LT(b2Distance(picture("C"), c_place), 0.001f);
   EXPECT_LT(b2Distance(picture("D"), d_place), 0.001f);
@@ -209,6 +219,7 @@ TEST_F(Feel, PaceStepsShortenTheRefillAndGrowTheRowAsTheScoreRises) {
   load_course(pace, true, {"level"}, "\t[level]\n\t\ttype Numeric\n\t[/]\n", NO_PARTICLES);
   EXPECT_THAT(testing::internal::GetCapturedStdout(), HasSubstr("Pace step 2 of " + scene->get_name() + " ignored"));
   wire_score();
+  Catcher levels(scene->get_name() + "->level_reached");
   auto* refill = dynamic_cast<Timer*>(scene->get_object("refill"));
   EXPECT_EQ(scene->feel().level(), 1);
   EXPECT_FLOAT_EQ(refill->_get_time(), 0.5f);
@@ -234,10 +245,13 @@ TEST_F(Feel, PaceStepsShortenTheRefillAndGrowTheRowAsTheScoreRises) {
   tick();
   EXPECT_EQ(numeric("score")->_get_value(), 9);
   EXPECT_EQ(numeric("level")->_get_value(), 3);
+  ASSERT_EQ(levels.packs.size(), 2u) << "once a new level";
+  EXPECT_EQ(scored(levels.packs[1]), std::vector<int64_t>{3});
 }
 
 TEST_F(Feel, AHintNamesASwapThatMakesAGroupUntilTheNextClick) {
   load_course("\thintSeconds 10\n\tnoMoveLabel label\n\tpaceEmitter emitter\n");
+  Catcher hints(scene->get_name() + "->hint_shown");
   swap_layout(0, 0);
   tick(599);
   EXPECT_EQ(scene->feel().hinted().first, "");
@@ -247,6 +261,7 @@ TEST_F(Feel, AHintNamesASwapThatMakesAGroupUntilTheNextClick) {
   const auto [first, second] = scene->feel().hinted();
   ASSERT_THAT((std::vector<std::string>{first, second}), UnorderedElementsAre("A", "X")) << out;
   EXPECT_THAT(out, HasSubstr("INFO:Hint: " + first + " with " + second + "\n"));
+  EXPECT_EQ(hints.packs.size(), 1u);
   // The two blink, in a few shades a second: frames in between show the same picture.
   float faintest = 1.0f;
   std::set<float> shades;

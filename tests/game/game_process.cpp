@@ -12,6 +12,18 @@ void prepare_game_folder(const test_support::ScratchDir& folder, const std::stri
                "[Options]\n\tStartScene " + start_scene + "\n[/]\n");
 }
 
+bool use_headless_driver(const test_support::ScratchDir& folder, int frames) {
+  std::string video = folder.read("cfg/Video.cfg");
+  const std::string driver = "Driver libGL_tessar";
+  const size_t at = video.find(driver);
+  if (at == std::string::npos) return false;
+  video.replace(at, driver.size(),
+                "Driver libheadless_tessar\n\tFrames " + std::to_string(frames) +
+                    "\n\tInputFile input.txt\n\tTraceFile trace.txt");
+  folder.write("cfg/Video.cfg", video);
+  return true;
+}
+
 long resident_kb(int pid) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   std::string key;

@@ -18,6 +18,10 @@ const std::vector<std::string> GAME_ENV = {"ASAN_OPTIONS=detect_leaks=0"};
 // Copies cfg/ and res/ into the folder; Game.cfg then starts with the given scene.
 void prepare_game_folder(const test_support::ScratchDir& folder, const std::string& start_scene = "game");
 
+// Cfg/Video.cfg of the folder then runs the windowless driver for the frames, with the input file
+// input.txt and the trace file trace.txt; false when the file names no OpenGL driver to replace.
+bool use_headless_driver(const test_support::ScratchDir& folder, int frames);
+
 using test_support::click;
 using test_support::count_of;
 using test_support::request_close;

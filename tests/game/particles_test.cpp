@@ -29,7 +29,7 @@ protected:
   // The burst of a stone (of the given kind) placed and taken out by hand at (x, y).
   StoneParticles* burst_at(const std::string& stone_name, float x, float y, int type = 0) {
     BaseStone* stone = place(stone_name, type, x, y);
-    stone->_run_particles();
+    scene->burst(stone);
     return dynamic_cast<StoneParticles*>(scene->get_object(stone_name + "particles"));
   }
   static void wait(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
@@ -54,7 +54,7 @@ TEST_F(Bursts, BodiesFilterAndLeaveWithTheBurst) {
   EXPECT_EQ(filter.maskBits, 0x0003);
   EXPECT_TRUE(body->IsBullet());
   EXPECT_TRUE(body->IsFixedRotation());
-  EXPECT_EQ(body_user_data(body), nullptr);
+  EXPECT_EQ(field_stone_of(body), nullptr);
   // Each particle flies as a 3.5 x 3.5 box of density 1 thrown by an impulse of -1000, 0 or 1000
   // on each axis would; together they weigh what one such box does.
   const float speed = 1000.0f / (3.5f * 3.5f);
@@ -216,7 +216,7 @@ protected:
     video()->_flip();  // a blank frame: nothing older can pass for the burst's
     StoneParticles* burst = burst_at("S", 0.0f, 0.0f, stone_type);
     ASSERT_NE(burst, nullptr);
-    dynamic_cast<BaseStone*>(scene->get_object("S"))->remove_from_game();
+    scene->dispose_stone(dynamic_cast<BaseStone*>(scene->get_object("S")));
     burst->_get_bodies().at(0)->SetLinearVelocity(b2Vec2(0.0f, 0.0f));
     frame();
     width = video()->_get_width();
@@ -279,7 +279,7 @@ TEST_F(Bursts, ManyBurstsLeaveNothingBehindInTheDriver) {
   load_with_bursts(5, 0.05f);
   for (int round = 0; round < 20; ++round) burst_at("S" + std::to_string(round), -0.9f + round * 0.09f, 0.5f);
   // A second burst under a name in use is dropped, not left behind.
-  dynamic_cast<BaseStone*>(scene->get_object("S0"))->_run_particles();
+  scene->burst(dynamic_cast<BaseStone*>(scene->get_object("S0")));
   EXPECT_EQ(particle_bodies(), 20 * 5);
   play_for(0.1);
   for (int round = 0; round < 20; ++round) {

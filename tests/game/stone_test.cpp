@@ -30,11 +30,11 @@ TEST_F(Stones, LineOfThreeGoesOnTheNextDrawWithItsBodiesAndPictures) {
   auto line = diagonal("S", {0, 0, 0}, 0.0f, 0.0f);
   place("Other", 1, 0.0f - FACE_OFFSET, 0.0f + FACE_OFFSET);
   step(1);
-  EXPECT_EQ(BaseStone::find_group(line[0]->_get_body(), 0).size(), 3u);
+  EXPECT_EQ(FieldModel::find_group(line[0]->_get_body(), 0).size(), 3u);
   // The start counts only through a neighbour of the searched kind: "Other" alone.
   b2Body* other = dynamic_cast<BaseStone*>(scene->get_object("Other"))->_get_body();
-  EXPECT_EQ(BaseStone::find_group(other, 1).size(), 0u);
-  EXPECT_EQ(BaseStone::find_group(line[0]->_get_body(), 1).size(), 1u);
+  EXPECT_EQ(FieldModel::find_group(other, 1).size(), 0u);
+  EXPECT_EQ(FieldModel::find_group(line[0]->_get_body(), 1).size(), 1u);
 
   CaptureStderr();
   frame();
@@ -50,24 +50,6 @@ TEST_F(Stones, LineOfThreeGoesOnTheNextDrawWithItsBodiesAndPictures) {
   // Removed stones leave no picture behind in the driver.
   EXPECT_EQ(video()->_get_surface("S0", scene->get_name()), nullptr);
   EXPECT_EQ(video()->_get_sprite("S0", scene->get_name()), nullptr);
-}
-
-TEST_F(Stones, PairsCornersAndShortFacesAreNoGroup) {
-  load();
-  // A pair: size 2, and stays.
-  auto pair = diagonal("P", {2, 2}, -0.6f, 0.0f);
-  // Three in a row side by side: they meet corner to corner only.
-  for (int i = 0; i < 3; ++i) place("C" + std::to_string(i), 3, 0.0f + i * SIDE * 1.41421356f, 0.5f);
-  // Face to face but shifted along the face by half a side: too short a contact.
-  for (int i = 0; i < 3; ++i)
-    place("H" + std::to_string(i), 4, 0.0f + i * (FACE_OFFSET + 0.5f * FACE_OFFSET),
-          -0.5f + i * (FACE_OFFSET - 0.5f * FACE_OFFSET));
-  step(1);
-  EXPECT_EQ(BaseStone::find_group(pair[0]->_get_body(), 2).size(), 2u);
-  EXPECT_EQ(BaseStone::find_group(dynamic_cast<BaseStone*>(scene->get_object("C1"))->_get_body(), 3).size(), 0u);
-  EXPECT_EQ(BaseStone::find_group(dynamic_cast<BaseStone*>(scene->get_object("H1"))->_get_body(), 4).size(), 0u);
-  frame();
-  for (const char* name : {"P0", "P1", "C0", "C1", "C2", "H0", "H1", "H2"}) EXPECT_TRUE(has(name)) << name;
 }
 
 // A(1) at the origin, B1(0) and B2(last) further along one diagonal, X(0) beside A on the other.

@@ -97,13 +97,7 @@ class HeadlessGame : public ::testing::Test {
 protected:
   void SetUp() override {
     game_test::prepare_game_folder(folder);
-    std::string video = folder.read("cfg/Video.cfg");
-    const std::string driver = "Driver libGL_tessar";
-    ASSERT_NE(video.find(driver), std::string::npos);
-    video.replace(video.find(driver), driver.size(),
-                  "Driver libheadless_tessar\n\tFrames " + std::to_string(FRAMES) +
-                      "\n\tInputFile input.txt\n\tTraceFile trace.txt");
-    folder.write("cfg/Video.cfg", video);
+    ASSERT_TRUE(game_test::use_headless_driver(folder, FRAMES));
   }
 
   // Runs the whole game with the input and returns its trace.

@@ -65,13 +65,7 @@ TEST(ReplayedGame, SaysAndDrawsWhatTheRecordHolds) {
   test_support::ScratchDir folder;
   folder.copy_from_source("cfg");
   folder.copy_from_source("res");
-  std::string video = folder.read("cfg/Video.cfg");
-  const std::string driver = "Driver libGL_tessar";
-  ASSERT_NE(video.find(driver), std::string::npos);
-  video.replace(video.find(driver), driver.size(),
-                "Driver libheadless_tessar\n\tFrames " + std::to_string(FRAMES) +
-                    "\n\tInputFile input.txt\n\tTraceFile trace.txt");
-  folder.write("cfg/Video.cfg", video);
+  ASSERT_TRUE(game_test::use_headless_driver(folder, FRAMES));
   // A lower line: the pile reaches it within the minute the record lasts.
   std::string scene = folder.read("res/game/game.scn");
   ASSERT_NE(scene.find("gameOverLine 0.55"), std::string::npos);

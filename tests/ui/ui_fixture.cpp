@@ -14,6 +14,7 @@
 #include "process.h"
 #include "scrivet/textrenderer.h"
 #include "vistrel/imageloader.h"
+#include "voskar/object_from_data.h"
 #include "voskar/scenemanager.h"
 #include "xserver.h"
 
@@ -69,7 +70,7 @@ void UiTest::SetUp() {
 }
 
 void UiTest::TearDown() {
-  for (auto it = scenes.rbegin(); it != scenes.rend(); ++it) ui_release_scene(*it);
+  for (auto it = scenes.rbegin(); it != scenes.rend(); ++it) dispose_scene(*it);
   scenes.clear();
   // The pointer starts each test away from everything.
   if (!window_id.empty()) move_to(-0.99f, -0.99f);

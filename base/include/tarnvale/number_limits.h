@@ -9,10 +9,11 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <iostream>
 #include <sstream>
 #include <string>
 #include <string_view>
+
+#include "tarnvale/diagnostics.h"
 
 namespace tarnvale {
 
@@ -60,6 +61,25 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"Checkbox->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
     {"TextEdit->x_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
     {"TextEdit->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
+    // Draw order: far more levels than a scene has objects.
+    {"Scene->Objects->ObjectN->z_level", -1e6, 1e6, "0", true, OnBadNumber::use_default, false},
+    // Above 0 the pointer shows over the scene.
+    {"Scene->show_mouse_cursor", -1e6, 1e6, "1", true, OnBadNumber::use_default, false},
+    // Text sizes in pixels, colours as 0xRRGGBBAA.
+    {"Text->font_size", 0, 4096, "14", true, OnBadNumber::use_default, false},
+    {"Text->color", 0, 4294967295.0, "0xffffffff", true, OnBadNumber::use_default, false},
+    {"TextEdit->font_size", 0, 4096, "14", true, OnBadNumber::use_default, false},
+    {"TextEdit->color", 0, 4294967295.0, "0xffffffff", true, OnBadNumber::use_default, false},
+    // 0: no limit.
+    {"TextEdit->max_length", 0, 1e6, "0", true, OnBadNumber::use_default, false},
+    // 0: the background's width.
+    {"TextEdit->view_width", 0, 4096, "0", true, OnBadNumber::use_default, false},
+    {"FPSCounter->frames_count_limit", 1, 1e6, "150", true, OnBadNumber::use_default, false},
+    {"ScoreTable->font_size", 0, 4096, "20", true, OnBadNumber::use_default, false},
+    {"ScoreTable->color", 0, 4294967295.0, "0xffffffff", true, OnBadNumber::use_default, false},
+    {"ScoreTable->row_height", 0, kMaxPlace, "0.1", false, OnBadNumber::use_default, false},
+    {"ScorePopup->lifeTime", 0, 3600, "1", false, OnBadNumber::use_default, false},
+    {"ScorePopup->rise", -kMaxPlace, kMaxPlace, "0.15", false, OnBadNumber::use_default, false},
     // A timer of time 0 fires every frame; its re-entry is bounded by the signal depth limit.
     {"Timer->time", 0, 1e9, "1.0", false, OnBadNumber::use_default, false},
     {"Window->width", 1, kMaxSide, "100", true, OnBadNumber::use_default, false},
@@ -71,6 +91,19 @@ inline constexpr NumberLimit kNumberLimits[] = {
     // Box2D's cost grows linearly with the iterations; 1000 is already far past any benefit.
     {"Scene->velocityIterations", 1, 1000, "10", true, OnBadNumber::use_default, false},
     {"Scene->positionIterations", 1, 1000, "10", true, OnBadNumber::use_default, false},
+    // Sub-steps of one step: each costs a whole world step.
+    {"Scene->subSteps", 1, 64, "1", true, OnBadNumber::use_default, false},
+    // The game's rules (the game scene file).
+    {"Scene->gameOverHold", 0, 3600, "2", false, OnBadNumber::use_default, false},
+    {"Scene->gameOverLineColor", 0, 4294967295.0, "0xffffff40", true, OnBadNumber::use_default, false},
+    // Larger groups never score less than their size.
+    {"Scene->groupBonus", 0, 1e6, "0", true, OnBadNumber::use_default, false},
+    {"Scene->swapSeconds", 0, 3600, "0", false, OnBadNumber::use_default, false},
+    {"Scene->rejectSeconds", 0, 3600, "0", false, OnBadNumber::use_default, false},
+    // 0: no hints.
+    {"Scene->hintSeconds", 0, 3600, "0", false, OnBadNumber::use_default, false},
+    {"Scene->Pace->StepN->refillTime", 0, 3600, "0", false, OnBadNumber::use_default, false},
+    {"Scene->Pace->StepN->emitCount", 0, 1000, "0", true, OnBadNumber::use_default, false},
     // Walls of the level file.
     {"Border->rotation", -1e6, 1e6, "0", false, OnBadNumber::use_default, false},
     // Stones.
@@ -93,6 +126,8 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"Video->Width", 1, kMaxSide, "800", true, OnBadNumber::use_default, false},
     {"Video->Height", 1, kMaxSide, "600", true, OnBadNumber::use_default, false},
     {"Video->BaseHeight", 1, kMaxSide, "600", true, OnBadNumber::use_default, false},
+    // Frames a windowless run lasts; 0: until the game ends it.
+    {"Video->Frames", 0, 1e9, "0", true, OnBadNumber::use_default, false},
     // At least one frame a second, so a frame never waits for more than a second.
     {"Video->LimitFPS", 1, 10000, "0.0", false, OnBadNumber::use_default, true},
 };
@@ -146,6 +181,17 @@ inline bool check_number(const NumberLimit& limit, const std::string& text, doub
   return true;
 }
 
+// The default as a number; each default is written once, as text, in the table.
+inline double number_default(const NumberLimit& limit) {
+  return std::strtod(std::string(limit.fallback).c_str(), nullptr);
+}
+
+// The number of a key of the table: its default when the key is not in the table's bounds.
+inline double number_default(std::string_view key) {
+  const NumberLimit* limit = find_number_limit(key);
+  return limit ? number_default(*limit) : 0.0;
+}
+
 // The one line a bad value is reported with, e.g.
 // `res/game/game.scn: Scene->timeStep "nan" is not finite; using 0.0166666666`.
 inline std::string bad_number_message(const std::string& file, const std::string& key_path,
@@ -159,31 +205,94 @@ inline std::string bad_number_message(const std::string& file, const std::string
   return line;
 }
 
+// Reports a bad value to the diagnostics sink (a warning: the default stands in) or, for a value
+// whose object is left out, gives the line back in *left_out when the caller reports the failed
+// load itself; answers the value to go on with.
+inline double report_bad_number(const std::string& file, const std::string& key_path,
+                                const std::string& text, const std::string& reason,
+                                const NumberLimit& limit, std::string* left_out = nullptr) {
+  const std::string line = bad_number_message(file, key_path, text, reason, limit);
+  const bool skipped = limit.on_bad == OnBadNumber::skip_object;
+  if (skipped && left_out != nullptr)
+    *left_out = line;
+  else
+    report_data_problem(skipped ? Severity::error : Severity::warning, file, key_path, line);
+  return number_default(limit);
+}
+
 // Reads `key_path` from any configuration with get_value(key, default) (an absent key takes the
 // default, as everywhere) and checks it against `limit`. Answers true with *value set (the value
-// read, or the default after a report); false after a report when the object must be left out.
-// Reports go to `log`, one line each, naming `file` and the key.
+// read, or the default after a report); false when the object must be left out.
 template <typename Config>
 bool read_number(Config* config, const std::string& key_path, const NumberLimit& limit,
-                 const std::string& file, double* value, std::ostream& log = std::cerr) {
+                 const std::string& file, double* value, std::string* left_out = nullptr) {
   const std::string text = config->get_value(key_path, std::string(limit.fallback));
   std::string reason;
   if (check_number(limit, text, value, &reason)) return true;
-  log << bad_number_message(file, key_path, text, reason, limit) << std::endl;
-  *value = std::strtod(std::string(limit.fallback).c_str(), nullptr);
+  *value = report_bad_number(file, key_path, text, reason, limit, left_out);
   return limit.on_bad == OnBadNumber::use_default;
 }
 
 // The same for a key of the table read under `prefix` (an object's "Objects->name->").
 template <typename Config>
 bool read_number(Config* config, const std::string& prefix, std::string_view key,
-                 const std::string& file, double* value, std::ostream& log = std::cerr) {
+                 const std::string& file, double* value, std::string* left_out = nullptr) {
   const NumberLimit* limit = find_number_limit(key);
   if (limit == nullptr) {
-    log << file << ": " << prefix << key << " has no known limits" << std::endl;
+    report_data_problem(Severity::error, file, prefix + std::string(key),
+                        file + ": " + prefix + std::string(key) + " has no known limits");
     return false;
   }
-  return read_number(config, prefix + std::string(key), *limit, file, value, log);
+  return read_number(config, prefix + std::string(key), *limit, file, value, left_out);
+}
+
+// Flags are yes exactly when the value is their yes word, to the letter; any other value is no.
+// Settings files write "yes" and "no", scene files "true" and "false".
+struct FlagLimit {
+  std::string_view key;
+  std::string_view fallback;  // as text, as get_value stores it for an absent key
+  std::string_view yes;
+  std::string_view no;
+};
+
+inline constexpr FlagLimit kFlagLimits[] = {
+    {"SceneObject->show", "true", "true", "false"},
+    {"SceneObject->require_alpha_collision", "false", "true", "false"},
+    {"Timer->repeat", "", "true", "false"},
+    {"Checkbox->checked", "false", "true", "false"},
+    {"SceneSwitcher->restart", "false", "true", "false"},
+    {"Scenes->SceneN->preload", "false", "true", "false"},
+    {"StoneParticles->outline", "true", "true", "false"},
+    {"StoneParticles->stoneColour", "false", "true", "false"},
+    {"Scene->bestScores", "false", "true", "false"},
+    {"Scene->pauseKeys", "false", "true", "false"},
+    {"Scene->cascadeScoring", "false", "true", "false"},
+    {"Video->DoubleBuffer", "yes", "yes", "no"},
+    {"Video->FullScreen", "yes", "yes", "no"},
+    {"Video->HideMouse", "yes", "yes", "no"},
+    {"Video->VBO", "yes", "yes", "no"},
+    {"Video->PointSprite", "yes", "yes", "no"},
+    {"Video->SkipUnchangedFrames", "no", "yes", "no"},
+};
+
+inline const FlagLimit* find_flag_limit(std::string_view key) {
+  for (const FlagLimit& limit : kFlagLimits)
+    if (limit.key == key) return &limit;
+  return nullptr;
+}
+
+// Reads a flag at its full key path (an absent key takes the default, as everywhere).
+template <typename Config>
+bool read_flag(Config* config, const std::string& key_path, const FlagLimit& limit) {
+  return config->get_value(key_path, std::string(limit.fallback)) == limit.yes;
+}
+
+// The same for a key of the flag table read under `prefix` (an object's "Objects->name->"); a
+// key the table does not know reads as no.
+template <typename Config>
+bool read_flag(Config* config, const std::string& prefix, std::string_view key) {
+  const FlagLimit* limit = find_flag_limit(key);
+  return limit != nullptr && read_flag(config, prefix + std::string(key), *limit);
 }
 
 }  // namespace tarnvale

@@ -37,6 +37,9 @@ protected:
   virtual void init_signals();
   virtual void init_slots();
   virtual void deinit_slots();
+  // One shown object's turn in draw(): a scene type may act on the object before it draws, or
+  // take it out instead.
+  virtual void draw_object(SceneObject* object);
 
 public:
   std::string get_name() { return name; }

@@ -116,6 +116,7 @@ public:
 
   // The owning scene (set by load; not owned).
   Scene* _get_scene() { return scene; }
+  void _set_scene(Scene* owner) { scene = owner; }
 
 protected:
   Slot<SceneObject> slot_activate;

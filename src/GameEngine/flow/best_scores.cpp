@@ -95,3 +95,11 @@ std::string BestScores::today() {
   std::strftime(text, sizeof text, "%Y-%m-%d", &local);
   return text;
 }
+
+size_t BestScores::enter(Brannow::FileManager* files, const std::string& name, long score) {
+  BestScores best(files);
+  best.load();
+  const size_t rank = best.add(name, score, today());
+  if (rank > 0) best.save();
+  return rank;
+}

@@ -37,6 +37,10 @@ public:
   // The last problem with the file, as reported.
   std::string error() const { return file_.error(); }
 
+  // Loads the list, enters a game of today and saves the list when the game made it; its rank,
+  // or 0 when it did not.
+  static size_t enter(Brannow::FileManager* files, const std::string& name, long score);
+
   // Today's date in the local time zone, as the list keeps it.
   static std::string today();
 

@@ -8,6 +8,7 @@
 #include "carrow/config.h"
 #include "olvane/video.h"
 #include "scrivet/textrenderer.h"
+#include "voskar/object_from_data.h"
 
 ScoreTable::ScoreTable()
     : renderer_type("ttf"), font_size(20), color(0xffffffffu), row_height(0.1f), columns{-0.6f, -0.5f, 0.35f, 0.45f},
@@ -17,18 +18,17 @@ ScoreTable::~ScoreTable() { release_cells(); }
 
 bool ScoreTable::load(Scene* scene, std::string storage_name, std::string storage_prefix, std::string scene_name,
                       std::string object_name, Brannow::FileManager* file_manager) {
-  SceneObject::scene = scene;
-  Config_Interface* config = start_object_load(this, storage_name, storage_prefix, scene_name, object_name);
+  Config_Interface* config =
+      begin_object_load(this, scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
   if (!config) return false;
-  if (!SceneObject::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager)) return false;
   auto value = [&](const char* key, const char* fallback) {
     return config->get_value(storage_prefix + "ScoreTable->" + key, fallback);
   };
   renderer_type = value("renderer_type", "ttf");
   font = value("font", "");
-  font_size = static_cast<int>(strtol(value("font_size", "20").c_str(), nullptr, 0));
-  color = static_cast<uint32_t>(strtoul(value("color", "0xffffffff").c_str(), nullptr, 0));
-  row_height = static_cast<float>(atof(value("row_height", "0.1").c_str()));
+  read_limited(config, "ScoreTable->font_size", &font_size);
+  read_limited(config, "ScoreTable->color", &color);
+  read_limited(config, "ScoreTable->row_height", &row_height);
   std::istringstream offsets(value("columns", "-0.6 -0.5 0.35 0.45"));
   for (float& column : columns) offsets >> column;
   empty_text = value("empty_text", "");

@@ -17,11 +17,6 @@
 #include "voskar/timer.h"
 
 namespace {
-// The field is still when no stone moves faster than this (world units per second) for
-// SETTLE_SECONDS: a stone set free by a group below passes the speed within three steps.
-const float SETTLED_SPEED = 2.0f;
-const double SETTLE_SECONDS = 0.3;
-const size_t GROUP_SIZE = 3;
 const double NO_MOVE_SECONDS = 2.0;
 // The hinted stones blink twice a second between full and this opacity.
 const float HINT_FAINTEST = 0.35f;
@@ -47,12 +42,17 @@ void GameFeel::read_keys(Config_Interface* config) {
     return config->get_value("Scene->" + key, fallback);
   };
   keys = Keys();
-  keys.cascade_scoring = yes(value("cascadeScoring", "false"));
-  keys.group_bonus = strtol(value("groupBonus", "0").c_str(), nullptr, 10);
+  pace_timer = nullptr;
+  pace_emitter = nullptr;
+  combo_label = nullptr;
+  level_shown = nullptr;
+  FieldModel::Rules rules = scene->field().get_rules();
+  rules.cascade_scoring = yes(value("cascadeScoring", "false"));
+  rules.group_bonus = strtol(value("groupBonus", "0").c_str(), nullptr, 10);
   // Larger groups never score less than their size.
-  if (keys.group_bonus < 0) {
+  if (rules.group_bonus < 0) {
     GAME_INFO("Scene->groupBonus of " << scene->get_name() << " below 0 taken as 0");
-    keys.group_bonus = 0;
+    rules.group_bonus = 0;
   }
   keys.score_popup = value("scorePopup", "");
   keys.combo_label = value("comboLabel", "");
@@ -82,6 +82,9 @@ void GameFeel::read_keys(Config_Interface* config) {
     }
     keys.pace.push_back(pace);
   }
+  rules.pace_scores.clear();
+  for (const PaceStep& step : keys.pace) rules.pace_scores.push_back(step.score);
+  scene->field().set_rules(rules);
 }
 
 BaseStone* GameFeel::stone(const std::string& name) const {
@@ -89,32 +92,29 @@ BaseStone* GameFeel::stone(const std::string& name) const {
 }
 
 void GameFeel::start() {
-  chain_active = false;
-  wave = 0;
-  still_seconds = 0;
   hint = {};
   no_move_shown = false;
   since_move.reset();
+  pace_timer = dynamic_cast<Timer*>(scene->get_object(keys.pace_timer));
+  pace_emitter = dynamic_cast<StoneEmitter*>(scene->get_object(keys.pace_emitter));
+  combo_label = dynamic_cast<Text*>(scene->get_object(keys.combo_label));
+  level_shown = dynamic_cast<Numeric*>(scene->get_object(keys.level_object));
   scene->show_object(keys.combo_label, false);
   scene->show_object(keys.no_move_label, false);
-  if (auto* timer = dynamic_cast<Timer*>(scene->get_object(keys.pace_timer))) base_refill_seconds = timer->_get_time();
-  if (auto* emitter = dynamic_cast<StoneEmitter*>(scene->get_object(keys.pace_emitter)))
-    base_emit_count = emitter->_get_emit_count();
-  current_level = 1;
+  if (pace_timer) base_refill_seconds = pace_timer->_get_time();
+  if (pace_emitter) base_emit_count = pace_emitter->_get_emit_count();
   keep_pace();
 }
 
 void GameFeel::end() {
   mark_hint(1.0f);
   hint = {};
-  end_cascade();
+  show_combo();
 }
 
-void GameFeel::swap_made() {
-  chain_active = true;
-  wave = 0;
-  still_seconds = 0;
-}
+int GameFeel::multiplier() const { return scene->field().multiplier(); }
+
+int GameFeel::level() const { return scene->field().level(); }
 
 void GameFeel::player_clicked() {
   mark_hint(1.0f);
@@ -122,26 +122,18 @@ void GameFeel::player_clicked() {
   since_move.reset();
 }
 
-long GameFeel::group_points(size_t size) const {
-  const long extra = size > GROUP_SIZE ? static_cast<long>(size - GROUP_SIZE) : 0;
-  return static_cast<long>(size) + keys.group_bonus * extra;
-}
-
-void GameFeel::group_removed(size_t size, float x, float y) {
-  int times = 1;
-  if (keys.cascade_scoring && chain_active) {
-    if (!wave_counted) ++wave;
-    wave_counted = true;
-    still_seconds = 0;
-    times = wave;
-  }
-  const long points = group_points(size) * times;
-  GAME_INFO("Group of " << size << " scores " << points << " (x" << times << ")");
+void GameFeel::group_removed(const FieldEvent& group) {
+  const size_t size = group.stones.size();
+  GAME_INFO("Group of " << size << " scores " << group.points << " (x" << group.times << ")");
   Signal scored(scene->get_name() + "->group_scored");
-  scored.add_params(static_cast<int64_t>(points));
-  scored.add_params(static_cast<int64_t>(times));
+  scored.add_params(static_cast<int64_t>(group.points));
+  scored.add_params(static_cast<int64_t>(group.times));
   scored.rise();
-  show_popup(points, x, y);
+  Signal burst(scene->get_name() + "->group_burst");
+  burst.add_params(static_cast<int64_t>(size));
+  burst.add_params(static_cast<int64_t>(group.multiplier));
+  burst.rise();
+  show_popup(group.points, group.centre.x, group.centre.y);
   show_combo();
   keep_pace();
 }
@@ -160,67 +152,37 @@ void GameFeel::show_popup(long points, float x, float y) {
 }
 
 void GameFeel::show_combo() {
-  auto* label = dynamic_cast<Text*>(scene->get_object(keys.combo_label));
-  if (!label) return;
+  if (!combo_label) return;
   const bool shown = multiplier() >= 2;
   if (shown) {
     std::string text = keys.combo_text;
     replace_n(text, multiplier());
     SlotArgs args;
     args.string_params.push_back(text);
-    label->slot__on_set_text(&args);
+    combo_label->slot__on_set_text(&args);
   }
-  label->_set_show(shown);
+  combo_label->_set_show(shown);
 }
 
-void GameFeel::end_cascade() {
-  chain_active = false;
-  wave = 0;
-  show_combo();
-}
-
-void GameFeel::update(bool stepped) {
-  wave_counted = false;
-  watch_cascade(stepped);
-  watch_hint();
-}
-
-void GameFeel::watch_cascade(bool stepped) {
-  // Still waiting for the swap's own groups (the stones may be travelling yet).
-  if (!chain_active || wave == 0 || !stepped) return;
-  bool moving = false;
-  for (b2Body* body = scene->get_world()->GetBodyList(); body && !moving; body = body->GetNext())
-    moving = stone_of(body) && body->GetLinearVelocity().Length() >= SETTLED_SPEED;
-  still_seconds = moving ? 0 : still_seconds + scene->get_time_step();
-  if (still_seconds >= SETTLE_SECONDS) end_cascade();
-}
+void GameFeel::update() { watch_hint(); }
 
 void GameFeel::keep_pace() {
   if (keys.pace.empty()) return;
-  const long score = scene->current_score();
-  int level = 1;
-  PaceStep pace{0, base_refill_seconds, base_emit_count};
-  for (const PaceStep& step : keys.pace) {
-    if (score < step.score) break;
-    ++level;
-    if (step.refill_seconds > 0) pace.refill_seconds = step.refill_seconds;
-    if (step.emit_count > 0) pace.emit_count = step.emit_count;
-  }
-  if (auto* shown = dynamic_cast<Numeric*>(scene->get_object(keys.level_object))) shown->set_value_handler(level);
-  if (level == current_level) return;
-  current_level = level;
-  GAME_INFO("Level " << level << ": refill every " << pace.refill_seconds << " s, " << pace.emit_count
-                     << " stones");
-  apply_pace_step(pace);
+  const int level = scene->field().pace_level();
+  if (level_shown) level_shown->set_value_handler(level);
+  scene->field().reach_level(level);
 }
 
-void GameFeel::apply_pace_step(const PaceStep& pace) {
-  if (auto* timer = dynamic_cast<Timer*>(scene->get_object(keys.pace_timer))) {
-    if (pace.refill_seconds > 0) timer->_set_time(pace.refill_seconds);
+void GameFeel::level_reached(int level) {
+  PaceStep pace{0, base_refill_seconds, base_emit_count};
+  for (size_t i = 0; i + 1 < static_cast<size_t>(level) && i < keys.pace.size(); ++i) {
+    if (keys.pace[i].refill_seconds > 0) pace.refill_seconds = keys.pace[i].refill_seconds;
+    if (keys.pace[i].emit_count > 0) pace.emit_count = keys.pace[i].emit_count;
   }
-  if (auto* emitter = dynamic_cast<StoneEmitter*>(scene->get_object(keys.pace_emitter))) {
-    if (pace.emit_count > 0) emitter->_set_emit_count(pace.emit_count);
-  }
+  GAME_INFO("Level " << level << ": refill every " << pace.refill_seconds << " s, " << pace.emit_count
+                     << " stones");
+  if (pace_timer && pace.refill_seconds > 0) pace_timer->_set_time(pace.refill_seconds);
+  if (pace_emitter && pace.emit_count > 0) pace_emitter->_set_emit_count(pace.emit_count);
 }
 
 void GameFeel::delay(double seconds) {
@@ -257,29 +219,16 @@ void GameFeel::watch_hint() {
   if (since_move.get_elapsed_time_noreset() < keys.hint_seconds) return;
   since_move.reset();
   hint_clock.reset();
-  const auto [a, b] = find_swap();
+  const auto [a, b] = scene->field().find_swap();
   if (a && b) {
-    hint = {a->_get__object_name_(), b->_get__object_name_()};
+    hint = {static_cast<BaseStone*>(a)->_get__object_name_(), static_cast<BaseStone*>(b)->_get__object_name_()};
     GAME_INFO("Hint: " << hint.first << " with " << hint.second);
+    Signal shown(scene->get_name() + "->hint_shown");
+    shown.rise();
     return;
   }
   GAME_INFO("No move left: a fresh row");
   no_move_shown = true;
   scene->show_object(keys.no_move_label, true);
-  if (auto* emitter = dynamic_cast<StoneEmitter*>(scene->get_object(keys.pace_emitter)))
-    emitter->startEmit(emitter->_get_emit_count());
-}
-
-std::pair<BaseStone*, BaseStone*> GameFeel::find_swap() const {
-  for (b2Body* body = scene->get_world()->GetBodyList(); body; body = body->GetNext()) {
-    BaseStone* first = stone_of(body);
-    if (!first) continue;
-    for (b2ContactEdge* edge = body->GetContactList(); edge; edge = edge->next) {
-      BaseStone* second = stone_of(edge->other);
-      if (!second || !edge->contact->IsTouching() || second->_get_type() == first->_get_type()) continue;
-      if (!first->next_to(second)) continue;
-      if (BaseStone::swap_makes_group(first, second)) return {first, second};
-    }
-  }
-  return {nullptr, nullptr};
+  if (pace_emitter) pace_emitter->startEmit(pace_emitter->_get_emit_count());
 }

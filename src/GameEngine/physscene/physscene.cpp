@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "../GameObjects/basestone/basestone.h"
+#include "../GameObjects/score_popup/score_popup.h"
+#include "../GameObjects/stone_particles/stone_particles.h"
 #include "../game_fabrics.h"
 #include "../game_log.h"
 #include "carrow/config.h"
@@ -12,6 +15,9 @@
 
 namespace {
 const char* const LOAD_SCENE = "PhysScene::load_scene";
+// The click's and the burst's lines keep the names they have always had.
+const char* const RELEASE_HANDLER = "BaseStone::_on_mouse_release_handler";
+const char* const RUN_PARTICLES = "BaseStone::_run_particles";
 const char* const CONFIG_PLUGIN = "libquorra";
 const int MAX_LEVEL_ENTRIES = 1000000;
 // More would only burn time: 8 sub-steps already keep the fastest fall within a tenth of a stone.
@@ -67,13 +73,15 @@ PhysScene::PhysScene()
       position_iterations(10),
       sub_steps(1),
       level_file(""),
-      selected_stone(nullptr),
-      play(Play::RUNNING),
-      seconds_above_line(0),
       returning(false),
+      left_running(false),
+      drawn_since_start(false),
+      stone_left(false),
       key_press_slot(this, &PhysScene::slot__on_key_press),
       game_feel(this) {
   register_game_object_fabrics();
+  field_model.set_listener([this](const FieldEvent& event) { on_field_event(event); });
+  field_model.set_score_source([this] { return current_score(); });
 }
 
 PhysScene::~PhysScene() {
@@ -133,6 +141,7 @@ bool PhysScene::load_scene() {
     world->SetGravity(b2Vec2(gravity_x, gravity_y));
   else
     world = new b2World(b2Vec2(gravity_x, gravity_y));
+  field_model.set_world(world);
 
   if (!load_level()) return false;
   frame_timer.reset();
@@ -232,17 +241,184 @@ void PhysScene::step_world() {
 }
 
 bool PhysScene::draw() {
+  drawn_since_start = true;
   hold_clocks_while_still();
   // One step at most per frame: slow frames slow the simulation down instead of piling up steps.
-  bool stepped = false;
   if (accepts_moves() && frame_timer.get_elapsed_time_noreset() >= time_step) {
     step_world();
     frame_timer.reset();
-    watch_pile();
-    stepped = true;
+    field_model.after_step(time_step);
   }
-  if (accepts_moves()) game_feel.update(stepped);
+  if (accepts_moves()) {
+    field_model.begin_frame();
+    game_feel.update();
+  }
   const bool drawn = Scene::draw();
-  draw_game_over_line();
+  // The game-over window stands over the field then; the line would cross it.
+  if (can_end() && get_play() != Play::OVER) line.draw(width);
   return drawn;
+}
+
+void PhysScene::draw_object(SceneObject* object) {
+  // In the drawing order, as a stone comes up: what went before it this frame has gone already.
+  if (auto* stone = dynamic_cast<BaseStone*>(object)) {
+    stone_left = false;
+    if (field_model.settle(stone) && stone_left) return;
+  } else if (auto* particles = dynamic_cast<StoneParticles*>(object)) {
+    if (particles->burnt_out()) {
+      particles->release_resources();
+      dispose(particles);
+      return;
+    }
+  } else if (auto* popup = dynamic_cast<ScorePopup*>(object)) {
+    if (popup->faded()) {
+      release_picture(video_name, popup->_get__object_name_(), name);
+      dispose(popup);
+      return;
+    }
+  }
+  object->draw();
+}
+
+BaseStone* PhysScene::get_selected_stone() const { return static_cast<BaseStone*>(field_model.selected()); }
+
+void PhysScene::stone_clicked(BaseStone* stone) {
+  if (!accepts_moves() || !stone->body) return;
+  game_feel.player_clicked();
+  field_model.click(stone);
+}
+
+void PhysScene::on_field_event(const FieldEvent& event) {
+  auto* first = event.stones.empty() ? nullptr : static_cast<BaseStone*>(event.stones.front());
+  switch (event.kind) {
+    case FieldEvent::Kind::STONE_SELECTED:
+      first->set_blend(0.5f);
+      rise("stone_selected");
+      break;
+    case FieldEvent::Kind::OUT_OF_REACH:
+    case FieldEvent::Kind::SWAP_STOOD:
+    case FieldEvent::Kind::SWAP_REJECTED:
+      judge_swap(event);
+      break;
+    case FieldEvent::Kind::GROUP_CLEARED:
+      clear_group(event);
+      break;
+    case FieldEvent::Kind::CASCADE_STEP:
+      rise("cascade_step", {event.multiplier});
+      break;
+    case FieldEvent::Kind::CASCADE_ENDED:
+      game_feel.show_combo();
+      break;
+    case FieldEvent::Kind::LEVEL_REACHED:
+      game_feel.level_reached(event.level);
+      rise("level_reached", {event.level});
+      break;
+    case FieldEvent::Kind::OUT_OF_FIELD:
+      dispose_stone(first);
+      stone_left = true;
+      break;
+    case FieldEvent::Kind::GAME_OVER:
+      game_over(event);
+      break;
+  }
+}
+
+void PhysScene::judge_swap(const FieldEvent& event) {
+  auto* selected = static_cast<BaseStone*>(event.stones[0]);
+  auto* clicked = static_cast<BaseStone*>(event.stones[1]);
+  selected->set_blend(1.0f);
+  const bool near = event.kind != FieldEvent::Kind::OUT_OF_REACH;
+  GAME_INFO("Dist>maxSize" << event.distance << ">" << event.reach << "=" << (near ? 0 : 1));
+  clicked->disconnect_release(selected);
+  if (!near) return;
+  for (size_t size : event.group_sizes)
+    GAME_DEBUG(RELEASE_HANDLER, "same_type:" << static_cast<unsigned>(size));
+  const bool stood = event.kind == FieldEvent::Kind::SWAP_STOOD;
+  clicked->show_swap(selected, stood, game_feel.swap_seconds(), game_feel.reject_seconds());
+  rise(stood ? "swap_stood" : "swap_rejected");
+}
+
+void PhysScene::clear_group(const FieldEvent& event) {
+  // For a score keeper: the scene's "group_removed" signal carries the group's size.
+  Signal removed(name + "->group_removed");
+  removed.add_params(static_cast<int64_t>(event.stones.size()));
+  for (FieldStone* member : event.stones) {
+    auto* stone = static_cast<BaseStone*>(member);
+    burst(stone);
+    std::cerr << "removing object:" << stone->_get__object_name_() << std::endl;
+    if (member != event.origin) dispose_stone(stone);
+  }
+  dispose_stone(static_cast<BaseStone*>(event.origin));
+  stone_left = true;
+  removed.rise();
+  game_feel.group_removed(event);
+}
+
+void PhysScene::dispose_stone(BaseStone* stone) {
+  field_model.forget(stone);
+  if (stone->body && world) {
+    // A sleeping pile stays asleep when a body goes; what rested on this stone must fall.
+    for (b2ContactEdge* edge = stone->body->GetContactList(); edge; edge = edge->next) edge->other->SetAwake(true);
+    world->DestroyBody(stone->body);
+  }
+  stone->forget_body();
+  const std::string video = stone->_get__video_name_(), object_name = stone->_get__object_name_(),
+                    group = stone->_get__scene_name_();
+  if (get_object(object_name) == stone) {
+    remove_object(object_name);
+  } else {
+    stone->disconnect_signals(true);
+    stone->unregister_slots();
+  }
+  release_picture(video, object_name, group);
+  delete stone;
+}
+
+void PhysScene::dispose(SceneObject* object) {
+  const std::string object_name = object->_get__object_name_();
+  if (get_object(object_name) == object) remove_object(object_name);
+  delete object;
+}
+
+void PhysScene::burst(BaseStone* stone) {
+  GAME_INFO("Launching particles");
+  const std::string particles_name = stone->_get__object_name_() + "particles";
+  // One burst per name: a second one could not join the scene and would be lost.
+  if (get_object(particles_name)) return;
+  auto* particles = dynamic_cast<StoneParticles*>(SceneObjectFabric()["StoneParticles"]);
+  if (!particles) {
+    GAME_CRITICAL(RUN_PARTICLES, " StonePaerticles object not found");
+    return;
+  }
+  const std::string storage = stone->_get__storage_name_();
+  particles->load(this, storage, name, name, particles_name, file_manager);
+  particles->set_video_name(stone->_get__video_name_());
+  particles->_set_absolute_x(stone->_get_x());
+  particles->_set_absolute_y(stone->_get_y());
+  particles->_set_coord_type("absolute");
+  particles->calculate_position();
+  particles->_set__object_name_(particles_name);
+  particles->_set__scene_name_(name);
+  if (!particles->SceneObject::real_load(this, storage, name, name, particles_name, file_manager)) {
+    GAME_CRITICAL(RUN_PARTICLES, "Unable to load SceneObject subobject: " << particles->_get_error());
+    particles->discard();
+    return;
+  }
+  if (!particles->real_load(this, storage, name, name, particles_name, file_manager)) {
+    GAME_CRITICAL(RUN_PARTICLES, "Unable to load main object: " << particles->_get_error());
+    particles->discard();
+    return;
+  }
+  int red = 255, green = 255, blue = 255;
+  if (particles->_get_stone_colour() && stone->picture_colour(&red, &green, &blue))
+    particles->_set_colour(red, green, blue);
+  particles->_set_show(true);
+  add_object(particles_name, particles, 0);
+  GAME_INFO("Particles launched");
+}
+
+void PhysScene::rise(const char* signal_name, std::initializer_list<int64_t> numbers) const {
+  Signal signal(name + "->" + signal_name);
+  for (int64_t number : numbers) signal.add_params(number);
+  signal.rise();
 }

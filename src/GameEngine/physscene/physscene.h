@@ -5,9 +5,12 @@
 #include <box2d/box2d.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
+#include "field_model.h"
 #include "game_feel.h"
+#include "game_over_line.h"
 #include "tessim/time.h"
 #include "voskar/scene.h"
 
@@ -41,14 +44,6 @@ struct BoxBodyDef {
 
 b2Body* create_box_body(b2World* world, const BoxBodyDef& def);
 
-// The game object a body belongs to (a stone), or null.
-inline void* body_user_data(b2Body* body) {
-  return reinterpret_cast<void*>(body->GetUserData().pointer);
-}
-inline void set_body_user_data(b2Body* body, void* data) {
-  body->GetUserData().pointer = reinterpret_cast<uintptr_t>(data);
-}
-
 // Frees the surface and the sprite that an image object made under its own name, so that objects
 // that come and go do not pile pictures up in the driver.
 void release_picture(const std::string& video_name, const std::string& name, const std::string& group);
@@ -61,6 +56,7 @@ Config_Interface* start_object_load(SceneObject* object, const std::string& stor
 
 // Deletes an object that never made it into a scene; its load may have registered slots already.
 void discard_object(SceneObject* object);
+
 
 class PhysScene : public Scene {
 public:
@@ -84,27 +80,27 @@ public:
   int get_sub_steps() const { return sub_steps; }
   std::string get_level_file() const { return level_file; }
 
-  BaseStone* get_selected_stone() const { return selected_stone; }
-  void set_selected_stone(BaseStone* stone) { selected_stone = stone; }
+  // The field's rules; the scene acts on what they report.
+  FieldModel& field() { return field_model; }
+  BaseStone* get_selected_stone() const;
+  // A click on a stone: a running game passes it to the rules.
+  void stone_clicked(BaseStone* stone);
 
   // The game's course on this field (game_flow.cpp). Every part of it is off unless the scene
   // file's keys switch it on; without them the game runs on as it always has.
-  enum class Play { RUNNING, PAUSED, OVER };
-  Play get_play() const { return play; }
+  using Play = FieldModel::Play;
+  Play get_play() const { return field_model.get_play(); }
   // Stones take clicks only while the game runs.
-  bool accepts_moves() const { return play == Play::RUNNING; }
+  bool accepts_moves() const { return get_play() == Play::RUNNING; }
   // Whether the game can end at all ("Scene->gameOverLine" given).
-  bool can_end() const { return flow.line_set; }
-  // What takes up the scene point: nothing, a stone passing through (falling, flung up or just
-  // placed: gone in a moment), or a wall or a stone resting on something (a new stone could not
-  // be placed there).
-  enum class Room { FREE, PASSING, TAKEN };
-  Room room_at(float x, float y);
+  bool can_end() const { return field_model.get_rules().line_set; }
+  using Room = FieldModel::Room;
+  Room room_at(float x, float y) const { return field_model.room_at(x, y); }
   // Pauses a running game, resumes a paused one (with "Scene->pauseKeys" on, Esc and P do it).
   void toggle_pause();
   // Ends the game: the field stands still, the score is entered in the best scores (with
   // "Scene->bestScores" on), the game-over window shows and "->game_over" is risen.
-  void end_game();
+  void end_game(FieldEvent::Reason reason = FieldEvent::Reason::ENDED);
   bool slot__on_key_press(SlotArgs* args);
   bool slot__on_deactivate(SlotArgs* args) override;
   // Scoring, motion, pace and hints (game_feel.cpp).
@@ -113,13 +109,26 @@ public:
   // The value of the score object ("Scene->scoreObject"); 0 without one.
   long current_score();
 
+  // Takes a stone out of the game for good: selection, body (what rested on it wakes), scene,
+  // slots and pictures, and deletes it. Also for a stone that never joined the scene.
+  void dispose_stone(BaseStone* stone);
+  // The burst of particles of a stone that leaves in a group, at the stone's last place.
+  void burst(BaseStone* stone);
+
 protected:
   void init_slots() override;
   void deinit_slots() override;
+  // A stone's turn first asks the rules whether it goes; bursts and rising numbers that are
+  // done go instead of drawing.
+  void draw_object(SceneObject* object) override;
 
 private:
   bool load_level();
-
+  void on_field_event(const FieldEvent& event);
+  void judge_swap(const FieldEvent& event);
+  void clear_group(const FieldEvent& event);
+  // Out of the scene (when in it) and deleted.
+  void dispose(SceneObject* object);
 
   b2World* world;
   float gravity_x, gravity_y;
@@ -128,14 +137,9 @@ private:
   int sub_steps;
   Time frame_timer;
   std::string level_file;
-  BaseStone* selected_stone;
 
   // The keys of the game's course, read with the physics settings.
   struct FlowKeys {
-    bool line_set = false;
-    float line_y = 0.0f;           // "Scene->gameOverLine": scene y of the line
-    float hold_seconds = 2.0f;     // "Scene->gameOverHold"
-    uint32_t line_color = 0xffffff40u;  // "Scene->gameOverLineColor" (0xRRGGBBAA)
     std::string window;            // "Scene->gameOverWindow": object shown at the end
     std::string score_object;      // "Scene->scoreObject": the Numeric holding the score
     bool best_scores = false;      // "Scene->bestScores"
@@ -148,23 +152,26 @@ private:
   void read_flow_keys(Config_Interface* config);
   // A fresh game: running, nothing above the line, the playing setting on.
   void start_game();
+  void game_over(const FieldEvent& event);
   // While the field stands still (paused, over, or just back from another scene) the objects'
   // clocks do not count the time; after a slow frame they count only the one step it simulated.
   void hold_clocks_while_still();
   void delay_object_clocks(double seconds);
-  // After a world step: a resting stone above the line for the hold time ends the game.
-  void watch_pile();
-  void draw_game_over_line();
-  // Records the score; its place among the best (0: not among them).
-  size_t enter_best_scores(long score);
+  // Rises "<scene>-><name>" with the given whole numbers.
+  void rise(const char* signal_name, std::initializer_list<int64_t> numbers = {}) const;
 
   FlowKeys flow;
-  Play play;
-  double seconds_above_line;
+  FieldModel field_model;
+  GameOverLine line;
   // Time between two draws (from the start of loading until the game starts): while the game
   // stands still its objects' clocks are held.
   Time since_draw;
   bool returning;
+  // The game was running when the scene was left (it is paused while away).
+  bool left_running;
+  bool drawn_since_start;
+  // The stone whose turn it is left the field while the rules looked at it.
+  bool stone_left;
   Slot<PhysScene> key_press_slot;
   GameFeel game_feel;
 };

@@ -33,6 +33,3 @@ std::string ui_get_setting(std::string name, std::string default_value);
 using ui_setting_listener = void (*)(const std::string& name, const std::string& value);
 void ui_set_setting_listener(ui_setting_listener listener);
 
-// Deactivates a scene and deletes it with every object in it (a button takes its pictures and
-// captions along). For scenes owned outside the scene list, such as a window's.
-void ui_release_scene(Scene* scene);

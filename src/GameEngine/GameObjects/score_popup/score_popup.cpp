@@ -30,13 +30,6 @@ bool ScorePopup::show_at(Scene* game, const std::string& prefix, const std::stri
 
 void ScorePopup::draw() {
   const float elapsed = static_cast<float>(timer.get_elapsed_time_noreset());
-  if (!(elapsed < life_time)) {
-    const std::string name = _get__object_name_();
-    release_picture(_get__video_name_(), name, _get__scene_name_());
-    if (scene && scene->get_object(name) == this) scene->remove_object(name);
-    delete this;
-    return;
-  }
   Video_Interface* video = video_get_interface(_video_name_);
   if (!video || !_sprite_) return;
   const float share = elapsed / life_time;

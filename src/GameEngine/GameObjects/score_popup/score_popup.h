@@ -18,6 +18,8 @@ public:
   bool show_at(Scene* scene, const std::string& prefix, const std::string& object_name, const std::string& text,
                float x, float y);
   void draw() override;
+  // The number has risen for its life time: the scene removes it instead of drawing it.
+  bool faded() const { return !(static_cast<float>(timer.get_elapsed_time_noreset()) < life_time); }
   // A paused game holds its numbers where they are.
   void delay_clocks(double seconds) override { timer.postpone(seconds); }
 

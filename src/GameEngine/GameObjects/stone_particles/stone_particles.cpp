@@ -109,13 +109,6 @@ void StoneParticles::draw() {
     return;
   }
   const float elapsed = static_cast<float>(timer.get_elapsed_time_noreset());
-  if (!(elapsed < life_time)) {
-    release_resources();
-    const std::string name = _get__object_name_();
-    if (scene && scene->get_object(name) == this) scene->remove_object(name);
-    delete this;
-    return;
-  }
   const float alpha = (life_time - elapsed) / life_time;
   for (size_t i = 0; i < bodies.size(); ++i) {
     if (outline) draw_outline(video, bodies[i]);

@@ -26,6 +26,10 @@ public:
 
   // Releases a burst that never made it into its scene, with everything it made, and deletes it.
   void discard();
+  // The burst has run its life time: the scene releases and removes it instead of drawing it.
+  bool burnt_out() const { return !(static_cast<float>(timer.get_elapsed_time_noreset()) < life_time); }
+  // The bodies, the particle set and its picture.
+  void release_resources();
 
   int _get_particle_count() const { return particle_count; }
   void _set_particle_count(int value) { particle_count = value; }
@@ -47,8 +51,6 @@ private:
   std::string surface_name() { return _get__object_name_() + "particlesSurface"; }
   void draw_outline(Video_Interface* video, const b2Body* body);
   void destroy_bodies();
-  // The bodies, the particle set and its picture.
-  void release_resources();
 
   int particle_count;
   float particle_size;

@@ -97,7 +97,7 @@ int StoneEmitter::startEmit(int count) {
       // In a game that can end, a stone with no room ends it.
       if (can_end && game->room_at(column_x, row_y) != PhysScene::Room::FREE) {
         GAME_INFO("No room for a new stone at " << column_x << ":" << row_y);
-        game->end_game();
+        game->end_game(FieldEvent::Reason::NO_ROOM);
         emitted += i;
         return i;
       }
@@ -136,6 +136,7 @@ bool StoneEmitter::emit_stone(int number, float column_x, float row_y) {
 }
 
 BaseStone* StoneEmitter::place_stone(const std::string& name, int type, float x, float y) {
+  auto* game = dynamic_cast<PhysScene*>(scene);
   // A second stone under a taken name would take over the first one's picture and slots.
   if (scene->get_object(name)) {
     GAME_CRITICAL(START_EMIT, "A stone named " << name << " is in the scene already");
@@ -177,7 +178,10 @@ BaseStone* StoneEmitter::place_stone(const std::string& name, int type, float x,
     failed = "Unable to load main object: ";
   if (failed) {
     GAME_CRITICAL(START_EMIT, failed << stone->_get_error());
-    stone->remove_from_game();
+    if (game)
+      game->dispose_stone(stone);
+    else
+      discard_object(stone);
     return nullptr;
   }
   stone->_set_show(true);
