@@ -27,6 +27,7 @@
 #include "scrivet/textrenderer.h"
 #include "vistrel/imageloader.h"
 #include "voskar/fabric.h"
+#include "voskar/game_module.h"
 #include "voskar/scene.h"
 #include "voskar/scenemanager.h"
 
@@ -204,6 +205,7 @@ private:
   Config_Interface* load_config(const std::string& name, const std::string& file);
 
   bool start_engine();
+  void check_modules();
   void check_fonts();
   void check_video_driver();
   void load_scene_list();
@@ -278,6 +280,7 @@ bool Checker::start_engine() {
   SceneFabric::add_fabric("GameScene", game_scene_fabric());
   ui_init();
   register_game_object_fabrics();
+  check_modules();
   {
     Silenced quiet;
     if (!ui_load_styleset(kStyleFile, "BaseStyle", &files_))
@@ -285,6 +288,20 @@ bool Checker::start_engine() {
   }
   if (!readable(kStyleFile)) report(kStyleFile, 1, "cannot be read");
   return true;
+}
+
+// The game's modules, loaded as start-up loads them: their types are checked like the built-in
+// ones. Each line of the loader names the file and the key: "cfg/Game.cfg: KEY ...".
+void Checker::check_modules() {
+  Config_Interface* config = config_get_interface("GameConfig");
+  std::ostringstream lines;
+  load_game_modules(config, "cfg/Game.cfg", lines);
+  std::istringstream faults(lines.str());
+  const std::string lead = "cfg/Game.cfg: ";
+  for (std::string line; std::getline(faults, line);) {
+    const std::string text = line.substr(lead.size());
+    report_at(config, text.substr(0, text.find(' ')), "cfg/Game.cfg", text);
+  }
 }
 
 void Checker::check_fonts() {
@@ -637,11 +654,11 @@ void Checker::check_value(const SceneFile* scene, Config_Interface* config, cons
   switch (doc.kind) {
     case ValueKind::whole:
     case ValueKind::real: {
-      // The programs' own bounds where they have them; finite otherwise.
+      // The programs' own bounds where they have them, else the table's (finite at least).
       std::string table_key = doc.key;
       if (table_key.rfind("SCENE", 0) == 0) table_key.erase(0, 5);
       const tarnvale::NumberLimit* limit = tarnvale::find_number_limit(table_key);
-      const tarnvale::NumberLimit any_number{table_key, -HUGE_VAL, HUGE_VAL, doc.fallback,
+      const tarnvale::NumberLimit any_number{table_key, doc.min, doc.max, doc.fallback,
                                              doc.kind == ValueKind::whole,
                                              tarnvale::OnBadNumber::use_default, false};
       if (!tarnvale::check_number(limit ? *limit : any_number, value, &number, &reason))
@@ -725,8 +742,8 @@ void Checker::check_style_set() {
   Config_Interface* set = config_get_interface("BaseStyle");
   if (!set) return;
   std::vector<KeyDoc> style_keys;
-  for (const TypeDoc& type : data_types())
-    style_keys.insert(style_keys.end(), type.style_keys.begin(), type.style_keys.end());
+  for (const TypeDoc* type : all_types())
+    style_keys.insert(style_keys.end(), type->style_keys.begin(), type->style_keys.end());
   for (const auto& [key, value] : pairs_of(set)) {
     if (!set->_get_origin(key).line) continue;
     const std::size_t cut = key.find("->");

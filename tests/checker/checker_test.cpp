@@ -158,6 +158,21 @@ TEST_F(DataFolder, KeysNoClassReads) {
       "res/menu.scn:19: object \"stray\" is not in the scene's object list\n");
 }
 
+// A module's types are checked by what the module declared, like the built-in ones.
+TEST_F(DataFolder, TheGamesModulesTypesAndTheModulesThatCannotRun) {
+  dir.write("cfg/Game.cfg",
+            "[Options]\nStartScene menu\n[Modules]\nModule0 libtest_module_counter\n"
+            "Module1 libtest_module_no_entry\n[/]\n[/]\n");
+  scene("[tally]\ntype Counter\n[Counter]\nstart 500\nstrat 1\n[/]\n[/]\n[lost]\ntype Countr\n[/]\n",
+        {"tally", "lost"});
+  expect_report(
+      "cfg/Game.cfg:5: Options->Modules->Module1 \"libtest_module_no_entry\" has no entry point "
+      "_register_game_module; left out\n"
+      "res/menu.scn:15: \"500\" is out of range 0 to 100\n"
+      "res/menu.scn:16: unknown key \"Counter->strat\"; did you mean \"Counter->start\"?\n"
+      "res/menu.scn:20: unknown object type \"Countr\"; did you mean \"Counter\"?\n");
+}
+
 TEST_F(DataFolder, AFailureTheTableCannotForeseeIsTheLibrarysOwnReason) {
   scene("[t]\ntype Text\n[Text]\ntext hi\nrenderer_type nosuch\nfont Font0\n[/]\n[/]\n", {"t"});
   expect_report(
