@@ -245,6 +245,14 @@ private:
   int picture_count_ = 0;
 };
 
+// Every built-in type, as start-up registers them: no module may take their names.
+void register_builtin_types() {
+  init(kVideo);
+  SceneFabric::add_fabric("GameScene", game_scene_fabric());
+  ui_init();
+  register_game_object_fabrics();
+}
+
 Config_Interface* Checker::load_config(const std::string& name, const std::string& file) {
   if (!config_create(name, "libquorra", true)) {
     fail("cannot create a configuration from libquorra: " + config_error());
@@ -276,10 +284,7 @@ bool Checker::start_engine() {
   quiet.finish();
   check_video_driver();
 
-  init(kVideo);
-  SceneFabric::add_fabric("GameScene", game_scene_fabric());
-  ui_init();
-  register_game_object_fabrics();
+  register_builtin_types();
   check_modules();
   {
     Silenced quiet;
@@ -790,19 +795,42 @@ int Checker::run() {
   return problems_.empty() ? 0 : 1;
 }
 
+bool enter(const std::string& dir, std::ostream& err) {
+  if (dir.empty() || chdir(dir.c_str()) == 0) return true;
+  err << "tarnvale-check: cannot enter " << dir << ": " << std::strerror(errno) << std::endl;
+  return false;
+}
+
 }  // namespace
 
 int check_data_folder(const std::string& dir, std::ostream& out, std::ostream& err) {
-  if (!dir.empty() && chdir(dir.c_str()) != 0) {
-    err << "tarnvale-check: cannot enter " << dir << ": " << std::strerror(errno) << std::endl;
-    return 2;
-  }
+  if (!enter(dir, err)) return 2;
   Checker checker(err);
   const int result = checker.run();
   for (const Problem& problem : checker.problems())
     out << problem.file << ":" << problem.line << ": " << problem.text << "\n";
   out.flush();
   return result;
+}
+
+int print_reference(const std::string& dir, std::ostream& out, std::ostream& err) {
+  if (!dir.empty()) {
+    if (!enter(dir, err)) return 2;
+    if (!config_create("GameConfig", "libquorra", true)) {
+      err << "tarnvale-check: cannot create a configuration from libquorra: " << config_error()
+          << std::endl;
+      return 2;
+    }
+    Config_Interface* config = config_get_interface("GameConfig");
+    Brannow::FileManager files(100);
+    files.register_brannow(Brannow::CreatePosixFile);
+    if (!config->load("cfg/Game.cfg", &files)) err << "cfg/Game.cfg: cannot be read" << std::endl;
+    register_builtin_types();
+    load_game_modules(config, "cfg/Game.cfg", err);
+  }
+  out << reference_markdown();
+  out.flush();
+  return 0;
 }
 
 // Two swapped neighbours count as one edit: the commonest typo.

@@ -171,6 +171,16 @@ TEST_F(DataFolder, TheGamesModulesTypesAndTheModulesThatCannotRun) {
       "res/menu.scn:15: \"500\" is out of range 0 to 100\n"
       "res/menu.scn:16: unknown key \"Counter->strat\"; did you mean \"Counter->start\"?\n"
       "res/menu.scn:20: unknown object type \"Countr\"; did you mean \"Counter\"?\n");
+
+  const auto reference = run_process({built_program("tarnvale-check"), "--reference", dir.path()}, ".");
+  EXPECT_EQ(reference.exit_code, 0) << reference.err;
+  EXPECT_NE(reference.out.find("### `Counter`\n\nCounts.\n\nAlso has everything of `SceneObject`."),
+            std::string::npos);
+  EXPECT_NE(reference.out.find("| `Counter->start` | `0` | whole number, 0 to 100 | where it starts |"),
+            std::string::npos);
+  EXPECT_NE(reference.out.find("### `Image`"), std::string::npos);
+  EXPECT_NE(reference.err.find("Module1 \"libtest_module_no_entry\" has no entry point"),
+            std::string::npos);
 }
 
 TEST_F(DataFolder, AFailureTheTableCannotForeseeIsTheLibrarysOwnReason) {
