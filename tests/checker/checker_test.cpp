@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "check.h"
 #include "data_format.h"
 #include "process.h"
@@ -57,6 +59,15 @@ protected:
 TEST_F(DataFolder, ACleanFolderExitsZeroAndSaysNothing) {
   scene("[title]\ntype Text\n[Text]\ntext Hello\nfont Font0\n[/]\n[/]\n", {"title"});
   expect_report("");
+}
+
+TEST_F(DataFolder, AMissingStyleSetMattersOnlyToWidgets) {
+  std::remove(dir.file("res/interface/base.style").c_str());
+  scene("[title]\ntype Text\n[Text]\ntext Hello\nfont Font0\n[/]\n[/]\n", {"title"});
+  expect_report("");
+  scene("[go]\ntype SceneSwitcher\n[SceneSwitcher]\nnext_scene exit\n[/]\n[/]\n", {"go"});
+  const auto run = check();
+  EXPECT_EQ(run.out.rfind("res/interface/base.style:1: cannot be read\n", 0), 0u) << run.out;
 }
 
 TEST_F(DataFolder, UnknownObjectAndSceneTypesWithTheClosestName) {
