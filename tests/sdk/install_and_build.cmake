@@ -1,6 +1,7 @@
 # cmake -P: installs the build into SCRATCH/prefix, copies the consumer project to SCRATCH/src
 # (nothing of the source tree in reach), builds it against the prefix and runs what it built;
-# then does what the README's "Making a game with tarnvale" says, file by file.
+# then does what the README's "Making a game with tarnvale" says, file by file; then builds the
+# example game Pegfall out of the tree, checks its data and plays a game of it without a window.
 cmake_minimum_required(VERSION 3.25)
 function(run what)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
@@ -75,4 +76,29 @@ execute_process(COMMAND ${prefix}/lib/tarnvale/tarnvale WORKING_DIRECTORY ${game
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT result EQUAL 0 OR NOT out MATCHES "INFO:Game module: libmygame" OR err MATCHES "left out")
   message(FATAL_ERROR "the README's game did not run (${result}):\n${out}\n${err}")
+endif()
+
+# Pegfall: menu, Play, ten presses for its five balls, game over.
+file(COPY ${PEGFALL}/ DESTINATION ${SCRATCH}/pegfall-src)
+set(pegfall ${SCRATCH}/pegfall)
+run("configuring Pegfall" ${CMAKE_COMMAND} -S ${SCRATCH}/pegfall-src -B ${pegfall} -G ${GENERATOR}
+    -DCMAKE_CXX_COMPILER=${CXX} "-DCMAKE_CXX_FLAGS=${FLAGS}" "-DCMAKE_MODULE_LINKER_FLAGS=${FLAGS}"
+    -DCMAKE_PREFIX_PATH=${prefix})
+run("building Pegfall" ${CMAKE_COMMAND} --build ${pegfall})
+run("checking Pegfall" ${prefix}/bin/tarnvale-check ${pegfall})
+set(input "10 mouse_press 0 -0.1\n11 mouse_release 0 -0.1\n")
+set(frame 40)
+foreach(x 0.05 -0.3 0.42 -0.61 0.2 0.1 -0.1 0.3 -0.5 0.6)
+  math(EXPR release "${frame} + 1")
+  string(APPEND input "${frame} mouse_press ${x} 0.8\n${release} mouse_release ${x} 0.8\n")
+  math(EXPR frame "${frame} + 230")
+endforeach()
+file(WRITE ${pegfall}/input.txt "${input}")
+file(WRITE ${pegfall}/cfg/Video.cfg
+     "[Video]\n\tDriver libheadless_tessar\n\tFrames 2600\n\tInputFile input.txt\n[/]\n")
+execute_process(COMMAND ${prefix}/lib/tarnvale/tarnvale WORKING_DIRECTORY ${pegfall}
+                RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT result EQUAL 0 OR NOT out MATCHES "Pegfall: ball 1 lit [0-9]+ pegs, score [0-9]+\n"
+   OR NOT out MATCHES "Pegfall: ball 5 lit" OR NOT out MATCHES "Pegfall: game over, score [1-9]")
+  message(FATAL_ERROR "a game of Pegfall did not run its course (${result}):\n${out}\n${err}")
 endif()
