@@ -34,6 +34,7 @@ bool PegField::load_scene() {
   bonus_pegs_ = std::atoi(config->get_value("Scene->bonus_pegs", "5").c_str());
   game_over_scene_ = config->get_value("Scene->game_over_scene", "exit");
   if (!Scene::load_scene()) return false;
+  std::cout << "Pegfall: a new game, " << balls_ << " balls" << std::endl;
   tell();
   return true;
 }
