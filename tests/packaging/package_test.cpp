@@ -1,5 +1,6 @@
-// The Debian package: built with CPack from this build, unpacked with dpkg -x into a scratch
-// root, and run from there: the launcher starts the game from its data folder.
+// The Debian package: built with CPack from this build, checked by Debian's own tools, unpacked
+// with dpkg -x into a scratch root and run from there: the launcher starts the game from its data
+// folder, with the font of the package it depends on.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,12 +13,14 @@
 #include "scratch.h"
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using test_support::read_file;
 using test_support::run_process;
 
 namespace {
 
 const std::vector<std::string> ENV = {"ASAN_OPTIONS=detect_leaks=0"};
+const std::string SYSTEM_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 // Built once for the whole suite: packing takes a while.
 class Package : public ::testing::Test {
@@ -30,7 +33,7 @@ protected:
                                     scratch->path(), 600);
     pack_log = packed.out + packed.err;
     for (const auto& entry : std::filesystem::directory_iterator(scratch->file("out")))
-      if (entry.path().extension() == ".deb") deb = entry.path();
+      if (entry.path().filename().string().rfind("tarnvale_", 0) == 0) deb = entry.path();
     if (!deb.empty()) run_process({"dpkg", "-x", deb, scratch->file("root")}, scratch->path(), 120);
   }
   static void TearDownTestSuite() {
@@ -42,6 +45,9 @@ protected:
   static std::string installed(const std::string& path) { return scratch->file("root/usr/" + path); }
   static std::string field(const std::string& name) {
     return run_process({"dpkg-deb", "-f", deb, name}, scratch->path(), 60).out;
+  }
+  static std::string unzipped(const std::string& path) {
+    return run_process({"gzip", "-dc", installed(path)}, scratch->path(), 60).out;
   }
 
   static test_support::ScratchDir* scratch;
@@ -61,14 +67,18 @@ TEST_F(Package, HoldsTheGameItsLibrariesDataLauncherDesktopEntryAndIcon) {
   EXPECT_EQ(field("Section"), "games\n");
   EXPECT_THAT(field("Depends"), HasSubstr("libbox2d"));
   EXPECT_THAT(field("Depends"), HasSubstr("libglfw3"));
+  EXPECT_THAT(field("Depends"), HasSubstr("fonts-dejavu-core"));
 
-  EXPECT_TRUE(executable(installed("bin/tarnvale")));
-  EXPECT_TRUE(executable(installed("lib/tarnvale/tarnvale")));
+  EXPECT_TRUE(executable(installed("games/tarnvale")));
+  EXPECT_TRUE(executable(installed("lib/games/tarnvale/tarnvale")));
   for (const char* module : {"libvoskar", "libpanolet", "libquorra", "libGL_tessar", "libheadless_tessar",
                              "libmordent", "libgrisk_png", "libgrisk_jpg"})
-    EXPECT_TRUE(std::filesystem::exists(installed("lib/tarnvale/") + module + ".so")) << module;
-  EXPECT_TRUE(std::filesystem::exists(installed("share/tarnvale/cfg/Game.cfg")));
-  EXPECT_TRUE(std::filesystem::exists(installed("share/tarnvale/res/scenes.scns")));
+    EXPECT_TRUE(std::filesystem::exists(installed("lib/games/tarnvale/") + module + ".so")) << module;
+  EXPECT_TRUE(std::filesystem::exists(installed("share/games/tarnvale/res/scenes.scns")));
+  // The font is Debian's, named by the installed settings, not a copy of its own.
+  EXPECT_THAT(read_file(installed("share/games/tarnvale/cfg/Game.cfg")),
+              HasSubstr("\n\t\tsource " + SYSTEM_FONT + "\n"));
+  EXPECT_FALSE(std::filesystem::exists(installed("share/games/tarnvale/res/fonts")));
 
   const std::string entry = read_file(installed("share/applications/tarnvale.desktop"));
   EXPECT_THAT(entry, HasSubstr("\nExec=tarnvale\n"));
@@ -80,22 +90,50 @@ TEST_F(Package, HoldsTheGameItsLibrariesDataLauncherDesktopEntryAndIcon) {
   EXPECT_EQ(icon.substr(16, 8), std::string("\0\0\0\x40\0\0\0\x40", 8));
 }
 
+TEST_F(Package, PassesLintianAndTheDesktopEntryAndAppStreamValidators) {
+  const auto lint = run_process({"lintian", "--fail-on", "error,warning", deb}, scratch->path(), 600);
+  EXPECT_EQ(lint.exit_code, 0) << lint.out << lint.err;
+  EXPECT_THAT(lint.out, Not(HasSubstr("E: "))) << lint.out;
+  EXPECT_THAT(lint.out, Not(HasSubstr("W: "))) << lint.out;
+
+  const auto desktop =
+      run_process({"desktop-file-validate", installed("share/applications/tarnvale.desktop")}, "/", 60);
+  EXPECT_EQ(desktop.exit_code, 0) << desktop.out << desktop.err;
+  EXPECT_EQ(desktop.out, "");
+
+  const std::string metainfo = installed("share/metainfo/org.example.tarnvale.metainfo.xml");
+  const auto appstream = run_process({"appstreamcli", "validate", "--no-net", metainfo}, "/", 120);
+  EXPECT_EQ(appstream.exit_code, 0) << appstream.out << appstream.err;
+  EXPECT_THAT(read_file(metainfo), HasSubstr(">tarnvale.desktop</launchable>"));
+  EXPECT_THAT(read_file(metainfo), HasSubstr("<screenshot type=\"default\">"));
+}
+
+TEST_F(Package, TheChangelogAndTheAppStreamReleaseCarryThePackagesVersion) {
+  std::string version = field("Version");
+  ASSERT_FALSE(version.empty());
+  version.pop_back();
+  EXPECT_EQ(unzipped("share/doc/tarnvale/changelog.gz").rfind("tarnvale (" + version + ") ", 0), 0u);
+  EXPECT_THAT(read_file(installed("share/metainfo/org.example.tarnvale.metainfo.xml")),
+              HasSubstr("<release version=\"" + version + "\""));
+}
+
 TEST_F(Package, TheCheckerChecksTheInstalledDataClean) {
-  ASSERT_TRUE(executable(installed("bin/tarnvale-check")));
+  ASSERT_TRUE(executable(installed("games/tarnvale-check")));
   // From elsewhere, given the folder; then from inside it, given nothing.
-  const auto given = run_process({installed("bin/tarnvale-check"), installed("share/tarnvale")}, "/",
+  const auto given = run_process({installed("games/tarnvale-check"), installed("share/games/tarnvale")}, "/",
                                  300, ENV);
   EXPECT_EQ(given.out, "");
   EXPECT_EQ(given.exit_code, 0) << given.err.substr(0, 2000);
-  const auto inside = run_process({installed("bin/tarnvale-check")}, installed("share/tarnvale"), 300, ENV);
+  const auto inside = run_process({installed("games/tarnvale-check")}, installed("share/games/tarnvale"), 300, ENV);
   EXPECT_EQ(inside.exit_code, 0) << inside.err.substr(0, 2000);
-  EXPECT_THAT(run_process({installed("bin/tarnvale-check"), "--reference"}, "/", 60, ENV).out,
+  EXPECT_THAT(run_process({installed("games/tarnvale-check"), "--reference"}, "/", 60, ENV).out,
               HasSubstr("### `SceneSwitcher`"));
 }
 
-TEST_F(Package, TheLauncherRunsTheGameWindowlessFromItsDataFolder) {
+TEST_F(Package, TheLauncherRunsTheGameWindowlessFromItsDataFolderWithDebiansFont) {
+  ASSERT_TRUE(std::filesystem::exists(SYSTEM_FONT)) << "fonts-dejavu-core is not installed";
   // The unpacked data is ours to change: no window, a hundred frames, a click on Play.
-  const std::string video = installed("share/tarnvale/cfg/Video.cfg");
+  const std::string video = installed("share/games/tarnvale/cfg/Video.cfg");
   std::string settings = read_file(video);
   const std::string driver = "Driver libGL_tessar";
   ASSERT_NE(settings.find(driver), std::string::npos);
@@ -103,13 +141,14 @@ TEST_F(Package, TheLauncherRunsTheGameWindowlessFromItsDataFolder) {
                    "Driver libheadless_tessar\n\tFrames 100\n\tInputFile " +
                        scratch->write("input.txt", "5 mouse_press 0 0\n6 mouse_release 0 0\n") +
                        "\n\tTraceFile " + scratch->file("trace.txt"));
-  scratch->write("root/usr/share/tarnvale/cfg/Video.cfg", settings);
+  scratch->write("root/usr/share/games/tarnvale/cfg/Video.cfg", settings);
 
   // Started from elsewhere, through a link, as a menu would.
-  std::filesystem::create_symlink(installed("bin/tarnvale"), scratch->file("play"));
+  std::filesystem::create_symlink(installed("games/tarnvale"), scratch->file("play"));
   const auto game = run_process({scratch->file("play")}, "/", 300, ENV);
   EXPECT_EQ(game.exit_code, 0) << game.err.substr(0, 2000);
   EXPECT_THAT(game.out, HasSubstr("Headless video 800x600, 100 frames"));
+  EXPECT_THAT(game.out, HasSubstr("Loading font: \"Font0\" from source: " + SYSTEM_FONT + "\n"));
   EXPECT_THAT(game.out, HasSubstr("INFO:Emitting object 0 at"));
   const std::string trace = read_file(scratch->file("trace.txt"));
   EXPECT_THAT(trace, HasSubstr("\nframe 100\n"));

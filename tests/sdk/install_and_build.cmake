@@ -64,15 +64,15 @@ endwhile()
 if(NOT "spinner.cpp" IN_LIST written OR NOT "res/menu.scn" IN_LIST written)
   message(FATAL_ERROR "the README's game is not complete: ${written}")
 endif()
-file(COPY_FILE ${prefix}/share/tarnvale/res/game/stone0.png ${game}/res/stone.png)
+file(COPY_FILE ${prefix}/${DATA_DIR}/res/game/stone0.png ${game}/res/stone.png)
 run("configuring the README's game" ${CMAKE_COMMAND} -S ${game} -B ${game}/build -G ${GENERATOR}
     -DCMAKE_CXX_COMPILER=${CXX} "-DCMAKE_CXX_FLAGS=${FLAGS}" "-DCMAKE_MODULE_LINKER_FLAGS=${FLAGS}"
     -DCMAKE_PREFIX_PATH=${prefix})
 run("building the README's game" ${CMAKE_COMMAND} --build ${game}/build)
-run("checking the README's game" ${prefix}/bin/tarnvale-check ${game})
+run("checking the README's game" ${prefix}/${GAMES_DIR}/tarnvale-check ${game})
 # Played without a window: the same data but the windowless driver, for a few frames.
 file(WRITE ${game}/cfg/Video.cfg "[Video]\n\tDriver libheadless_tessar\n\tFrames 20\n[/]\n")
-execute_process(COMMAND ${prefix}/lib/tarnvale/tarnvale WORKING_DIRECTORY ${game}
+execute_process(COMMAND ${prefix}/${LIB_DIR}/tarnvale WORKING_DIRECTORY ${game}
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT result EQUAL 0 OR NOT out MATCHES "INFO:Game module: libmygame" OR err MATCHES "left out")
   message(FATAL_ERROR "the README's game did not run (${result}):\n${out}\n${err}")
@@ -85,7 +85,7 @@ run("configuring Pegfall" ${CMAKE_COMMAND} -S ${SCRATCH}/pegfall-src -B ${pegfal
     -DCMAKE_CXX_COMPILER=${CXX} "-DCMAKE_CXX_FLAGS=${FLAGS}" "-DCMAKE_MODULE_LINKER_FLAGS=${FLAGS}"
     -DCMAKE_PREFIX_PATH=${prefix})
 run("building Pegfall" ${CMAKE_COMMAND} --build ${pegfall})
-run("checking Pegfall" ${prefix}/bin/tarnvale-check ${pegfall})
+run("checking Pegfall" ${prefix}/${GAMES_DIR}/tarnvale-check ${pegfall})
 set(input "10 mouse_press 0 -0.1\n11 mouse_release 0 -0.1\n")
 set(frame 40)
 foreach(x 0.05 -0.3 0.42 -0.61 0.2 0.1 -0.1 0.3 -0.5 0.6)
@@ -96,7 +96,7 @@ endforeach()
 file(WRITE ${pegfall}/input.txt "${input}")
 file(WRITE ${pegfall}/cfg/Video.cfg
      "[Video]\n\tDriver libheadless_tessar\n\tFrames 2600\n\tInputFile input.txt\n[/]\n")
-execute_process(COMMAND ${prefix}/lib/tarnvale/tarnvale WORKING_DIRECTORY ${pegfall}
+execute_process(COMMAND ${prefix}/${LIB_DIR}/tarnvale WORKING_DIRECTORY ${pegfall}
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT result EQUAL 0 OR NOT out MATCHES "Pegfall: ball 1 lit [0-9]+ pegs, score [0-9]+\n"
    OR NOT out MATCHES "Pegfall: ball 5 lit" OR NOT out MATCHES "Pegfall: game over, score [1-9]")

@@ -36,7 +36,7 @@ TEST(PegfallPlay, FromTheStartMenuThroughItsFiveBallsToGameOverAndAgain) {
                              folder + "/cfg/Video.cfg",
                              std::filesystem::copy_options::overwrite_existing);
   ChildProcess game;
-  ASSERT_TRUE(game.start({SCRATCH + "/prefix/lib/tarnvale/tarnvale"}, folder,
+  ASSERT_TRUE(game.start({INSTALLED_PROGRAM}, folder,
                          {"ASAN_OPTIONS=detect_leaks=0"}));
   const std::string window = find_window("Pegfall", 60);
   ASSERT_FALSE(window.empty()) << game.err();
