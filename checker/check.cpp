@@ -29,6 +29,7 @@
 #include "vistrel/imageloader.h"
 #include "voskar/fabric.h"
 #include "voskar/object_from_data.h"
+#include "voskar/game_module.h"
 #include "voskar/scene.h"
 #include "voskar/scenemanager.h"
 
@@ -160,6 +161,15 @@ private:
   Config_Interface* load_config(const std::string& name, const std::string& file);
 
   bool start_engine();
+  void check_modules();
+  bool uses_widgets() const {
+    for (const SceneFile& scene : scene_files_)
+      for (const ObjectEntry& object : scene.objects)
+        if (object.type)
+          for (const TypeDoc* each : type_with_bases(*object.type))
+            if (std::string(each->name) == "BaseUIObject") return true;
+    return false;
+  }
   void check_fonts();
   void check_video_driver();
   void load_scene_list();
@@ -202,6 +212,14 @@ private:
   int picture_count_ = 0;
 };
 
+// Every built-in type, as start-up registers them: no module may take their names.
+void register_builtin_types() {
+  init(kVideo);
+  SceneFabric::add_fabric("GameScene", game_scene_fabric());
+  ui_init();
+  register_game_object_fabrics();
+}
+
 Config_Interface* Checker::load_config(const std::string& name, const std::string& file) {
   if (!config_create(name, "libquorra", true)) {
     fail("cannot create a configuration from libquorra: " + config_error());
@@ -231,14 +249,25 @@ bool Checker::start_engine() {
                 (video ? video->_get_error() : video_error()));
   check_video_driver();
 
-  init(kVideo);
-  SceneFabric::add_fabric("GameScene", game_scene_fabric());
-  ui_init();
-  register_game_object_fabrics();
+  register_builtin_types();
+  check_modules();
   if (!ui_load_styleset(kStyleFile, "BaseStyle", &files_))
     return fail("cannot create the style set configuration");
-  if (!readable(kStyleFile)) report(kStyleFile, 1, "cannot be read");
   return true;
+}
+
+// The game's modules, loaded as start-up loads them: their types are checked like the built-in
+// ones. Each line of the loader names the file and the key: "cfg/Game.cfg: KEY ...".
+void Checker::check_modules() {
+  Config_Interface* config = config_get_interface("GameConfig");
+  std::ostringstream lines;
+  load_game_modules(config, "cfg/Game.cfg", lines);
+  std::istringstream faults(lines.str());
+  const std::string lead = "cfg/Game.cfg: ";
+  for (std::string line; std::getline(faults, line);) {
+    const std::string text = line.substr(lead.size());
+    report_at(config, text.substr(0, text.find(' ')), "cfg/Game.cfg", text);
+  }
 }
 
 void Checker::check_fonts() {
@@ -584,10 +613,10 @@ void Checker::check_value(const SceneFile* scene, Config_Interface* config, cons
   switch (doc.kind) {
     case ValueKind::whole:
     case ValueKind::real: {
-      // The programs' own bounds where they have them; finite otherwise.
+      // The programs' own bounds where they have them, else the table's (finite at least).
       const std::string name = table_key(doc);
       const tarnvale::NumberLimit* limit = tarnvale::find_number_limit(name);
-      const tarnvale::NumberLimit any_number{name, -HUGE_VAL, HUGE_VAL, doc.fallback,
+      const tarnvale::NumberLimit any_number{name, doc.min, doc.max, doc.fallback,
                                              doc.kind == ValueKind::whole,
                                              tarnvale::OnBadNumber::use_default, false};
       if (!tarnvale::check_number(limit ? *limit : any_number, value, &number, &reason))
@@ -680,8 +709,8 @@ void Checker::check_style_set() {
   Config_Interface* set = config_get_interface("BaseStyle");
   if (!set) return;
   std::vector<KeyDoc> style_keys;
-  for (const TypeDoc& type : data_types())
-    style_keys.insert(style_keys.end(), type.style_keys.begin(), type.style_keys.end());
+  for (const TypeDoc* type : all_types())
+    style_keys.insert(style_keys.end(), type->style_keys.begin(), type->style_keys.end());
   for (const auto& [key, value] : pairs_of(set)) {
     if (!set->_get_origin(key).line) continue;
     const std::size_t cut = key.find("->");
@@ -718,6 +747,8 @@ int Checker::run() {
   Config_Interface* game = config_get_interface("GameConfig");
   check_plain_file(data_files()[0], game);
   check_plain_file(data_files()[1], config_get_interface("VideoConfig"));
+  // A game without widgets needs no style set; start-up goes on without one.
+  if (!readable(kStyleFile) && uses_widgets()) report(kStyleFile, 1, "cannot be read");
   check_style_set();
   check_window_cycles();
   for (const SceneFile& scene : scene_files_) check_scene_file(scene);
@@ -728,19 +759,42 @@ int Checker::run() {
   return problems_.empty() ? 0 : 1;
 }
 
+bool enter(const std::string& dir, std::ostream& err) {
+  if (dir.empty() || chdir(dir.c_str()) == 0) return true;
+  err << "tarnvale-check: cannot enter " << dir << ": " << std::strerror(errno) << std::endl;
+  return false;
+}
+
 }  // namespace
 
 int check_data_folder(const std::string& dir, std::ostream& out, std::ostream& err) {
-  if (!dir.empty() && chdir(dir.c_str()) != 0) {
-    err << "tarnvale-check: cannot enter " << dir << ": " << std::strerror(errno) << std::endl;
-    return 2;
-  }
+  if (!enter(dir, err)) return 2;
   Checker checker(err);
   const int result = checker.run();
   for (const Problem& problem : checker.problems())
     out << problem.file << ":" << problem.line << ": " << problem.text << "\n";
   out.flush();
   return result;
+}
+
+int print_reference(const std::string& dir, std::ostream& out, std::ostream& err) {
+  if (!dir.empty()) {
+    if (!enter(dir, err)) return 2;
+    if (!config_create("GameConfig", "libquorra", true)) {
+      err << "tarnvale-check: cannot create a configuration from libquorra: " << config_error()
+          << std::endl;
+      return 2;
+    }
+    Config_Interface* config = config_get_interface("GameConfig");
+    Brannow::FileManager files(100);
+    files.register_brannow(Brannow::CreatePosixFile);
+    if (!config->load("cfg/Game.cfg", &files)) err << "cfg/Game.cfg: cannot be read" << std::endl;
+    register_builtin_types();
+    load_game_modules(config, "cfg/Game.cfg", err);
+  }
+  out << reference_markdown();
+  out.flush();
+  return 0;
 }
 
 // Two swapped neighbours count as one edit: the commonest typo.

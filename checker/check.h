@@ -18,6 +18,10 @@ struct Problem {
 // clean, 1 when problems were found, 2 when it could not run. Once per process: the libraries
 // keep what they load.
 int check_data_folder(const std::string& dir, std::ostream& out, std::ostream& err);
+// Writes the reference of the data format to `out`; with a data folder, its game modules' types
+// too (a module that cannot be loaded is named on `err`). 0, or 2 when the folder cannot be had.
+// Once per process, as above.
+int print_reference(const std::string& dir, std::ostream& out, std::ostream& err);
 
 // Levenshtein distance of two names.
 std::size_t edit_distance(const std::string& a, const std::string& b);

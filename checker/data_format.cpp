@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <deque>
 #include <sstream>
 
@@ -302,9 +303,16 @@ const std::vector<TypeDoc>& data_types() {
 }
 
 const TypeDoc* find_type(const std::string& name) {
-  for (const TypeDoc& type : data_types())
-    if (name == type.name) return &type;
+  for (const TypeDoc* type : all_types())
+    if (name == type->name) return type;
   return nullptr;
+}
+
+std::vector<const TypeDoc*> all_types() {
+  std::vector<const TypeDoc*> all;
+  for (const TypeDoc& type : data_types()) all.push_back(&type);
+  all.insert(all.end(), module_types().begin(), module_types().end());
+  return all;
 }
 
 std::vector<const TypeDoc*> type_with_bases(const TypeDoc& type) {
@@ -371,7 +379,11 @@ std::vector<FileDoc> make_files() {
         {"Fonts->FontN->source", "", K::text, "its TrueType file"},
         {"Options->StartScene", "start_screen", K::scene, "the scene shown first"},
         {"Options->SavedSettings", "", K::text,
-         "UI settings kept between runs, separated by spaces"}}},
+         "UI settings kept between runs, separated by spaces"},
+        {"Options->Modules->ModuleN", "", K::text,
+         "a game module adding object and scene types (a bare library name, \"libpegfall\"), "
+         "loaded from the data folder's lib/, else beside the engine's libraries, before the "
+         "scene list; the list ends at the first entry missing"}}},
       {"cfg/Video.cfg", "Settings of the video driver.",
        {{"Video->Driver", "libGL_vantor", K::text,
          "the video driver plug-in (\"libGL_tessar\", windowless \"libheadless_tessar\")"},
@@ -434,6 +446,8 @@ std::string kind_of(const KeyDoc& key) {
   if (limit && key.kind != ValueKind::color) {
     kind << ", " << limit->min << " to " << limit->max;
     if (limit->zero_is_off) kind << " or 0 (off)";
+  } else if (std::isfinite(key.min) || std::isfinite(key.max)) {
+    kind << ", " << key.min << " to " << key.max;
   }
   return kind.str();
 }
@@ -454,6 +468,41 @@ void name_list(std::ostringstream& out, const char* what, const std::vector<cons
 
 }  // namespace
 
+// How a game module adds types: its entry point and the entry of this table it fills in.
+std::string game_modules_section() {
+  std::ostringstream out;
+  out << "## Game modules\n\n"
+         "A game module is a shared library named by `Options->Modules->ModuleN` of "
+         "`cfg/Game.cfg`. Start-up loads each after the built-in types and before the scene "
+         "list, from `lib/NAME.so` of the data folder, else beside the engine's libraries. It "
+         "exports one function, declared in `voskar/game_module.h`:\n\n"
+         "```cpp\nextern \"C\" bool _register_game_module(GameModuleRegistrar* registrar);\n```\n\n"
+         "It calls `registrar->add_object_type(type, fabric)` or "
+         "`registrar->add_scene_type(type, fabric)` once per type, with a fabric that lives as "
+         "long as the process (`ObjectFabric<T>`, `SceneFabrics<T>`), and answers true; or it "
+         "calls `registrar->refuse(reason)` and answers false. The module is taken whole or not "
+         "at all: a module that cannot be loaded, has no entry point, refuses, or declares a type "
+         "name already taken is left out with one line `cfg/Game.cfg: Options->Modules->ModuleN "
+         "\"NAME\" REASON; left out`, and start-up goes on.\n\n"
+         "`type` is a `TypeDoc` of `voskar/type_table.h`, the entry this reference and "
+         "`tarnvale-check` read (the texts are copied):\n\n"
+         "| field | what it holds |\n|---|---|\n"
+         "| `name` | the type name data files give in `type` |\n"
+         "| `scene_type` | set by the call used |\n"
+         "| `bases` | types whose keys, slots and signals it has too, e.g. `SceneObject` |\n"
+         "| `summary` | one sentence for this reference |\n"
+         "| `keys` | its keys below the object's section, as `KeyDoc`s |\n"
+         "| `style_keys` | keys read from its style, as `KeyDoc`s |\n"
+         "| `slots` | slot names after `scene->object->` |\n"
+         "| `signals` | signal names after `scene->object->` |\n\n"
+         "A `KeyDoc` is `{key, default, kind, meaning, min, max}`: the key path "
+         "(`Counter->start`; `N` ending a section stands for an index), the default as text, "
+         "the `ValueKind` (`text`, `whole`, `real`, `flag`, `color`, `choice`, `picture`, "
+         "`font`, `style`, `scene`, `object`, `file`, `setting`, `model`: how the checker checks "
+         "the value), a sentence, and for numbers the range (unbounded by default).\n\n";
+  return out.str();
+}
+
 std::string reference_markdown() {
   std::ostringstream out;
   out << "# Data format reference\n\n"
@@ -473,9 +522,11 @@ std::string reference_markdown() {
     key_table(out, file.keys);
     out << "\n";
   }
+  out << game_modules_section();
   for (bool scenes : {false, true}) {
     out << (scenes ? "## Scene types\n\n" : "## Object types\n\n");
-    for (const TypeDoc& type : data_types()) {
+    for (const TypeDoc* each : all_types()) {
+      const TypeDoc& type = *each;
       if (type.scene_type != scenes) continue;
       out << "### " << code(type.name) << "\n\n" << type.summary << "\n\n";
       if (!type.bases.empty()) {

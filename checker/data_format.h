@@ -5,51 +5,15 @@
 #include <string>
 #include <vector>
 
-// How a value is read, and what the checker checks it against.
-enum class ValueKind {
-  text,     // any text
-  whole,    // a whole number
-  real,     // a real number
-  flag,     // "true" or "yes" is yes, "false" or "no" no
-  color,    // 0xRRGGBBAA
-  choice,   // one of the words in the meaning
-  picture,  // a picture file read through the image loaders
-  font,     // a font name of Game.cfg's font list
-  style,    // a style of the style set
-  scene,    // a scene of the scene list, or "exit"
-  object,   // an object of the same scene
-  file,     // a data file (scene, level)
-  setting,  // a UI setting name shared between scenes
-  model,    // an object section of the same scene that the list leaves out: made during play
-};
+#include "voskar/type_table.h"
 
 const char* value_kind_name(ValueKind kind);
 
-struct KeyDoc {
-  // Below the object's section ("Image->image_file") or from the scene file's top ("Scene->level").
-  // "N" as the last letter of a section stands for an index counted from 0 ("signals->signalN").
-  const char* key;
-  const char* fallback;
-  ValueKind kind;
-  const char* meaning;
-};
-
-struct TypeDoc {
-  const char* name;
-  bool scene_type;  // a scene type of the scene list, else an object type
-  // Types whose keys, slots and signals this one has too (read before its own).
-  std::vector<const char*> bases;
-  const char* summary;
-  std::vector<KeyDoc> keys;
-  // Keys read from the widget's style (the style set's section, then its own "style->" one).
-  std::vector<KeyDoc> style_keys;
-  // Names after "scene->object->" (objects) or "scene->" (scenes).
-  std::vector<const char*> slots;
-  std::vector<const char*> signals;
-};
-
-// Every type, bases first; "SceneObject" and "BaseUIObject" are bases only, not types to place.
+// The built-in types, bases first; "SceneObject" and "BaseUIObject" are bases only, not types
+// to place.
 const std::vector<TypeDoc>& data_types();
+// The built-in types, then those of the loaded game modules.
+std::vector<const TypeDoc*> all_types();
 // The type of that name, or null.
 const TypeDoc* find_type(const std::string& name);
 // Walks the type and its bases, bases first, each once.

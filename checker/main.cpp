@@ -1,18 +1,19 @@
-// tarnvale-check [DIR | --reference]: checks a game's data folder, or prints the data format.
+// tarnvale-check [DIR] | --reference [DIR]: checks a game's data folder, or prints the data
+// format with the types of the folder's game modules.
 #include <cstring>
 #include <iostream>
 
 #include "check.h"
-#include "data_format.h"
 
 int main(int argc, char** argv) {
-  if (argc > 2 || (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")))) {
-    std::cerr << "usage: tarnvale-check [DATA_FOLDER] | --reference" << std::endl;
+  const bool reference = argc >= 2 && !std::strcmp(argv[1], "--reference");
+  const int folder_at = reference ? 2 : 1;
+  if (argc > folder_at + 1 ||
+      (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")))) {
+    std::cerr << "usage: tarnvale-check [DATA_FOLDER] | --reference [DATA_FOLDER]" << std::endl;
     return 2;
   }
-  if (argc == 2 && !std::strcmp(argv[1], "--reference")) {
-    std::cout << reference_markdown();
-    return 0;
-  }
-  return check_data_folder(argc == 2 ? argv[1] : "", std::cout, std::cerr);
+  const std::string folder = argc > folder_at ? argv[folder_at] : "";
+  if (reference) return print_reference(folder, std::cout, std::cerr);
+  return check_data_folder(folder, std::cout, std::cerr);
 }

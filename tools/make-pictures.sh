@@ -69,3 +69,10 @@ tests/data/game/stick1.png 64 12 rect 0x3a78e8ff
 tests/data/game/stick2.png 64 12 rect 0x3cc050ff
 # UI tests: a text field of one flat grey
 tests/data/ui/field.png 240 56 rect 0x404040ff
+# examples/pegfall: the backdrop, a peg (white: lit, the field tints it gold) and the ball, and
+# the menu buttons (normal, hover)
+examples/pegfall/res/pictures/background.png 800 600 fill 0x10243aff --gradient 0x04080eff
+examples/pegfall/res/pictures/peg.png 18 18 circle 0xf4f8ffff --gradient 0x9ab8e8ff --margin 1 --outline 0x1c3460ff 1
+examples/pegfall/res/pictures/ball.png 18 18 circle 0xfff4e0ff --gradient 0xc0a070ff --margin 1 --outline 0x503810ff 1 --shine
+examples/pegfall/res/pictures/button.png 260 52 roundrect 0x2c6a6aff --gradient 0x163a3aff --radius 10 --outline 0x081818ff 2
+examples/pegfall/res/pictures/button_hover.png 260 52 roundrect 0x44a0a0ff --gradient 0x226060ff --radius 10 --outline 0xffd060ff 2 --shine

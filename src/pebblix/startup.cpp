@@ -17,6 +17,7 @@
 #include "tarnvale/indexed_list.h"
 #include "tarnvale/number_limits.h"
 #include "vistrel/imageloader.h"
+#include "voskar/game_module.h"
 #include "voskar/scenemanager.h"
 
 namespace {
@@ -158,6 +159,9 @@ bool init(Brannow::FileManager* file_manager) {
   ui_load_styleset("res/interface/base.style", "BaseStyle", file_manager);
   // Known before the scene list loads: menus place game objects too (the best scores table).
   register_game_object_fabrics();
+  // After every built-in type: a module's type may not take one of their names.
+  for (const std::string& module : load_game_modules(game_config, "cfg/Game.cfg", std::cerr))
+    GAME_INFO("Game module: " << module);
   remember_settings(saved_setting_names(), file_manager);
   startup_mark("scene manager, ui");
   return true;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "check.h"
 #include "data_format.h"
 #include "process.h"
@@ -57,6 +59,15 @@ protected:
 TEST_F(DataFolder, ACleanFolderExitsZeroAndSaysNothing) {
   scene("[title]\ntype Text\n[Text]\ntext Hello\nfont Font0\n[/]\n[/]\n", {"title"});
   expect_report("");
+}
+
+TEST_F(DataFolder, AMissingStyleSetMattersOnlyToWidgets) {
+  std::remove(dir.file("res/interface/base.style").c_str());
+  scene("[title]\ntype Text\n[Text]\ntext Hello\nfont Font0\n[/]\n[/]\n", {"title"});
+  expect_report("");
+  scene("[go]\ntype SceneSwitcher\n[SceneSwitcher]\nnext_scene exit\n[/]\n[/]\n", {"go"});
+  const auto run = check();
+  EXPECT_EQ(run.out.rfind("res/interface/base.style:1: cannot be read\n", 0), 0u) << run.out;
 }
 
 TEST_F(DataFolder, UnknownObjectAndSceneTypesWithTheClosestName) {
@@ -156,6 +167,31 @@ TEST_F(DataFolder, KeysNoClassReads) {
       "res/menu.scn:12: unknown key \"Text->colr\"; did you mean \"Text->color\"?\n"
       "res/menu.scn:15: unknown key \"Sceneobject->show\"; did you mean \"SceneObject->show\"?\n"
       "res/menu.scn:19: object \"stray\" is not in the scene's object list\n");
+}
+
+// A module's types are checked by what the module declared, like the built-in ones.
+TEST_F(DataFolder, TheGamesModulesTypesAndTheModulesThatCannotRun) {
+  dir.write("cfg/Game.cfg",
+            "[Options]\nStartScene menu\n[Modules]\nModule0 libtest_module_counter\n"
+            "Module1 libtest_module_no_entry\n[/]\n[/]\n");
+  scene("[tally]\ntype Counter\n[Counter]\nstart 500\nstrat 1\n[/]\n[/]\n[lost]\ntype Countr\n[/]\n",
+        {"tally", "lost"});
+  expect_report(
+      "cfg/Game.cfg:5: Options->Modules->Module1 \"libtest_module_no_entry\" has no entry point "
+      "_register_game_module; left out\n"
+      "res/menu.scn:15: \"500\" is out of range 0 to 100\n"
+      "res/menu.scn:16: unknown key \"Counter->strat\"; did you mean \"Counter->start\"?\n"
+      "res/menu.scn:20: unknown object type \"Countr\"; did you mean \"Counter\"?\n");
+
+  const auto reference = run_process({built_program("tarnvale-check"), "--reference", dir.path()}, ".");
+  EXPECT_EQ(reference.exit_code, 0) << reference.err;
+  EXPECT_NE(reference.out.find("### `Counter`\n\nCounts.\n\nAlso has everything of `SceneObject`."),
+            std::string::npos);
+  EXPECT_NE(reference.out.find("| `Counter->start` | `0` | whole number, 0 to 100 | where it starts |"),
+            std::string::npos);
+  EXPECT_NE(reference.out.find("### `Image`"), std::string::npos);
+  EXPECT_NE(reference.err.find("Module1 \"libtest_module_no_entry\" has no entry point"),
+            std::string::npos);
 }
 
 TEST_F(DataFolder, AFailureTheTableCannotForeseeIsTheLibrarysOwnReason) {

@@ -202,4 +202,30 @@ TEST_F(BadData, MistakesInScenesAreNamedWithTheFile) {
   EXPECT_THAT(no_game.err, HasSubstr("CRITICAL ERROR at startup.cpp:"));
 }
 
+// Modules named by Game.cfg: the good one's type is placed by the shipped start screen; each
+// one that cannot run costs one line naming the file and the key, and start-up goes on.
+TEST_F(BadData, GameModulesThatCannotRunAreLeftOutWithOneLineEach) {
+  game_test::prepare_game_folder(folder, "start_screen");
+  folder.write("cfg/Video.cfg", video);
+  std::string game = folder.read("cfg/Game.cfg");
+  replace(&game, "[Options]\n", "[Options]\n\t[Modules]\n\t\tModule0 libtest_module_counter\n"
+          "\t\tModule1 libno_such_module\n\t\tModule2 libtest_module_no_entry\n"
+          "\t\tModule3 libtest_module_taken\n\t[/]\n");
+  folder.write("cfg/Game.cfg", game);
+  edit("res/scenes/start_screen.scn", "name background", "name counter");
+  std::string start = folder.read("res/scenes/start_screen.scn");
+  start.insert(start.rfind("[/]"),
+               "\t[counter]\n\t\ttype Counter\n\t\t[Counter]\n\t\t\tstart 7\n\t\t[/]\n\t[/]\n");
+  folder.write("res/scenes/start_screen.scn", start);
+
+  const Outcome r = run();
+  expect_handled(r, "Counter counter starts at 7");
+  EXPECT_THAT(r.out, HasSubstr("INFO:Game module: libtest_module_counter\n"));
+  const std::string key = "cfg/Game.cfg: Options->Modules->Module";
+  EXPECT_EQ(game_test::count_of(r.err, key), 3) << r.err.substr(0, 3000);
+  EXPECT_THAT(r.err, HasSubstr(key + "1 \"libno_such_module\" cannot be loaded: "));
+  EXPECT_THAT(r.err, HasSubstr(key + "2 \"libtest_module_no_entry\" has no entry point"));
+  EXPECT_THAT(r.err, HasSubstr(key + "3 \"libtest_module_taken\" declares the type \"Image\""));
+}
+
 }  // namespace

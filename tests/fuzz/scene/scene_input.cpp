@@ -8,6 +8,7 @@
 #include "GameEngine/game_fabrics.h"
 #include "brannow/brannow.h"
 #include "carrow/config.h"
+#include "memory_file.h"
 #include "olvane/video.h"
 #include "panolet/ui.h"
 #include "scrivet/textrenderer.h"
@@ -27,17 +28,6 @@ const char* const kGameScene =
 const char* const kGameSceneFile = "fuzz/game.scn";
 
 std::string input_text;
-
-class MemoryFile : public Brannow::File {
-public:
-  explicit MemoryFile(const std::string& text) : content_(text + '\0') {}
-  const char* get_content() const override { return content_.data(); }
-  std::size_t get_size() const override { return content_.size() - 1; }
-  bool write(const void*, std::size_t) override { return false; }
-
-private:
-  std::string content_;
-};
 
 // The input under its names; the shipped data (pictures, fonts, styles) read from the source
 // tree. Anything else, and devices or huge files named by the input, cannot be opened.
