@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
+#include <limits>
+#include <tuple>
 #include <new>
 #include <string_view>
 #include <vector>
@@ -14,7 +17,9 @@ Text_Config_Features shared_features;
 constexpr std::string_view separator = "->";
 
 bool is_space(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+  constexpr std::uint64_t spaces = 1ull << ' ' | 1ull << '\t' | 1ull << '\r' | 1ull << '\n' | 1ull << '\v' | 1ull << '\f';
+  const auto byte = static_cast<unsigned char>(c);
+  return byte <= ' ' && (spaces >> byte & 1);
 }
 
 // Walks the content token by token; at a key the rest of the line is taken instead.
@@ -65,55 +70,84 @@ std::string_view value_of(std::string_view line) {
 
 }  // namespace
 
+Text_Config::Entry::Entry(std::string_view text, std::uint32_t file_index, long line_number,
+                          Entry_Arena* arena)
+    : value(text, arena),
+      file(file_index),
+      // Beyond two billion lines a key is placed at the last line that can be told.
+      line(static_cast<std::uint32_t>(std::min<long>(line_number, std::numeric_limits<std::int32_t>::max()))),
+      asked(0) {}
+
+Text_Config::Entries::iterator Text_Config::add(std::string_view key, Entries::iterator hint,
+                                                std::string_view value, std::uint32_t file_index,
+                                                long line) {
+  return entries_.emplace_hint(hint, std::piecewise_construct, std::forward_as_tuple(key),
+                               std::forward_as_tuple(value, file_index, line, &arena_));
+}
+
+bool Text_Config::holds(Entries::const_iterator at, std::string_view key) const {
+  return at != entries_.end() && at->first == key;
+}
+
 Config_Features* Text_Config::get_features() { return &shared_features; }
 
 std::string Text_Config::get_type_name() { return "TextConfig"; }
 
 std::string Text_Config::get_value(std::string key, std::string default_value) {
-  asked_.insert(key);
-  if (storage_.exists(key)) return storage_.get(key);
-  storage_.add(std::move(key), default_value);
-  return default_value;
+  auto at = entries_.lower_bound(key);
+  if (!holds(at, key)) at = add(key, at, default_value, 0, 0);
+  at->second.asked = 1;
+  return std::string(at->second.value);
 }
 
 bool Text_Config::set_value(std::string key, std::string value, bool overwrite) {
-  if (storage_.exists(key)) {
-    if (!overwrite) return false;
-    storage_.remove(key);
-    origins_.erase(key);
+  const auto at = entries_.lower_bound(key);
+  if (!holds(at, key)) {
+    add(key, at, value, 0, 0);
+    return true;
   }
-  storage_.add(std::move(key), std::move(value));
+  if (!overwrite) return false;
+  at->second.value.assign(value);
+  at->second.line = 0;
   return true;
 }
 
 bool Text_Config::remove_value(std::string key, bool) {
-  origins_.erase(key);
-  storage_.remove(std::move(key));
+  const auto at = entries_.find(key);
+  if (at != entries_.end()) entries_.erase(at);
   return true;
 }
 
 Config_Origin Text_Config::_get_origin(std::string key) {
-  const auto it = origins_.find(key);
-  if (it == origins_.end()) return {};
-  return {files_[it->second.file], it->second.line};
+  const auto at = entries_.find(key);
+  if (at == entries_.end() || !at->second.line) return {};
+  return {files_[at->second.file], at->second.line};
 }
 
-bool Text_Config::_was_asked(std::string key) { return asked_.count(key) != 0; }
+bool Text_Config::_was_asked(std::string key) {
+  const auto at = entries_.find(key);
+  return at != entries_.end() && at->second.asked;
+}
 
 void Text_Config::for_each(config_functor& functor) {
   // Walk a copy: the functor may change this configuration while it is being walked.
-  const Storage<std::string, std::string> pairs = storage_;
-  for (const auto& [key, value] : pairs) functor(key, value);
+  std::vector<std::pair<std::string, std::string>> pairs;
+  pairs.reserve(entries_.size());
+  for (const auto& [key, entry] : entries_) pairs.emplace_back(key, entry.value);
+  for (auto& [key, value] : pairs) functor(std::move(key), std::move(value));
 }
 
 void Text_Config::read_text(const char* begin, const char* end, const std::string& file) {
   Tokens tokens(begin, end);
-  const std::size_t file_index = files_.size();
+  const auto file_index = static_cast<std::uint32_t>(files_.size());
   files_.push_back(file);
   // The key path of the open sections; opened[i] is its length before section i was added.
   // Kept on the heap so that nesting depth is bounded by memory, not by the call stack.
   std::string path;
   std::vector<std::size_t> opened;
+  // Where the key after the last one read would go: saved files list their keys in order, so
+  // that place is tried first, and a search from the root is only needed when it is wrong.
+  Entries::iterator next = entries_.end();
   for (std::string_view token = tokens.next(); !token.empty(); token = tokens.next()) {
     const bool closer = token.size() >= 2 && token[0] == '[' && token[1] == '/';
     if (opened.empty()) {
@@ -137,12 +171,10 @@ void Text_Config::read_text(const char* begin, const char* end, const std::strin
     } else {
       const std::size_t section_length = path.size();
       path.append(separator).append(token);
-      if (!storage_.exists(path)) {
-        origins_[path] = {file_index, tokens.line()};
-        storage_.add(path, std::string(value_of(tokens.rest_of_line())));
-      } else {
-        tokens.rest_of_line();
-      }
+      const long line = tokens.line();
+      const std::string_view value = value_of(tokens.rest_of_line());
+      // A key present already keeps its first value.
+      next = std::next(add(path, next, value, file_index, line));
       path.resize(section_length);
     }
   }
@@ -159,7 +191,7 @@ void Text_Config::write_text(const std::function<void(const std::string&)>& sink
     }
   };
   std::string_view previous;
-  for (const auto& [key, value] : storage_) {
+  for (const auto& [key, entry] : entries_) {
     std::string_view current = key, before = previous;
     // Sections both paths share stay open. Only open sections count as shared, which keeps a
     // path that is both a value and the prefix of other paths readable.
@@ -179,7 +211,7 @@ void Text_Config::write_text(const std::function<void(const std::string&)>& sink
       out.append("[").append(current.substr(0, cut)).append("]\n");
     }
     indent(depth);
-    out.append(current).append(" ").append(value).append("\n");
+    out.append(current).append(" ").append(entry.value).append("\n");
     if (out.size() >= 1 << 16) {
       sink(out);
       out.clear();

@@ -1,14 +1,16 @@
 #pragma once
 // The text configuration format: sections in brackets, "key value" lines, "[/]" closes.
 
+#include <cstdint>
 #include <functional>
 #include <map>
-#include <set>
+#include <memory_resource>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "carrow/config.h"
-#include "tarnvale/storage.h"
+#include "entry_arena.h"
 
 class Text_Config_Features : public Config_Features {
 public:
@@ -36,15 +38,30 @@ public:
   void write_text(const std::function<void(const std::string&)>& sink) const;
 
 private:
-  struct Origin {
-    std::size_t file;  // index into files_
-    long line;
+  // A value with where it was read from (line 0: set or defaulted by code) and whether
+  // get_value asked for it.
+  struct Entry {
+    Entry(std::string_view text, std::uint32_t file_index, long line_number, Entry_Arena* arena);
+    std::pmr::string value;
+    std::uint32_t file;  // index into files_
+    std::uint32_t line : 31;
+    std::uint32_t asked : 1;
   };
-  Storage<std::string, std::string> storage_;
-  // Only keys read from a file have an origin.
-  std::map<std::string, Origin> origins_;
+  // Ordered by bytes; looked up with any string type without a copy.
+  struct Key_Order {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return a < b; }
+  };
+  using Entries = std::pmr::map<std::pmr::string, Entry, Key_Order>;
+
+  // Whether the entry at a lower bound is the key's own.
+  bool holds(Entries::const_iterator at, std::string_view key) const;
+  Entries::iterator add(std::string_view key, Entries::iterator hint, std::string_view value,
+                        std::uint32_t file_index, long line);
+
+  Entry_Arena arena_;  // declared first: outlives the entries it holds
+  Entries entries_{&arena_};
   std::vector<std::string> files_;
-  std::set<std::string> asked_;
 };
 
 extern "C" Config_Interface* _get_config_interface();

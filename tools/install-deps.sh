@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   libinih-dev libsigc++-2.0-dev libsfml-dev
-  dpkg-dev file lintian appstream desktop-file-utils fonts-dejavu-core
+  dpkg-dev file python3 lintian appstream desktop-file-utils fonts-dejavu-core
 )
 
 missing=()

@@ -13,6 +13,7 @@
 #include <execinfo.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -37,6 +38,11 @@
 namespace {
 std::atomic<bool> counting{false};
 std::atomic<long> news{0}, mallocs{0}, binds{0};
+// The distinct textures bound since the count was last reset: what a frame cannot bind fewer
+// times than. Kept without allocating, as the hook runs while allocations are counted.
+constexpr int MAX_TEXTURES = 256;
+GLuint textures_bound[MAX_TEXTURES];
+std::atomic<int> distinct_textures{0};
 // FIELD_BENCH_TRACE=n writes the call stacks of the first n counted allocations to stderr.
 long traces_left = -1;
 
@@ -100,6 +106,12 @@ extern "C" void glBindTexture(GLenum target, GLuint texture) {
   using Bind = void (*)(GLenum, GLuint);
   static Bind real = reinterpret_cast<Bind>(dlsym(RTLD_NEXT, "glBindTexture"));
   ++binds;
+  const int known = distinct_textures;
+  if (texture != 0 && known < MAX_TEXTURES &&
+      std::find(textures_bound, textures_bound + known, texture) == textures_bound + known) {
+    textures_bound[known] = texture;
+    distinct_textures = known + 1;
+  }
   real(target, texture);
 }
 
@@ -189,6 +201,7 @@ void measure_frames(benchmark::State& state, Scene* scene) {
   }
   double draw_cpu = 0, flip_cpu = 0;
   long draw_news = 0, draw_mallocs = 0, flip_news = 0, flip_mallocs = 0, frame_binds = 0;
+  long frame_textures = 0;
   long frames = 0;
   for (auto _ : state) {
     for (int frame = 0; frame < FRAMES; ++frame) {
@@ -202,6 +215,7 @@ void measure_frames(benchmark::State& state, Scene* scene) {
       draw_mallocs += mallocs;
       news = mallocs = 0;
       binds = 0;
+      distinct_textures = 0;
       counting = true;
       start = thread_cpu_seconds();
       video->_flip();
@@ -210,11 +224,13 @@ void measure_frames(benchmark::State& state, Scene* scene) {
       flip_news += news;
       flip_mallocs += mallocs;
       frame_binds += binds;
+      frame_textures += distinct_textures;
     }
     frames += FRAMES;
   }
   const double n = static_cast<double>(frames);
   state.counters["binds"] = frame_binds / n;
+  state.counters["textures"] = frame_textures / n;
   state.counters["draw_us"] = draw_cpu * 1e6 / n;
   state.counters["flip_us"] = flip_cpu * 1e6 / n;
   state.counters["frame_us"] = (draw_cpu + flip_cpu) * 1e6 / n;

@@ -168,3 +168,44 @@ TEST_F(ConfigTest, KeysKeepTheirFileAndLine) {
   pairs();
   EXPECT_FALSE(config->_was_asked("S->four"));
 }
+
+// Keys in any order, repeated, and merged between keys already present: the first value wins
+// wherever the key falls.
+TEST_F(ConfigTest, KeysInAnyOrderLoadAsInOrder) {
+  Pairs from_first, expected;
+  std::string first = "[S]\n", second = "[S]\n";
+  for (int i = 0; i < 300; ++i) {
+    const std::string key = "k" + std::to_string((i * 7919) % 211);  // 0 to 210 out of order, some twice
+    const std::string value = "v" + std::to_string(i);
+    if (i % 2) {
+      first += key + " " + value + "\n";
+      from_first.emplace("S->" + key, value);
+    } else {
+      second += key + " " + value + "\n";
+      expected.emplace("S->" + key, value);
+    }
+  }
+  // What the first file set stays; the second only adds the keys the first lacked.
+  for (const auto& [key, value] : from_first) expected[key] = value;
+  ASSERT_TRUE(load_text(first + "[/]\n"));
+  ASSERT_TRUE(load_text(second + "[/]\n"));
+  EXPECT_EQ(pairs(), expected);
+}
+
+// Values set, changed and removed again and again keep their own bytes.
+TEST_F(ConfigTest, RepeatedChangesKeepEveryValue) {
+  Pairs expected;
+  for (int round = 0; round < 4; ++round)
+    for (int i = 0; i < 400; ++i) {
+      const std::string key = "R->key" + std::to_string(i);
+      if ((i + round) % 3 == 0) {
+        config->remove_value(key, false);
+        expected.erase(key);
+      } else {
+        const std::string value(static_cast<std::size_t>((i * 37 + round * 101) % 700), static_cast<char>('a' + i % 26));
+        config->set_value(key, value, true);
+        expected[key] = value;
+      }
+    }
+  EXPECT_EQ(pairs(), expected);
+}
