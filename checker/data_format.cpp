@@ -5,6 +5,7 @@
 #include <deque>
 #include <sstream>
 
+#include "command_line.h"
 #include "tarnvale/number_limits.h"
 
 namespace {
@@ -371,7 +372,9 @@ const std::vector<FileDoc>& data_files() {
          "\"yes\" does not draw a frame again that would show what the window shows"},
         {"Video->Frames", "0", K::whole, "windowless driver: quit after that many frames"},
         {"Video->InputFile", "", K::text, "windowless driver: input events to replay"},
-        {"Video->TraceFile", "", K::text, "windowless driver: where each frame's draws go"}}},
+        {"Video->TraceFile", "", K::text, "windowless driver: where each frame's draws go"},
+        {"Video->ReplayFile", "", K::text,
+         "windowless driver: a recorded game to play again, its input and frame times"}}},
       {"res/scenes.scns", "The scene list.",
        {{"Scenes->SceneN->name", "", K::text,
          "the scene's name; the list ends at the first entry without one"},
@@ -464,5 +467,6 @@ std::string reference_markdown() {
       name_list(out, "Signals:", type.signals);
     }
   }
+  out << command_line_reference();
   return out.str();
 }

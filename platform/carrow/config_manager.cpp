@@ -2,11 +2,11 @@
 
 #include <dlfcn.h>
 
-#include <cstdio>
 #include <memory>
 #include <utility>
 
 #include "modpath/modpath.h"
+#include "tarnvale/progress_log.h"
 #include "tarnvale/storage.h"
 
 Config_Features::~Config_Features() = default;
@@ -15,10 +15,11 @@ Config_Interface::~Config_Interface() = default;
 
 namespace {
 
+// A dump of a configuration is a progress line each: dropped when the program runs quiet.
 class print_pair : public config_functor {
 public:
   void operator()(std::string key, std::string value) override {
-    std::printf("%s = %s\n", key.c_str(), value.c_str());
+    tarnvale::progress_out() << key << " = " << value << "\n";
   }
 };
 
@@ -74,7 +75,7 @@ config_entry_point entry_point_of(const std::string& plugin) {
 void Config_Interface::_print() {
   print_pair printer;
   for_each(printer);
-  std::fflush(stdout);
+  tarnvale::progress_out().flush();
 }
 
 Config_Origin Config_Interface::_get_origin(std::string) { return {}; }

@@ -4,9 +4,11 @@
 
 #include <iostream>
 
+#include "tarnvale/progress_log.h"
 #include "tarnvale/source_name.h"
 
-#define GAME_INFO(message) (std::cout << "INFO:" << message << std::endl)
+// A progress line: dropped when the program runs quiet.
+#define GAME_INFO(message) (tarnvale::progress_out() << "INFO:" << message << std::endl)
 
 #define GAME_CRITICAL(function, message)                                                    \
   (std::cerr << "CRITICAL ERROR at " << TARNVALE_FILE << ":" << __LINE__ << "(" << function << "):" \
