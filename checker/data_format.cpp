@@ -186,7 +186,7 @@ std::vector<TypeDoc> make_types() {
   types.push_back(
       {"StoneEmitter", false, {"SceneObject"}, "Drops new stones into the field.",
        {{"StoneEmitter->stoneTypeCount", "5", K::whole, "kinds of stone"},
-        {"StoneEmitter->stoneName", "", K::text,
+        {"StoneEmitter->stoneName", "", K::picture_series,
          "pictures: the name followed by the kind number and \".png\""},
         {"StoneEmitter->stoneWidth", "0.0625", K::real, "stone width"},
         {"StoneEmitter->emitCount", "10", K::whole, "stones per emit"},
@@ -278,6 +278,7 @@ const char* value_kind_name(ValueKind kind) {
     case K::file: return "file";
     case K::setting: return "setting";
     case K::model: return "model object";
+    case K::picture_series: return "picture files";
   }
   return "text";
 }

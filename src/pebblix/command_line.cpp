@@ -83,10 +83,10 @@ const std::vector<OptionDoc>& options() {
        "checks the game's data as `tarnvale-check` does and exits with its code (0 clean, 1 "
        "problems found, 2 could not check)",
        [](CommandLine& l, const std::string&, std::string*) { return l.check = true; }},
-      {"--strict", nullptr, nullptr, nullptr, "a data problem fails start-up with exit code 1",
+      {"--strict", nullptr, nullptr, nullptr,
+       "a problem the start-up check of the data finds fails start-up with exit code 1 (without "
+       "it, the problems are printed on standard error and the game runs on)",
        [](CommandLine& l, const std::string&, std::string*) { return l.strict = true; }},
-      {"--watch", nullptr, nullptr, nullptr, "reloads the game's data when a file of it is saved",
-       [](CommandLine& l, const std::string&, std::string*) { return l.watch = true; }},
       {"--record", nullptr, "FILE", nullptr,
        "writes the seed, the data's checksum, every input event and each frame's time to FILE "
        "(window only)",

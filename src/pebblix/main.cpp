@@ -13,6 +13,7 @@
 #include "carrow/config.h"
 #include "check.h"
 #include "command_line.h"
+#include "data_check.h"
 #include "olvane/video.h"
 #include "recording.h"
 #include "startup.h"
@@ -83,6 +84,8 @@ int main(int argc, char** argv) {
   // Before anything loads: the libraries and plug-ins read it too.
   if (line.quiet) setenv("TARNVALE_QUIET", "1", 1);
   if (line.verbose) mark_start_up_stages();
+  DataCheck data_check;
+  if (!data_check.start()) std::cerr << "tarnvale: the data is not checked: no process for it" << std::endl;
 
   ReplayHeader recorded;
   if (!line.replay_file.empty() && !check_replay(line.replay_file, &recorded, &error)) {
@@ -106,6 +109,11 @@ int main(int argc, char** argv) {
 
   load_scenes("res/scenes.scns", "Video", file_manager);
   startup_mark("scene list");
+  if (data_check.finish(std::cerr) != 0 && line.strict) {
+    std::cerr << "tarnvale: start-up fails on the data problems above (--strict)" << std::endl;
+    return 1;
+  }
+  startup_mark("data checked");
   std::string start_scene = "start_screen";
   if (Config_Interface* config = config_get_interface("GameConfig"))
     start_scene = config->get_value("Options->StartScene", "start_screen");

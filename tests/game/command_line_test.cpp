@@ -16,10 +16,10 @@ TEST(CommandLine, OptionsAndTheFolderAreRead) {
   CommandLine line;
   std::string error;
   ASSERT_TRUE(parse({"--headless", "--frames", "600", "--trace=t.txt", "--input", "in.txt",
-                     "--seed", "4294967295", "-q", "--scene", "game", "--strict", "--watch", "my game"},
+                     "--seed", "4294967295", "-q", "--scene", "game", "--strict", "my game"},
                     &line, &error))
       << error;
-  EXPECT_TRUE(line.headless && line.quiet && line.strict && line.watch);
+  EXPECT_TRUE(line.headless && line.quiet && line.strict);
   EXPECT_FALSE(line.verbose || line.check || line.help);
   EXPECT_EQ(line.frames, 600);
   EXPECT_EQ(line.trace_file, "t.txt");

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "game_process.h"
 
 using namespace game_test;
@@ -65,6 +67,36 @@ TEST_F(ProgramOptions, CheckGivesTheCheckersLinesAndCode) {
   EXPECT_EQ(result.exit_code, 1) << result.err;
   EXPECT_THAT(result.out, HasSubstr("res/scenes/start_screen.scn:"));
   EXPECT_THAT(result.out, HasSubstr("did you mean \"SceneSwitcher\"?"));
+}
+
+// The data of DIR checked at start-up by the checker's own code: each problem once on standard
+// error, the game played all the same, and not at all with --strict.
+TEST_F(ProgramOptions, StartUpChecksTheDataAndStrictFailsOnProblems) {
+  auto change = [this](const std::string& file, const std::string& from, const std::string& to) {
+    std::string text = game.read(file);
+    text.replace(text.find(from), from.size(), to);
+    game.write(file, text);
+  };
+  change("res/game/game.scn", "slot_name emit\n", "slot_name emti\n");
+  change("res/scenes/start_screen.scn", "next_scene best_scores", "next_scene best_score");
+  change("res/scenes/how_to_play_window.scn", "absolute_y -0.42\n",
+         "absolute_y -0.42\n\t\t\tcoord_type link\n\t\t\tlink_object show_frame_rate_label\n");
+  std::remove(game.file("res/game/stone4.png").c_str());
+  const std::vector<std::string> lines = {
+      "res/game/game.scn:167: no object registers the slot \"game->emitter->emti\"; did you mean \"emit\"?\n",
+      "res/scenes/start_screen.scn:146: unknown scene \"best_score\"; did you mean \"best_scores\"?\n",
+      "res/scenes/how_to_play_window.scn:62: link cycle: ",
+      "res/game/game.scn:152: picture \"res/game/stone4.png\" cannot be read\n"};
+
+  const test_support::ProcessResult played = run({"--headless", "--frames", "5", game.path()});
+  EXPECT_EQ(played.exit_code, 0) << played.err;
+  for (const std::string& line : lines) EXPECT_EQ(count_of(played.err, line), 1) << line << played.err;
+
+  const test_support::ProcessResult strict = run({"--strict", "--headless", "--frames", "5", game.path()});
+  EXPECT_EQ(strict.exit_code, 1);
+  EXPECT_THAT(strict.err, HasSubstr(lines[0]));
+  EXPECT_THAT(strict.err, HasSubstr("fails on the data problems above (--strict)"));
+  EXPECT_EQ(count_of(strict.out, "Headless video 800x600, 5 frames"), 1) << "the check ran beside start-up";
 }
 
 }  // namespace
