@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <iostream>
 #include <sstream>
@@ -46,6 +47,10 @@ bool DataCheck::start() {
   }
   if (pid_ == 0) {
     close(pipe_ends[0]);
+    // The check reads the game's data, never the player's kept files: a broken scores file is
+    // the program's to report and move aside, not the check's.
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("HOME");
     std::ostringstream lines;
     const int code = check_data_folder("", lines, lines);
     write_all(pipe_ends[1], lines.str());
