@@ -1,5 +1,7 @@
 #include "tarnvale/diagnostics.h"
 
+#include "tarnvale/progress_log.h"
+
 #include <iostream>
 #include <mutex>
 #include <utility>
@@ -69,7 +71,8 @@ void report(const Diagnostic& record) {
   for (const DiagnosticListener& listener : listeners) listener(record);
   if (!print) return;
   // Each line is flushed so that the lines of both streams keep their order for a reader.
-  std::ostream& out = record.severity == Severity::info ? std::cout : std::cerr;
+  // Progress lines are dropped when the program runs quiet.
+  std::ostream& out = record.severity == Severity::info ? progress_out() : std::cerr;
   out << printed_line(record);
   if (record.ends_line)
     out << std::endl;

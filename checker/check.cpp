@@ -645,6 +645,18 @@ void Checker::check_value(const SceneFile* scene, Config_Interface* config, cons
       }
       if (!load_picture(value)) problem("picture " + quoted(value) + " is broken: " + imageloader_error());
       break;
+    case ValueKind::picture_series: {
+      // As many as the emitter makes, within the bounds it holds the count to.
+      const std::string count_key = key.substr(0, key.rfind("->") + 2) + "stoneTypeCount";
+      const tarnvale::NumberLimit& limit = *tarnvale::find_number_limit("StoneEmitter->stoneTypeCount");
+      const std::string fallback(limit.fallback);
+      if (!tarnvale::check_number(limit, config->get_value(count_key, fallback), &number, &reason))
+        tarnvale::check_number(limit, fallback, &number, &reason);
+      const KeyDoc one{doc.key, "", ValueKind::picture, doc.meaning};
+      for (long kind = 0; kind < static_cast<long>(number); ++kind)
+        check_value(scene, config, key, value + std::to_string(kind) + ".png", one, file);
+      break;
+    }
     case ValueKind::font:
       if (!value.empty() && std::find(fonts_.begin(), fonts_.end(), value) == fonts_.end())
         problem(with_suggestion("unknown font " + quoted(value), value, fonts_));

@@ -6,6 +6,7 @@
 #include <deque>
 #include <sstream>
 
+#include "command_line.h"
 #include "tarnvale/number_limits.h"
 
 namespace {
@@ -198,7 +199,7 @@ std::vector<TypeDoc> make_types() {
   types.push_back(
       {"StoneEmitter", false, {"SceneObject"}, "Drops new stones into the field.",
        {{"StoneEmitter->stoneTypeCount", kFromTable, K::whole, "kinds of stone"},
-        {"StoneEmitter->stoneName", "", K::text,
+        {"StoneEmitter->stoneName", "", K::picture_series,
          "pictures: the name followed by the kind number and \".png\""},
         {"StoneEmitter->stoneWidth", kFromTable, K::real, "stone width"},
         {"StoneEmitter->emitCount", kFromTable, K::whole, "stones per emit"},
@@ -293,6 +294,7 @@ const char* value_kind_name(ValueKind kind) {
     case K::file: return "file";
     case K::setting: return "setting";
     case K::model: return "model object";
+    case K::picture_series: return "picture files";
   }
   return "text";
 }
@@ -401,7 +403,9 @@ std::vector<FileDoc> make_files() {
          "\"yes\" does not draw a frame again that would show what the window shows"},
         {"Video->Frames", kFromTable, K::whole, "windowless driver: quit after that many frames"},
         {"Video->InputFile", "", K::text, "windowless driver: input events to replay"},
-        {"Video->TraceFile", "", K::text, "windowless driver: where each frame's draws go"}}},
+        {"Video->TraceFile", "", K::text, "windowless driver: where each frame's draws go"},
+        {"Video->ReplayFile", "", K::text,
+         "windowless driver: a recorded game to play again, its input and frame times"}}},
       {"res/scenes.scns", "The scene list.",
        {{"Scenes->SceneN->name", "", K::text,
          "the scene's name; the list ends at the first entry without one"},
@@ -546,5 +550,6 @@ std::string reference_markdown() {
       name_list(out, "Signals:", type.signals);
     }
   }
+  out << command_line_reference();
   return out.str();
 }

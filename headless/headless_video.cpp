@@ -14,18 +14,6 @@
 
 namespace {
 
-struct EventName {
-  const char* name;
-  EVENT_TYPE type;
-};
-
-// The names of the video input signals the scene manager rises for each kind.
-const EventName kEventNames[] = {
-    {"keyboard_press", KEYBOARD_PRESS}, {"keyboard_release", KEYBOARD_RELEASE},
-    {"mouse_press", MOUSE_PRESS},       {"mouse_release", MOUSE_RELEASE},
-    {"mouse_move", MOUSE_MOVE},         {"character", CHARACTER},
-    {"quit", QUIT}};
-
 bool whole_number(const std::string& text, long* value) {
   if (text.empty()) return false;
   errno = 0;
@@ -79,6 +67,7 @@ HeadlessSettings read_headless_settings(Config_Interface* config, const std::str
   s.frames = static_cast<long>(frames);
   s.input_file = config->get_value(prefix + "InputFile", "");
   s.trace_file = config->get_value(prefix + "TraceFile", "");
+  s.replay_file = config->get_value(prefix + "ReplayFile", "");
   return s;
 }
 
@@ -103,21 +92,19 @@ bool read_input_script(const std::string& path, std::vector<ScriptedInput>* even
     if (!whole_number(words[0], &input.frame) || input.frame < 0)
       return fail("the frame \"" + words[0] + "\" is not a whole number of 0 or more");
     if (words.size() < 2) return fail("no event after the frame");
-    const EventName* kind = nullptr;
-    for (const EventName& candidate : kEventNames)
-      if (words[1] == candidate.name) kind = &candidate;
-    if (kind == nullptr) return fail("unknown event \"" + words[1] + "\"");
+    EVENT_TYPE type = NO_EVENT;
+    if (!event_type_named(words[1], &type)) return fail("unknown event \"" + words[1] + "\"");
     if (words.size() > 5) return fail("more than FRAME EVENT X Y VALUE");
     double x = 0, y = 0;
     if (words.size() == 3) return fail("an x without a y");
     if (words.size() >= 4 && (!finite_number(words[2], &x) || !finite_number(words[3], &y)))
       return fail("the position \"" + words[2] + " " + words[3] + "\" is not two numbers");
-    const bool button_event = kind->type == MOUSE_PRESS || kind->type == MOUSE_RELEASE;
+    const bool button_event = type == MOUSE_PRESS || type == MOUSE_RELEASE;
     long value = button_event ? MOUSE_BUTTON_LEFT : 0;
     if (words.size() == 5 && !whole_number(words[4], &value))
       return fail("the value \"" + words[4] + "\" is not a whole number");
-    input.event.type = kind->type;
-    switch (kind->type) {
+    input.event.type = type;
+    switch (type) {
       case KEYBOARD_PRESS:
       case KEYBOARD_RELEASE: input.event.key = static_cast<int>(value); break;
       case CHARACTER: input.event.character = static_cast<int>(value); break;
@@ -154,7 +141,16 @@ bool Headless_Video::_init() {
   if (!headless_.input_file.empty()) {
     std::vector<ScriptedInput> events;
     if (!read_input_script(headless_.input_file, &events, &error_)) return false;
-    for (const ScriptedInput& input : events) scheduled_[input.frame].push_back({input.event, true});
+    for (const ScriptedInput& input : events)
+      scheduled_[input.frame].push_back({input.event, Source::script});
+  }
+  if (!headless_.replay_file.empty()) {
+    Replay replay;
+    if (!read_replay(headless_.replay_file, &replay, &error_)) return false;
+    for (const ReplayEvent& recorded : replay.events)
+      scheduled_[recorded.frame].push_back({recorded.event, Source::recording});
+    for (long micros : replay.frame_micros) recorded_seconds_.push_back(replay_seconds(micros));
+    replaying_ = true;
   }
   if (!headless_.trace_file.empty()) {
     trace_.open(headless_.trace_file, std::ios::out | std::ios::trunc);
@@ -192,6 +188,8 @@ bool Headless_Video::_deinit() {
 void Headless_Video::reset() {
   release_everything();
   scheduled_.clear();
+  recorded_seconds_.clear();
+  replaying_ = false;
   events_.clear();
   last_frame_.clear();
   frames_ = 0;
@@ -201,14 +199,14 @@ void Headless_Video::reset() {
 }
 
 void Headless_Video::schedule(long frame, const Event& event) {
-  scheduled_[frame].push_back({event, false});
+  scheduled_[frame].push_back({event, Source::code});
 }
 
 void Headless_Video::deliver(const Pending& pending) {
   const Event& event = pending.event;
   const bool pointer =
       event.type == MOUSE_PRESS || event.type == MOUSE_RELEASE || event.type == MOUSE_MOVE;
-  if (!pointer || !pending.replayed) {
+  if (!pointer || pending.source == Source::code) {
     queue_event(event);
     return;
   }
@@ -216,21 +214,28 @@ void Headless_Video::deliver(const Pending& pending) {
   pointer_y_ = event.y;
   if (event.type == MOUSE_PRESS) buttons_held_ |= event.buttons;
   if (event.type == MOUSE_RELEASE) buttons_held_ &= ~event.buttons;
-  queue_event(pointer_event(event.type, event.x, event.y, event.buttons));
+  if (pending.source == Source::recording)
+    queue_event(event);
+  else
+    queue_event(pointer_event(event.type, event.x, event.y, event.buttons));
 }
 
 void Headless_Video::_flip() {
   queue_cursor_sprite();
   record_frame();
   clear_queues();
+  const size_t recorded = recorded_seconds_.size();
+  Time::advance_stepped_clock(static_cast<size_t>(frames_) < recorded ? recorded_seconds_[frames_]
+                                                                       : frame_seconds());
   ++frames_;
-  Time::advance_stepped_clock(frame_seconds());
   auto due = scheduled_.find(frames_);
   if (due != scheduled_.end()) {
     for (const Pending& pending : due->second) deliver(pending);
     scheduled_.erase(due);
   }
-  if (headless_.frames > 0 && frames_ == headless_.frames) {
+  // A replay ends where its recording ended: the last recorded frame is drawn, then it quits.
+  const bool replay_over = replaying_ && static_cast<size_t>(frames_) == recorded + 1;
+  if ((headless_.frames > 0 && frames_ == headless_.frames) || replay_over) {
     Event quit;
     quit.type = QUIT;
     queue_event(quit);

@@ -2,8 +2,9 @@
 // The windowless video driver: the storage of the OpenGL driver without a window. It draws
 // nothing, answers size queries from the configured window size, and can end the run after a
 // number of frames, replay input from a file and write each frame's draw list to a trace file.
-// Each _flip moves the stopwatches' stepped clock on by one frame, so a run times its physics,
-// timers and bursts the same way every time, as fast as the processor allows.
+// Each _flip moves the stopwatches' stepped clock on by one frame (or by the time the frame took
+// in a recorded game), so a run times its physics, timers and bursts the same way every time, as
+// fast as the processor allows.
 
 #include <fstream>
 #include <map>
@@ -11,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "replay_file.h"
 #include "stored_video.h"
 
 // Settings this driver reads besides the OpenGL driver's (prefix + name).
@@ -18,6 +20,7 @@ struct HeadlessSettings {
   long frames = 0;          // "Frames": a quit event after that many frames; 0 runs on
   std::string input_file;   // "InputFile": events to replay; empty replays nothing
   std::string trace_file;   // "TraceFile": where each frame's draw list goes; empty writes none
+  std::string replay_file;  // "ReplayFile": a recorded game's input and frame times; empty: none
 };
 
 HeadlessSettings read_headless_settings(Config_Interface* config, const std::string& config_name,
@@ -87,9 +90,14 @@ protected:
   void reset();
 
 private:
+  enum class Source {
+    code,       // schedule(): queued as given
+    script,     // the input file: dx, dy follow from the event before
+    recording,  // a replay: as recorded, and the pointer and buttons follow it
+  };
   struct Pending {
     Event event;
-    bool replayed;  // from the input file: dx, dy and the pointer follow from the event before
+    Source source;
   };
   void deliver(const Pending& pending);
   void record_frame();
@@ -97,6 +105,8 @@ private:
 
   HeadlessSettings headless_;
   std::map<long, std::vector<Pending>> scheduled_;
+  std::vector<double> recorded_seconds_;  // [k - 1]: what frame k took when recorded
+  bool replaying_ = false;
   std::vector<std::pair<std::string, std::string>> last_frame_;
   std::ofstream trace_;
   long frames_ = 0;

@@ -30,6 +30,7 @@ struct SceneList {
   // The next scene is to be made anew before it runs.
   bool fresh = false;
   Signal keyboard_press, keyboard_release, mouse_press, mouse_release, mouse_move, character;
+  RunObserver* observer = nullptr;
 };
 
 // Never destroyed: scenes and their objects stay until the process ends.
@@ -76,6 +77,7 @@ void pump_events() {
   if (!video) return;
   for (int i = 0; i < 1000; ++i) {
     const Event event = video->_get_event();
+    if (list.observer && event.type != NO_EVENT) list.observer->event_taken(event);
     switch (event.type) {
       case KEYBOARD_PRESS: rise_number_signal(list.keyboard_press, event.key); break;
       case KEYBOARD_RELEASE: rise_number_signal(list.keyboard_release, event.key); break;
@@ -214,6 +216,7 @@ void process_scene(std::string name) {
 
   for (;;) {
     video->_flip();
+    if (list.observer) list.observer->frame_ended();
     pump_events();
 
     if (list.next_scene != list.current_scene || list.fresh) {
@@ -244,6 +247,8 @@ void process_scene(std::string name) {
     if (!scene->draw()) return;
   }
 }
+
+void set_run_observer(RunObserver* observer) { scene_list().observer = observer; }
 
 void set_next_scene(std::string name) {
   scene_list().next_scene = name;

@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "carrow/config.h"
+#include "tarnvale/progress_log.h"
 
 namespace {
 
@@ -22,6 +23,12 @@ std::string& kept_config_name() {
 std::string& kept_prefix() {
   static std::string prefix;
   return prefix;
+}
+
+double wall_seconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 void sleep_one_millisecond() {
@@ -137,7 +144,8 @@ bool OpenGL_Video::_init() {
     return false;
   }
   if (!read_settings()) return false;
-  std::cout << "_w_\t=" << settings_.width << std::endl
+  std::ostream& progress = tarnvale::progress_out();
+  progress << "_w_\t=" << settings_.width << std::endl
             << "_h_\t=" << settings_.height << std::endl
             << "_DoubleBuffer_\t=" << settings_.double_buffer << std::endl
             << "_FullScreen_\t=" << settings_.full_screen << std::endl;
@@ -181,7 +189,7 @@ bool OpenGL_Video::_init() {
   GLint max_texture_size = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size);
   if (max_texture_size > 0) max_surface_side_ = std::min(max_surface_side_, static_cast<int>(max_texture_size));
-  std::cout << "OpenGL info:" << std::endl
+  progress << "OpenGL info:" << std::endl
             << "OpenGL version: " << gl_text(GL_VERSION) << std::endl
             << "Vendor:: " << gl_text(GL_VENDOR) << std::endl
             << "Supported Extesions: " << gl_text(GL_EXTENSIONS) << std::endl
@@ -195,13 +203,13 @@ bool OpenGL_Video::_init() {
   GLfloat point_size_max = 1;
   glGetFloatv(GL_POINT_SIZE_MAX, &point_size_max);
   max_point_size_ = static_cast<int>(point_size_max);
-  std::cout << "MaxPointSize " << max_point_size_ << std::endl
+  progress << "MaxPointSize " << max_point_size_ << std::endl
             << "Max element vertices " << max_element_vertices_ << std::endl
             << "Max element indeces " << max_element_indices_ << std::endl
             << "\n\nChecking required extensions:" << std::endl;
   check_required_extensions(gl_text(GL_EXTENSIONS), __glewGenBuffers != nullptr,
                             adopt_arb_buffer_entry_points, &settings_.vbo,
-                            &settings_.point_sprite, std::cout);
+                            &settings_.point_sprite, progress);
 
   glfwSetWindowCloseCallback(window_, on_window_close);
   glfwSetWindowRefreshCallback(window_, on_window_refresh);
@@ -216,7 +224,7 @@ bool OpenGL_Video::_init() {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glClearColor(0, 0, 0, 0);
   glClear(GL_COLOR_BUFFER_BIT);
-  frame_timer_.reset();
+  frame_start_ = wall_seconds();
   return true;
 }
 
@@ -227,9 +235,8 @@ void OpenGL_Video::_flip() {
     return;
   }
   if (settings_.limit_fps > 0) {
-    while (frame_timer_.get_elapsed_time_noreset() < 1.0 / settings_.limit_fps)
-      sleep_one_millisecond();
-    frame_timer_.reset();
+    while (wall_seconds() - frame_start_ < 1.0 / settings_.limit_fps) sleep_one_millisecond();
+    frame_start_ = wall_seconds();
   }
   queue_cursor_sprite();
   lay_out_sprite_queue();

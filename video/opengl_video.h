@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "stored_video.h"
-#include "tessim/time.h"
 
 struct GLFWwindow;
 class OpenGL_Video;
@@ -134,7 +133,9 @@ private:
 
   bool blending_ = false;
   int max_point_size_ = 1, max_element_vertices_ = 0, max_element_indices_ = 0;
-  Time frame_timer_;
+  // On the wall clock, not the game's: the limit paces the window also while the game runs on the
+  // stepped clock of a recording.
+  double frame_start_ = 0;
   // This frame's sprites, and those of the frame the window shows (kept for the comparison).
   std::vector<SpriteVertex> vertices_, drawn_vertices_;
   std::vector<SpriteBatch> batches_, drawn_batches_;

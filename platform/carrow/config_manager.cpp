@@ -2,7 +2,6 @@
 
 #include <dlfcn.h>
 
-#include <cstdio>
 #include <memory>
 #include <utility>
 
@@ -16,6 +15,7 @@ Config_Interface::~Config_Interface() = default;
 
 namespace {
 
+// A dump of a configuration is a progress line each: dropped when the program runs quiet.
 class print_pair : public config_functor {
 public:
   void operator()(std::string key, std::string value) override {

@@ -30,10 +30,12 @@ bool create_config(const char* name, const char* function) {
   return false;
 }
 
-// Tests set TARNVALE_SEED for repeatable games; players get the time.
-void seed_random_generator() {
+// Tests set TARNVALE_SEED or --seed for repeatable games; players get the time.
+void seed_random_generator(const StartupOptions& options) {
   const char* seed = std::getenv("TARNVALE_SEED");
-  if (seed && *seed)
+  if (options.seed_given)
+    srand(static_cast<unsigned>(options.seed));
+  else if (seed && *seed)
     srand(static_cast<unsigned>(strtoul(seed, nullptr, 0)));
   else
     srand(static_cast<unsigned>(time(nullptr)));
@@ -51,6 +53,13 @@ void check_video_numbers(Config_Interface* config, const std::string& file) {
     if (tarnvale::check_number(limit, text, &value, &reason)) continue;
     tarnvale::report_bad_number(file, key, text, reason, limit);
     config->set_value(key, std::string(limit.fallback), true);
+  }
+}
+void apply_overrides(const StartupOptions& options, const std::string& name, Config_Interface* config) {
+  for (const SettingOverride& o : options.overrides) {
+    if (o.config != name) continue;
+    config->set_value(o.key, o.value, true);
+    if (options.verbose) std::cerr << name << ": " << o.key << " = " << o.value << " for this run" << std::endl;
   }
 }
 }  // namespace
@@ -105,7 +114,7 @@ bool init_loaders(Brannow::FileManager* file_manager) {
   return init_fonts(file_manager);
 }
 
-bool init(Brannow::FileManager* file_manager) {
+bool init(Brannow::FileManager* file_manager, const StartupOptions& options) {
   if (!create_config("GameConfig", "init")) return false;
   Config_Interface* game_config = config_get_interface("GameConfig");
   if (!game_config) {
@@ -114,6 +123,7 @@ bool init(Brannow::FileManager* file_manager) {
   }
   if (!game_config->load("cfg/Game.cfg", file_manager))
     GAME_CRITICAL("init", "Can't load the game settings, going on with defaults: " << config_error());
+  apply_overrides(options, "GameConfig", game_config);
   startup_mark("game config");
 
   if (!init_loaders(file_manager)) return false;
@@ -127,6 +137,7 @@ bool init(Brannow::FileManager* file_manager) {
   }
   if (!video_config->load("cfg/Video.cfg", file_manager))
     GAME_CRITICAL("init", "Can't load the video settings, going on with defaults: " << config_error());
+  apply_overrides(options, "VideoConfig", video_config);
   check_video_numbers(video_config, "cfg/Video.cfg");
 
   const std::string driver = video_config->get_value("Video->Driver", "libGL_vantor");
@@ -154,7 +165,7 @@ bool init(Brannow::FileManager* file_manager) {
   startup_mark("window, context");
   init(std::string(VIDEO_NAME));
   SceneFabric::add_fabric("GameScene", game_scene_fabric());
-  seed_random_generator();
+  seed_random_generator(options);
   ui_init();
   ui_load_styleset("res/interface/base.style", "BaseStyle", file_manager);
   // Known before the scene list loads: menus place game objects too (the best scores table).

@@ -1,10 +1,27 @@
 #pragma once
 // Start-up of the game program: configurations, loaders, fonts, video, scene manager and UI.
 
+#include <string>
+#include <vector>
+
 #include "brannow/brannow.h"
 
+// A value that stands in for a key of "GameConfig" or "VideoConfig" for this run only: set once
+// the file is loaded, never written back.
+struct SettingOverride {
+  std::string config, key, value;
+};
+
+struct StartupOptions {
+  std::vector<SettingOverride> overrides;
+  // The random generator's seed; without one, TARNVALE_SEED or else the time.
+  bool seed_given = false;
+  unsigned long seed = 0;
+  bool verbose = false;  // each override applied is said on standard error
+};
+
 // The whole start-up; false (after a critical log line) when a step failed.
-bool init(Brannow::FileManager* file_manager);
+bool init(Brannow::FileManager* file_manager, const StartupOptions& options = StartupOptions());
 // Registers the image loaders "jpg" and "png" and the text renderer "ttf", then loads the fonts.
 bool init_loaders(Brannow::FileManager* file_manager);
 // Loads every font of "GameConfig"'s list Fonts->Font into the "ttf" renderer.

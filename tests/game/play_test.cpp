@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "game_process.h"
+#include "stick_row.h"
 #include "window_picture.h"
 #include "xserver.h"
 
@@ -17,41 +18,6 @@ using namespace game_test;
 using ::testing::HasSubstr;
 
 namespace {
-
-// Six thin sticks in one row without gravity, each lying face to face with the next: they stay
-// where the emitter puts them.
-const int STICKS = 6;
-const int KINDS = 3;
-const float FIRST_X = -0.1122876f, STEP_X = 0.0565686f, ROW_Y = 0.1f;
-
-// The crafted scene; scene_keys and sections go into it as they are.
-std::string crafted_scene(const std::string& scene_keys = "", const std::string& sections = "") {
-  return "[Scene]\n\tshow_mouse_cursor 1\n\tlevel res/game/no_walls.lvl\n" + scene_keys +
-         "\t[Objects]\n\t\t[Object0]\n\t\t\tname emitter\n\t\t[/]\n\t[/]\n[/]\n"
-         "[Objects]\n\t[emitter]\n\t\ttype StoneEmitter\n"
-         "\t\t[StoneEmitter]\n\t\t\tstoneName " TARNVALE_TEST_DATA "/game/stick\n"
-         "\t\t\tstoneTypeCount 3\n\t\t\tstoneWidth 0.0377124\n\t\t\tstoneHeight 0.1\n\t\t\twidth 0.3\n"
-         "\t\t\tinitialEmit 6\n\t\t\temitCount 0\n\t\t[/]\n\t[/]\n[/]\n" + sections;
-}
-
-// The kinds the program draws with a seed: one rand() for the kind, one for the density.
-std::vector<int> kinds_for(unsigned seed) {
-  srand(seed);
-  std::vector<int> kinds;
-  for (int i = 0; i < STICKS; ++i) {
-    kinds.push_back(rand() % KINDS);
-    rand();
-  }
-  return kinds;
-}
-
-bool has_triple(const std::vector<int>& kinds) {
-  for (size_t i = 0; i + 2 < kinds.size(); ++i)
-    if (kinds[i] == kinds[i + 1] && kinds[i + 1] == kinds[i + 2]) return true;
-  return false;
-}
-
-float stick_x(int i) { return FIRST_X + i * STEP_X; }
 
 class Play : public ::testing::Test {
 protected:
@@ -72,25 +38,6 @@ protected:
   test_support::ChildProcess game;
   std::string window;
 };
-
-// A seed whose row has no group yet, and the first of two neighbours whose swap makes one.
-void seed_with_a_swap(unsigned* seed, int* swap_at) {
-  *swap_at = -1;
-  for (unsigned candidate = 1; candidate < 1000; ++candidate) {
-    std::vector<int> kinds = kinds_for(candidate);
-    if (has_triple(kinds)) continue;
-    for (int k = 0; k + 1 < STICKS; ++k) {
-      std::swap(kinds[k], kinds[k + 1]);
-      const bool makes = has_triple(kinds);
-      std::swap(kinds[k], kinds[k + 1]);
-      if (makes) {
-        *seed = candidate;
-        *swap_at = k;
-        return;
-      }
-    }
-  }
-}
 
 TEST_F(Play, ClicksSelectCompareSwapAndRemoveThenTheWindowCloses) {
   unsigned seed = 0;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "brannow/brannow.h"
+#include "olvane/video.h"
 #include "voskar/fabric.h"
 #include "voskar/scene.h"
 #include "voskar/sceneobject.h"
@@ -19,6 +20,18 @@ bool load_scenes(std::string file, std::string video_name, Brannow::FileManager*
 // Runs the main cycle from the named scene; returns when the next scene becomes "exit" or a
 // scene cannot be found, loaded or drawn.
 void process_scene(std::string name);
+
+// Sees the run loop from outside, as a recorder of the game does: the end of each frame, and
+// each event the pump then takes from the video device. Null (the default) sees nothing.
+class RunObserver {
+public:
+  virtual ~RunObserver() = default;
+  // Right after the video device's _flip.
+  virtual void frame_ended() = 0;
+  // Each event, quit included, before it is acted on.
+  virtual void event_taken(const Event& event) = 0;
+};
+void set_run_observer(RunObserver* observer);
 
 // Asks for a switch at the end of the current cycle ("exit" ends the loop).
 void set_next_scene(std::string name);

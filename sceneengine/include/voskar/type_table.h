@@ -23,6 +23,8 @@ enum class ValueKind {
   file,     // a data file (scene, level)
   setting,  // a UI setting name shared between scenes
   model,    // an object section of the same scene that the list leaves out: made during play
+  picture_series,  // pictures named by the value, a kind number from 0 and ".png"; the kinds'
+                   // count is the sibling key "stoneTypeCount"
 };
 
 struct KeyDoc {

@@ -1,0 +1,102 @@
+// The program's options on the real program, started from outside the game's folder.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "game_process.h"
+
+using namespace game_test;
+using test_support::run_process;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+namespace {
+
+class ProgramOptions : public ::testing::Test {
+protected:
+  void SetUp() override { prepare_game_folder(game, "start_screen"); }
+  test_support::ProcessResult run(std::vector<std::string> args) {
+    args.insert(args.begin(), test_support::built_program("tarnvale"));
+    return run_process(args, shell.path(), 300, GAME_ENV);
+  }
+  test_support::ScratchDir game, shell;
+};
+
+TEST_F(ProgramOptions, ABadCommandLineIsOneUsageLineAndExitCode2) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--frames", "ten", game.path()}, {"--fast"}, {"no/such/folder"}}) {
+    const test_support::ProcessResult result = run(args);
+    EXPECT_EQ(result.exit_code, 2) << args[0];
+    EXPECT_EQ(count_of(result.err, "\n"), 1) << result.err;
+    EXPECT_THAT(result.err, StartsWith("tarnvale: "));
+    EXPECT_EQ(result.out, "");
+  }
+  EXPECT_THAT(run({"--version"}).out, StartsWith("tarnvale 0."));
+  const test_support::ProcessResult help = run({"-h"});
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_THAT(help.out, HasSubstr("  --replay FILE"));
+}
+
+// The game of DIR on the windowless driver, its files untouched: quiet leaves standard output
+// empty, the trace names the shell's file, and without -q the progress lines are there.
+TEST_F(ProgramOptions, AWindowlessRunOfTheShippedGameFromOutsideItsFolder) {
+  const std::string video = game.read("cfg/Video.cfg"), settings = game.read("cfg/Game.cfg");
+  test_support::ProcessResult quiet =
+      run({"--headless", "--frames", "300", "-q", "--scene", "game", "--trace", "t.txt", game.path()});
+  EXPECT_EQ(quiet.exit_code, 0) << quiet.err;
+  EXPECT_EQ(quiet.out, "");
+  const std::string trace = shell.read("t.txt");
+  EXPECT_EQ(count_of(trace, "frame "), 300);
+  EXPECT_THAT(trace, HasSubstr("sprite game Stone"));
+  EXPECT_EQ(game.read("cfg/Video.cfg"), video);
+  EXPECT_EQ(game.read("cfg/Game.cfg"), settings);
+
+  test_support::ProcessResult loud = run({"--headless", "--frames=5", game.path()});
+  EXPECT_EQ(loud.exit_code, 0) << loud.err;
+  EXPECT_THAT(loud.out, HasSubstr("INFO:Video driver: libheadless_tessar\n"));
+  EXPECT_THAT(loud.out, HasSubstr("Headless video 800x600, 5 frames\n"));
+}
+
+TEST_F(ProgramOptions, CheckGivesTheCheckersLinesAndCode) {
+  std::string scene = game.read("res/scenes/start_screen.scn");
+  scene.replace(scene.find("type SceneSwitcher"), 18, "type SceneSwitch");
+  game.write("res/scenes/start_screen.scn", scene);
+  const test_support::ProcessResult result = run({"--check", game.path()});
+  EXPECT_EQ(result.exit_code, 1) << result.err;
+  EXPECT_THAT(result.out, HasSubstr("res/scenes/start_screen.scn:"));
+  EXPECT_THAT(result.out, HasSubstr("did you mean \"SceneSwitcher\"?"));
+}
+
+// The data of DIR checked at start-up by the checker's own code: each problem once on standard
+// error, the game played all the same, and not at all with --strict.
+TEST_F(ProgramOptions, StartUpChecksTheDataAndStrictFailsOnProblems) {
+  auto change = [this](const std::string& file, const std::string& from, const std::string& to) {
+    std::string text = game.read(file);
+    text.replace(text.find(from), from.size(), to);
+    game.write(file, text);
+  };
+  change("res/game/game.scn", "slot_name emit\n", "slot_name emti\n");
+  change("res/scenes/start_screen.scn", "next_scene best_scores", "next_scene best_score");
+  change("res/scenes/how_to_play_window.scn", "absolute_y -0.42\n",
+         "absolute_y -0.42\n\t\t\tcoord_type link\n\t\t\tlink_object show_frame_rate_label\n");
+  std::remove(game.file("res/game/stone4.png").c_str());
+  const std::vector<std::string> lines = {
+      "res/game/game.scn:167: no object registers the slot \"game->emitter->emti\"; did you mean \"emit\"?\n",
+      "res/scenes/start_screen.scn:146: unknown scene \"best_score\"; did you mean \"best_scores\"?\n",
+      "res/scenes/how_to_play_window.scn:62: link cycle: ",
+      "res/game/game.scn:152: picture \"res/game/stone4.png\" cannot be read\n"};
+
+  const test_support::ProcessResult played = run({"--headless", "--frames", "5", game.path()});
+  EXPECT_EQ(played.exit_code, 0) << played.err;
+  for (const std::string& line : lines) EXPECT_EQ(count_of(played.err, line), 1) << line << played.err;
+
+  const test_support::ProcessResult strict = run({"--strict", "--headless", "--frames", "5", game.path()});
+  EXPECT_EQ(strict.exit_code, 1);
+  EXPECT_THAT(strict.err, HasSubstr(lines[0]));
+  EXPECT_THAT(strict.err, HasSubstr("fails on the data problems above (--strict)"));
+  EXPECT_EQ(count_of(strict.out, "Headless video 800x600, 5 frames"), 1) << "the check ran beside start-up";
+}
+
+}  // namespace
