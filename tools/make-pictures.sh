@@ -13,29 +13,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
-picgen="${PICGEN:-}"
-if [ -z "$picgen" ]; then
-  cmake -S tools/picgen -B build-picgen -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build build-picgen --target picgen >/dev/null
-  picgen="$root/build-picgen/picgen"
-fi
-
-count=0
-failed=0
-while IFS= read -r line; do
-  [[ -z "${line// }" || "$line" =~ ^[[:space:]]*# ]] && continue
-  read -ra args <<<"$line"
-  mkdir -p "$(dirname "${args[0]}")"
-  if "$picgen" "${args[@]}"; then
-    count=$((count + 1))
-  else
-    echo "make-pictures: failed: $line" >&2
-    failed=$((failed + 1))
-  fi
-done < <(sed -n '/^### pictures ###$/,$p' "$0" | tail -n +2)
-
-echo "make-pictures: $count pictures written, $failed failed"
-[ "$failed" -eq 0 ]
+source tools/run-list.sh
+run_list pictures "$(generator picgen "${PICGEN:-}")" "$0" "### pictures ###"
 exit
 
 ### pictures ###

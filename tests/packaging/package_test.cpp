@@ -65,7 +65,8 @@ TEST_F(Package, HoldsTheGameItsLibrariesDataLauncherDesktopEntryAndIcon) {
   EXPECT_TRUE(executable(installed("bin/tarnvale")));
   EXPECT_TRUE(executable(installed("lib/tarnvale/tarnvale")));
   for (const char* module : {"libvoskar", "libpanolet", "libquorra", "libGL_tessar", "libheadless_tessar",
-                             "libmordent", "libgrisk_png", "libgrisk_jpg"})
+                             "libmordent", "libgrisk_png", "libgrisk_jpg", "libAL_chime",
+                             "libchime_wav", "libchime_ogg"})
     EXPECT_TRUE(std::filesystem::exists(installed("lib/tarnvale/") + module + ".so")) << module;
   EXPECT_TRUE(std::filesystem::exists(installed("share/tarnvale/cfg/Game.cfg")));
   EXPECT_TRUE(std::filesystem::exists(installed("share/tarnvale/res/scenes.scns")));
