@@ -8,8 +8,9 @@
 #include "carrow/config.h"
 
 namespace {
-// How often the worker looks at the device; a music piece lasts far longer.
-const auto SERVICE_PERIOD = std::chrono::milliseconds(10);
+// How often the worker looks at the device: the music has four pieces of 0.1 s queued ahead, so
+// it can miss a round or two on a busy machine without a gap.
+const auto SERVICE_PERIOD = std::chrono::milliseconds(25);
 // Each music buffer holds this many seconds; all of them together are the music's lead.
 const double MUSIC_PIECE_SECONDS = 0.1;
 
