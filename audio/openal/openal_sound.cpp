@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <iostream>
 
 #include "carrow/config.h"
@@ -21,6 +22,9 @@ ALenum format_of(int channels) { return channels == 2 ? AL_FORMAT_STEREO16 : AL_
 }  // namespace
 
 OpenAL_Sound::OpenAL_Sound(const std::string& config_name, const std::string& prefix) {
+  // OpenAL Soft writes its own error lines (a missing device among them) unless told otherwise:
+  // the game says in one line what it means for the player. ALSOFT_LOGLEVEL set by the user wins.
+  setenv("ALSOFT_LOGLEVEL", "0", 0);
   if (Config_Interface* config = config_get_interface(config_name)) {
     device_name_ = config->get_value(prefix + "Device", "");
     const long voices = std::strtol(config->get_value(prefix + "Voices", "32").c_str(), nullptr, 10);
