@@ -83,13 +83,40 @@ TEST_F(GameSound, WithoutADeviceOneLineSaysSoAndTheGameRuns) {
                          sound_env("[general]\ndrivers = no_such_backend\n")));
   const std::string window = find_window(60);
   ASSERT_FALSE(window.empty()) << game.err();
+  wait(1.0);
   click(window, 0.0f, -0.06f);  // New game
   EXPECT_TRUE(wait_for_output(game, "Stone5 position:", 60)) << game.err();
   ASSERT_TRUE(request_close(window));
   ASSERT_TRUE(game.wait(30));
   EXPECT_EQ(game.exit_code(), 0);
   EXPECT_EQ(count_of(game.err() + game.out(), "Sound:"), 1) << game.err();
+  EXPECT_EQ(count_of(game.err(), "AL lib"), 0) << "OpenAL Soft's own lines";
   EXPECT_THAT(game.err(), HasSubstr("Sound: no sound device can be opened; the game goes on without sound\n"));
+}
+
+TEST_F(GameSound, TheSettingsWindowChangesTheVolumesAndTheyAreKept) {
+  folder.write("cfg/Game.cfg",
+               "[Fonts]\n\t[Font0]\n\t\tname Font0\n\t\tsource res/fonts/DejaVuSans.ttf\n\t[/]\n[/]\n"
+               "[Options]\n\tStartScene start_screen\n\tSavedSettings EffectsVolume MusicVolume\n[/]\n");
+  std::vector<std::string> env = sound_env("[general]\ndrivers = null\n");
+  env.push_back("XDG_DATA_HOME=" + folder.file("data"));
+  ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(), env));
+  const std::string window = find_window(60);
+  ASSERT_FALSE(window.empty()) << game.err();
+  wait(1.0);
+  click(window, 0.8f, -0.88f);  // Settings
+  wait(1.0);
+  // The window is 0.7 of the screen: its rows' buttons stand at 0.7 x their own places.
+  click(window, 0.14f, 0.28f);  // effects -
+  click(window, 0.14f, 0.28f);
+  click(window, 0.49f, 0.035f);  // music +: already at 100
+  click(window, 0.14f, 0.035f);  // music -
+  ASSERT_TRUE(request_close(window));
+  ASSERT_TRUE(game.wait(30));
+  EXPECT_EQ(game.exit_code(), 0);
+  const std::string kept = test_support::read_file(folder.file("data/tarnvale/settings.cfg"));
+  EXPECT_THAT(kept, HasSubstr("EffectsVolume 80\n"));
+  EXPECT_THAT(kept, HasSubstr("MusicVolume 90\n"));
 }
 
 }  // namespace
