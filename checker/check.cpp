@@ -17,6 +17,7 @@
 #include "GameEngine/game_fabrics.h"
 #include "brannow/brannow.h"
 #include "carrow/config.h"
+#include "chime/sound.h"
 #include "data_format.h"
 #include "handro/dynamic.h"
 #include "tarnvale/diagnostics.h"
@@ -193,6 +194,8 @@ private:
                      const std::vector<std::string>& known, const std::string& file);
   std::vector<std::string> scene_names() const;
   bool load_picture(const std::string& file);
+  // Decodes the whole sound, as the game will; false with *why.
+  bool decodes(const std::string& file, std::string* why);
 
   std::ostream& err_;
   tarnvale::Listening listening_;
@@ -236,6 +239,9 @@ bool Checker::start_engine() {
   if (!imageloader_create("png", "libgrisk_png", true) ||
       !imageloader_create("jpg", "libgrisk_jpg", true))
     return fail("cannot load the image loaders: " + imageloader_error());
+  if (!soundloader_create("wav", "libchime_wav", true) ||
+      !soundloader_create("ogg", "libchime_ogg", true))
+    return fail("cannot load the sound loaders: " + sound_error());
   if (!textrenderer_create("ttf", "libmordent", true))
     return fail("cannot load the text renderer libmordent: " + textrenderer_error());
   check_fonts();
@@ -304,6 +310,23 @@ bool Checker::load_picture(const std::string& file) {
   if (extension == "png" || extension == "jpg")
     return imageloader_loadimage(extension, kVideo, file, "tarnvale-check", surface, &files_, 1);
   return imageloader_loadimage_noext(kVideo, file, "tarnvale-check", surface, &files_, 1);
+}
+
+bool Checker::decodes(const std::string& file, std::string* why) {
+  std::unique_ptr<Sound_Stream> stream(soundloader_open(file, &files_));
+  if (!stream) {
+    *why = sound_error();
+    return false;
+  }
+  std::vector<int16_t> piece(8192);
+  for (;;) {
+    const long got = stream->_read(piece.data(), 4096);
+    if (got == 0) return true;
+    if (got < 0) {
+      *why = file + ": " + stream->_get_error();
+      return false;
+    }
+  }
 }
 
 std::vector<std::string> Checker::scene_names() const {
@@ -657,6 +680,14 @@ void Checker::check_value(const SceneFile* scene, Config_Interface* config, cons
         check_value(scene, config, key, value + std::to_string(kind) + ".png", one, file);
       break;
     }
+    case ValueKind::sound:
+      if (value.empty() || checked_pictures_.count(value)) break;
+      checked_pictures_.insert(value);
+      if (!readable(value))
+        problem("sound " + quoted(value) + " cannot be read");
+      else if (!decodes(value, &reason))
+        problem("sound " + quoted(value) + " is broken: " + reason);
+      break;
     case ValueKind::font:
       if (!value.empty() && std::find(fonts_.begin(), fonts_.end(), value) == fonts_.end())
         problem(with_suggestion("unknown font " + quoted(value), value, fonts_));
@@ -761,6 +792,10 @@ int Checker::run() {
   check_plain_file(data_files()[1], config_get_interface("VideoConfig"));
   // A game without widgets needs no style set; start-up goes on without one.
   if (!readable(kStyleFile) && uses_widgets()) report(kStyleFile, 1, "cannot be read");
+  // The sound settings are optional: no file is no sound.
+  if (readable("cfg/Sound.cfg"))
+    if (Config_Interface* sound = load_config("SoundConfig", "cfg/Sound.cfg"))
+      check_plain_file(data_files()[3], sound);
   check_style_set();
   check_window_cycles();
   for (const SceneFile& scene : scene_files_) check_scene_file(scene);

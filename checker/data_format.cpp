@@ -30,6 +30,12 @@ const std::vector<KeyDoc> signal_keys = {
      "\"builtin\" with source \"Video\" takes the scene's video device for \"Video\""},
 };
 
+// Widgets with a look under the pointer and a click sound them through their style.
+const std::vector<KeyDoc> sound_style_keys = {
+    {"hover_sound", "", K::sound, "played when the pointer comes onto the widget"},
+    {"click_sound", "", K::sound, "played on a click"},
+};
+
 const std::vector<KeyDoc> text_style_keys = {
     {"renderer_type", "", K::text, "text renderer of the caption (\"ttf\")"},
     {"font", "", K::font, "font of the caption"},
@@ -123,6 +129,20 @@ std::vector<TypeDoc> make_types() {
                    {{"Timer->repeat", kFromTable, K::flag, "starts again after each time-out"},
                     {"Timer->time", kFromTable, K::real, "seconds to the time-out"}},
                    {}, {"_on_new_cycle"}, {"time_out"}});
+  types.push_back(
+      {"Sound", false, {"SceneObject"},
+       "Plays a sound file when a signal reaches \"play\"; one music plays at a time.",
+       {{"Sound->file", "", K::sound, "the sound; an effect is decoded at load, music streams"},
+        {"Sound->channel", "effects", K::choice,
+         "\"effects\" (many at once) or \"music\" (one, streamed; a scene entered with the "
+         "music playing keeps it)"},
+        {"Sound->volume", "1.0", K::real, "share of full loudness"},
+        {"Sound->pitch", "1.0", K::real, "speed and pitch; 2 is an octave up"},
+        {"Sound->pitch_step", "0", K::real,
+         "semitones the pitch rises for each unit of the play signal's first whole number"},
+        {"Sound->loop", "false", K::flag, "plays again from the start at its end"},
+        {"Sound->play_on_enter", "false", K::flag, "plays when its scene is entered"}},
+       {}, {"play", "stop", "set_pitch", "pause", "resume"}, {}});
   types.push_back({"BaseUIObject", false, {"SceneObject"},
                    "What every widget reads: its style and its base point.",
                    {{"BaseUIObject->style", "", K::style, "the style of the active style set"},
@@ -134,9 +154,10 @@ std::vector<TypeDoc> make_types() {
       {"Button", false, {"BaseUIObject"}, "A picture with a caption; rises \"released\" on a click.",
        {{"Button->caption", "", K::text, "the caption"},
         {"Button->show_setting", "", K::setting, "shown only while this UI setting is \"1\""}},
-       joined(joined(text_style_keys, with_prefix("hover->", text_style_keys)),
-              {{"image_file", "", K::picture, "the picture"},
-               {"hover->image_file", "", K::picture, "the picture under the pointer"}}),
+       joined(joined(joined(text_style_keys, with_prefix("hover->", text_style_keys)),
+                     {{"image_file", "", K::picture, "the picture"},
+                      {"hover->image_file", "", K::picture, "the picture under the pointer"}}),
+              sound_style_keys),
        {}, {"released"}});
   types.push_back({"SceneSwitcher", false, {"Button"}, "A button that switches scenes.",
                    {{"SceneSwitcher->next_scene", "", K::scene,
@@ -153,7 +174,7 @@ std::vector<TypeDoc> make_types() {
                     {"Checkbox->setting", "", K::setting, "UI setting that keeps the state"},
                     {"Checkbox->label", "", K::object, "a Text that toggles the box too"},
                     {"Checkbox->checked", kFromTable, K::flag, "ticked at first"}},
-                   {}, {}, {"toggled"}});
+                   sound_style_keys, {}, {"toggled"}});
   types.push_back(
       {"TextEdit", false, {"BaseUIObject"}, "A field to type a line of text into.",
        {{"TextEdit->replace_text", "", K::text, "shown in place of every character (passwords)"},
@@ -178,6 +199,14 @@ std::vector<TypeDoc> make_types() {
                    text_style_keys,
                    {"increment_value", "decrement_value", "add_value", "sub_value", "set_value"},
                    {}});
+  types.push_back({"Volume", false, {"Numeric"},
+                   "A sound volume in per cent, kept in the UI setting \"MasterVolume\", "
+                   "\"EffectsVolume\" or \"MusicVolume\" of its channel.",
+                   {{"Volume->channel", "effects", K::choice, "\"master\", \"effects\" or \"music\""},
+                    {"Volume->step", "10", K::whole, "per cent points of one increase or decrease"},
+                    {"Volume->mute_key", "0", K::whole,
+                     "toggle_mute answers only keyboard signals of this key code; 0: any signal"}},
+                   {}, {"increase", "decrease", "toggle_mute"}, {}});
   types.push_back({"FPSCounter", false, {"BaseUIObject"}, "The frame rate as text.",
                    {{"FPSCounter->frames_count_limit", kFromTable, K::whole, "frames per measurement"},
                     {"FPSCounter->show_setting", "", K::setting,
@@ -287,6 +316,7 @@ const char* value_kind_name(ValueKind kind) {
     case K::color: return "colour";
     case K::choice: return "choice";
     case K::picture: return "picture file";
+    case K::sound: return "sound file";
     case K::font: return "font";
     case K::style: return "style";
     case K::scene: return "scene";
@@ -412,6 +442,10 @@ std::vector<FileDoc> make_files() {
         {"Scenes->SceneN->file", "", K::file, "its scene file"},
         {"Scenes->SceneN->preload", kFromTable, K::flag, "loaded at start rather than when shown"},
         {"Scenes->SceneN->type", "generic", K::text, "its scene type"}}},
+      {"cfg/Sound.cfg", "Settings of the sound driver; without the file or its driver: no sound.",
+       {{"Sound->Driver", "", K::text, "the sound driver plug-in (\"libAL_chime\")"},
+        {"Sound->Device", "", K::text, "the sound device; empty: the system's default"},
+        {"Sound->Voices", "32", K::whole, "effects that can sound at once (1 to 255)"}}},
   };
   for (FileDoc& file : files) take_table_defaults(file.keys);
   return files;

@@ -296,6 +296,8 @@ bool Scene::slot__on_mouse_move(SlotArgs* args) {
     if (!object || !object->_get_show()) continue;
     if (object->_is_point_in_object(px, py)) {
       if (object == hover) return true;
+      // The object left may lie below this one, where the walk does not reach.
+      if (hover) hover->_on_mouse_leave(px, py, button);
       hover = object;
       hover->_on_mouse_enter(px, py, button);
       return true;

@@ -11,6 +11,7 @@
 #include "voskar/image.h"
 #include "voskar/object_from_data.h"
 #include "voskar/text.h"
+#include "voskar/sound.h"
 #include "voskar/timer.h"
 
 namespace {
@@ -42,6 +43,7 @@ SceneList& scene_list() {
 ObjectFabric<Image> image_fabric;
 ObjectFabric<Text> text_fabric;
 ObjectFabric<Timer> timer_fabric;
+ObjectFabric<Sound> sound_fabric;
 SceneFabrics<Scene> generic_scene_fabric;
 
 const char* const kExit = "exit";
@@ -132,6 +134,7 @@ void init(std::string video_name) {
   SceneObjectFabric::add_fabric("Image", &image_fabric);
   SceneObjectFabric::add_fabric("Text", &text_fabric);
   SceneObjectFabric::add_fabric("Timer", &timer_fabric);
+  SceneObjectFabric::add_fabric("Sound", &sound_fabric);
   SceneFabric::add_fabric("generic", &generic_scene_fabric);
 
   SceneList& list = scene_list();

@@ -7,6 +7,7 @@ packages=(
   libbox2d-dev libglfw3-dev libglew-dev libfreetype-dev libpng-dev libjpeg62-turbo-dev
   libgl1-mesa-dri xvfb xauth xdotool imagemagick libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libopenal-dev libopenal1 libvorbis-dev
   clang-14 libclang-rt-14-dev
   libinih-dev libsigc++-2.0-dev libsfml-dev
   dpkg-dev file python3 lintian appstream desktop-file-utils fonts-dejavu-core

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "chime/sound.h"
 #include "log.h"
 #include "panolet/ui.h"
 #include "picture.h"
@@ -54,7 +55,7 @@ bool BaseUIObject::load(Scene* scene, std::string storage_name, std::string stor
 
 bool BaseUIObject::real_load(Scene*, std::string storage_name, std::string storage_prefix,
                              std::string scene_name, std::string object_name,
-                             Brannow::FileManager*) {
+                             Brannow::FileManager* file_manager) {
   _internal_style_name_ = scene_name + object_name + "style";
   if (!config_create(_internal_style_name_, "libquorra", false)) {
     // A widget loaded again under the same names (a scene file repeating a name, two windows
@@ -104,6 +105,8 @@ bool BaseUIObject::real_load(Scene*, std::string storage_name, std::string stora
     storage->for_each(style_copier);
   }
   style_copier._set_target(nullptr);
+  hover_sound = style_sound("hover_sound", file_manager);
+  click_sound = style_sound("click_sound", file_manager);
 
   SignalConnection release;
   release.signal_name = _video_name_ + "->mouse_release";
@@ -171,4 +174,20 @@ bool BaseUIObject::render_label(Video_Interface* video, Text_Renderer* renderer,
   calculate_position();
   place_on_pixel_grid(video, sprite, x, y);
   return true;
+}
+
+std::shared_ptr<const Sound_Samples> BaseUIObject::style_sound(const char* key,
+                                                               Brannow::FileManager* files) {
+  const std::string file = style_value(key);
+  if (file.empty() || sound_get_interface(SOUND_NAME) == nullptr) return nullptr;
+  std::shared_ptr<const Sound_Samples> sound = soundloader_decode(file, files);
+  // The widget works without its sound.
+  if (!sound)
+    PANOLET_LOG(key, data_file() + ": " + _storage_prefix_ + "style " + key + ": " + sound_error());
+  return sound;
+}
+
+void BaseUIObject::play_sound(const std::shared_ptr<const Sound_Samples>& sound) {
+  Sound_Interface* driver = sound_get_interface(SOUND_NAME);
+  if (sound && driver) driver->_play(sound, 1.0f, 1.0f, false);
 }

@@ -160,6 +160,7 @@ void Button::_on_mouse_enter(float x, float y, MOUSE_BUTTON button) {
   if (state == 0) {
     switch_look(hover_image_name, hover_caption_name, base_image_name, base_caption_name);
     state = 1;
+    play_hover_sound();
   }
   SceneObject::_on_mouse_enter(x, y, button);
 }
@@ -179,6 +180,7 @@ bool Button::slot__on_mouse_release(SlotArgs* args) {
   if (!take_click(args)) return false;
   // The button itself is never drawn, so its position is worked out here.
   calculate_position();
+  play_click_sound();
   rise_released(x, y, args->int_params[0]);
   return true;
 }

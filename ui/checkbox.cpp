@@ -79,6 +79,7 @@ void Checkbox::draw() {
 }
 
 void Checkbox::_on_mouse_enter(float x, float y, MOUSE_BUTTON button) {
+  if (!is_hover) play_hover_sound();
   is_hover = true;
   SceneObject::_on_mouse_enter(x, y, button);
 }
@@ -108,6 +109,7 @@ bool Checkbox::slot__on_mouse_release(SlotArgs* args) {
 
 bool Checkbox::_on_mouse_release_handler(float, float, float, float, int64_t) {
   _set_checked(!checked);
+  play_click_sound();
   toggled.clear_params();
   toggled.add_params(static_cast<int64_t>(checked ? 1 : 0));
   toggled.rise();

@@ -10,6 +10,7 @@
 #include "panolet/numeric.h"
 #include "panolet/sceneswitcher.h"
 #include "panolet/textedit.h"
+#include "panolet/volume.h"
 #include "panolet/window.h"
 #include "voskar/fabric.h"
 #include "voskar/scene.h"
@@ -32,6 +33,7 @@ ObjectFabric<Numeric> numeric_fabric;
 ObjectFabric<SceneSwitcher> scene_switcher_fabric;
 ObjectFabric<TextEdit> text_edit_fabric;
 ObjectFabric<Window> window_fabric;
+ObjectFabric<Volume> volume_fabric;
 
 }  // namespace
 
@@ -43,6 +45,7 @@ void ui_init() {
   SceneObjectFabric::add_fabric("SceneSwitcher", &scene_switcher_fabric);
   SceneObjectFabric::add_fabric("TextEdit", &text_edit_fabric);
   SceneObjectFabric::add_fabric("Window", &window_fabric);
+  SceneObjectFabric::add_fabric("Volume", &volume_fabric);
 }
 
 bool ui_load_styleset(const std::string& file, const std::string& name,

@@ -40,4 +40,17 @@ void* open(const std::string& bare_name) {
   return dlopen(resolve(bare_name).c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
+void* entry_point(const std::string& bare_name, const char* symbol, const std::string& what,
+                  std::string* error) {
+  void* module = open(bare_name);
+  if (module == nullptr) {
+    const char* why = dlerror();
+    *error = "Can't load " + what + " " + bare_name + ": " + (why ? why : "unknown reason");
+    return nullptr;
+  }
+  void* entry = dlsym(module, symbol);
+  if (entry == nullptr) *error = std::string("No ") + symbol + " in " + bare_name;
+  return entry;
+}
+
 }  // namespace modpath

@@ -1,7 +1,5 @@
 #include "olvane/video.h"
 
-#include <dlfcn.h>
-
 #include "modpath/modpath.h"
 #include "tarnvale/storage.h"
 
@@ -31,13 +29,10 @@ bool video_create(std::string name, std::string driver, std::string* params, int
   if (drivers().exists(name)) return fail("Video already exist: " + name);
   if (count < 0 || (count > 0 && params == nullptr)) return fail("Bad video parameters");
   // Plug-ins stay loaded until the process ends: their code may still be running in callbacks.
-  void* module = modpath::open(driver);
-  if (module == nullptr) {
-    const char* why = dlerror();
-    return fail("Can't load video driver " + driver + ": " + (why ? why : "unknown reason"));
-  }
-  auto entry = reinterpret_cast<video_driver_entry>(dlsym(module, "_get_video_driver"));
-  if (entry == nullptr) return fail("No _get_video_driver in " + driver);
+  std::string why;
+  auto entry = reinterpret_cast<video_driver_entry>(
+      modpath::entry_point(driver, "_get_video_driver", "video driver", &why));
+  if (entry == nullptr) return fail(why);
   Video_Interface* video = nullptr;
   try {
     video = entry(params, count);

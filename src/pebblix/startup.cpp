@@ -7,12 +7,16 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 #include "../GameEngine/game_fabrics.h"
 #include "../GameEngine/flow/saved_settings.h"
 #include "../GameEngine/game_log.h"
 #include "carrow/config.h"
+#include "chime/sound.h"
 #include "olvane/video.h"
 #include "panolet/ui.h"
+#include "panolet/volume.h"
 #include "scrivet/textrenderer.h"
 #include "tarnvale/indexed_list.h"
 #include "tarnvale/number_limits.h"
@@ -114,6 +118,33 @@ bool init_loaders(Brannow::FileManager* file_manager) {
   return init_fonts(file_manager);
 }
 
+void init_sound(Brannow::FileManager* file_manager) {
+  if (!create_config("SoundConfig", "init_sound")) return;
+  Config_Interface* config = config_get_interface("SoundConfig");
+  // No settings file is the silent default; a file that is there but unreadable is reported.
+  if (config == nullptr || access("cfg/Sound.cfg", F_OK) != 0) return;
+  if (!config->load("cfg/Sound.cfg", file_manager)) {
+    std::cerr << "cfg/Sound.cfg: can't be read, the game goes on without sound: " << config_error()
+              << std::endl;
+    return;
+  }
+  const std::string driver = config->get_value("Sound->Driver", "");
+  if (driver.empty()) return;
+  for (const char* kind : {"wav", "ogg"})
+    if (!soundloader_create(kind, std::string("libchime_") + kind, true))
+      std::cerr << "Sound: " << sound_error() << std::endl;
+  const std::string params[2] = {"SoundConfig", "Sound->"};
+  if (!sound_create(SOUND_NAME, driver, params, 2)) {
+    std::cerr << "Sound: " << sound_error() << "; the game goes on without sound" << std::endl;
+    return;
+  }
+  Sound_Interface* sound = sound_get_interface(SOUND_NAME);
+  if (!sound->_init()) {
+    std::cerr << "Sound: " << sound->_get_error() << "; the game goes on without sound" << std::endl;
+    sound_remove(SOUND_NAME);
+  }
+}
+
 bool init(Brannow::FileManager* file_manager, const StartupOptions& options) {
   if (!create_config("GameConfig", "init")) return false;
   Config_Interface* game_config = config_get_interface("GameConfig");
@@ -174,6 +205,8 @@ bool init(Brannow::FileManager* file_manager, const StartupOptions& options) {
   for (const std::string& module : load_game_modules(game_config, "cfg/Game.cfg", std::cerr))
     GAME_INFO("Game module: " << module);
   remember_settings(saved_setting_names(), file_manager);
+  init_sound(file_manager);
+  ui_apply_sound_settings();
   startup_mark("scene manager, ui");
   return true;
 }

@@ -27,6 +27,11 @@ bool init_loaders(Brannow::FileManager* file_manager);
 // Loads every font of "GameConfig"'s list Fonts->Font into the "ttf" renderer.
 bool init_fonts(Brannow::FileManager* file_manager);
 
+// Opens the sound driver named by cfg/Sound.cfg's Sound->Driver, with the loaders "wav" and "ogg".
+// No file or no driver named: no sound. A driver that cannot start is reported in one line and
+// the game goes on silent.
+void init_sound(Brannow::FileManager* file_manager);
+
 // With TARNVALE_STARTUP_ORIGIN set (nanoseconds of CLOCK_MONOTONIC, as the first-frame benchmark
 // sets it when it starts the program), writes the wall and CPU milliseconds since then to stderr
 // under the stage's name; otherwise does nothing.

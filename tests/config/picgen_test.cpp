@@ -180,6 +180,8 @@ TEST_F(Picgen, MakePicturesDrawsEveryListedPicture) {
   while (std::getline(source, line) && line != "### pictures ###") script += line + "\n";
   ASSERT_TRUE(source) << "no list marker";
   scratch.write("tools/make-pictures.sh", script + line + "\n");
+  scratch.write("tools/run-list.sh",
+                test_support::read_file(std::string(TARNVALE_SOURCE_DIR) + "/tools/run-list.sh"));
   std::ofstream(scratch.file("tools/make-pictures.sh"), std::ios::app)
       << "# test group\n"
          "res/test/a.png 16 16 circle 0xff0000ff\n"

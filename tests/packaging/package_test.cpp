@@ -72,7 +72,8 @@ TEST_F(Package, HoldsTheGameItsLibrariesDataLauncherDesktopEntryAndIcon) {
   EXPECT_TRUE(executable(installed("games/tarnvale")));
   EXPECT_TRUE(executable(installed("lib/games/tarnvale/tarnvale")));
   for (const char* module : {"libvoskar", "libpanolet", "libquorra", "libGL_tessar", "libheadless_tessar",
-                             "libmordent", "libgrisk_png", "libgrisk_jpg"})
+                             "libmordent", "libgrisk_png", "libgrisk_jpg", "libAL_chime",
+                             "libchime_wav", "libchime_ogg"})
     EXPECT_TRUE(std::filesystem::exists(installed("lib/games/tarnvale/") + module + ".so")) << module;
   EXPECT_TRUE(std::filesystem::exists(installed("share/games/tarnvale/res/scenes.scns")));
   // The font is Debian's, named by the installed settings, not a copy of its own.

@@ -228,6 +228,13 @@ TEST_F(Placement, PressesReachTheTopmostShownObjectAndMovesTrackTheHover) {
   move = pointer_args(-0.4f, 0.1f);
   scene->slot__on_mouse_move(&move);
   EXPECT_EQ(take_log(), (std::vector<std::string>{"second:enter", "second:leave", "under:enter"}));
+  // Straight from a lower object onto a higher one: the lower one is left first.
+  move = pointer_args(0.1f, 0.1f);
+  scene->slot__on_mouse_move(&move);
+  EXPECT_EQ(take_log(), (std::vector<std::string>{"under:leave", "second:enter"}));
+  move = pointer_args(-0.4f, 0.1f);
+  scene->slot__on_mouse_move(&move);
+  take_log();
 
   // Leaving the scene takes the pointer off its hover object; back again, the next move finds it.
   scene->slot__on_deactivate(nullptr);

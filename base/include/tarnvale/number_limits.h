@@ -82,6 +82,10 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"ScorePopup->rise", -kMaxPlace, kMaxPlace, "0.15", false, OnBadNumber::use_default, false},
     // A timer of time 0 fires every frame; its re-entry is bounded by the signal depth limit.
     {"Timer->time", 0, 1e9, "1.0", false, OnBadNumber::use_default, false},
+    // Sounds: a volume is a share of full loudness; pitches beyond two octaves are noise.
+    {"Sound->volume", 0, 1, "1.0", false, OnBadNumber::use_default, false},
+    {"Sound->pitch", 0.25, 4, "1.0", false, OnBadNumber::use_default, false},
+    {"Sound->pitch_step", -12, 12, "0", false, OnBadNumber::use_default, false},
     {"Window->width", 1, kMaxSide, "100", true, OnBadNumber::use_default, false},
     {"Window->height", 1, kMaxSide, "100", true, OnBadNumber::use_default, false},
     // Physics scene (the game scene file).

@@ -9,7 +9,7 @@
 #include "voskar/scene.h"
 #include "voskar/sceneobject.h"
 
-// Registers the library's object types ("Image", "Text", "Timer") and scene type ("generic"),
+// Registers the library's object types ("Image", "Text", "Timer", "Sound") and scene type ("generic"),
 // names the input signals of the video device and enables its input events.
 void init(std::string video_name);
 

@@ -16,6 +16,7 @@ enum class ValueKind {
   color,    // 0xRRGGBBAA
   choice,   // one of the words in the meaning
   picture,  // a picture file read through the image loaders
+  sound,    // a sound file read through the sound loaders (WAV, Ogg Vorbis)
   font,     // a font name of Game.cfg's font list
   style,    // a style of the style set
   scene,    // a scene of the scene list, or "exit"

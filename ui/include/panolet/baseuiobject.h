@@ -4,6 +4,7 @@
 // lets it see the end of a press that started on it.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "brannow/brannow.h"
@@ -12,6 +13,7 @@
 
 class Scene;
 class Text_Renderer;
+struct Sound_Samples;
 
 // Copies the pairs whose key holds the prefix into the target, under the rest of the key.
 class copyStyle : public config_functor {
@@ -81,9 +83,19 @@ protected:
   bool render_label(Video_Interface* video, Text_Renderer* renderer, const std::string& text,
                     const std::string& font, uint32_t color, int size);
 
+  // The style's "hover_sound" and "click_sound", played by the widgets that have a hover look
+  // and a click; null when the style names none or there is no sound.
+  void play_hover_sound() { play_sound(hover_sound); }
+  void play_click_sound() { play_sound(click_sound); }
+
   std::string style;
   float x_base, y_base;
   Config_Interface* style_config;
   std::string _internal_style_name_;
   bool pressed;
+
+private:
+  std::shared_ptr<const Sound_Samples> style_sound(const char* key, Brannow::FileManager* files);
+  static void play_sound(const std::shared_ptr<const Sound_Samples>& sound);
+  std::shared_ptr<const Sound_Samples> hover_sound, click_sound;
 };

@@ -9,4 +9,5 @@
 #include "panolet/sceneswitcher.h"
 #include "panolet/textedit.h"
 #include "panolet/ui.h"
+#include "panolet/volume.h"
 #include "panolet/window.h"

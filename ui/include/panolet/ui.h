@@ -9,7 +9,7 @@
 class Scene;
 
 // Registers the widget fabrics: "Button", "Checkbox", "FPSCounter", "Numeric", "SceneSwitcher",
-// "TextEdit", "Window".
+// "TextEdit", "Window", "Volume".
 void ui_init();
 
 // Creates the configuration `name`, loads the style file into it and makes it the active set

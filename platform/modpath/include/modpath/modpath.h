@@ -12,4 +12,9 @@ std::string resolve(const std::string& bare_name);
 // dlopen of resolve(bare_name) with RTLD_NOW | RTLD_LOCAL; null on failure.
 void* open(const std::string& bare_name);
 
+// The plug-in's exported `symbol`, the plug-in opened as open() does; null with *error saying
+// "Can't load <what> <bare_name>: <why>" or "No <symbol> in <bare_name>".
+void* entry_point(const std::string& bare_name, const char* symbol, const std::string& what,
+                  std::string* error);
+
 }  // namespace modpath

@@ -1,0 +1,122 @@
+// The shipped game's sound as a player hears it: the real program under the private X server,
+// started at the shipped start screen and clicked with xdotool, recorded by OpenAL Soft's wave
+// writer; and the same program on a machine without a sound device.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "game_process.h"
+#include "sound_files.h"
+#include "xserver.h"
+
+using namespace game_test;
+using ::testing::HasSubstr;
+
+namespace {
+
+void wait(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
+
+class GameSound : public ::testing::Test {
+protected:
+  void SetUp() override {
+    REQUIRE_X_SERVER();
+    prepare_game_folder(folder, "start_screen");
+  }
+  // OpenAL Soft's own settings for the run, in the game's folder.
+  std::vector<std::string> sound_env(const std::string& settings) {
+    std::vector<std::string> env = GAME_ENV;
+    env.push_back("ALSOFT_CONF=" + folder.write("alsoft.conf", settings));
+    return env;
+  }
+  test_support::ScratchDir folder;
+  test_support::ChildProcess game;
+};
+
+TEST_F(GameSound, MenuAndFieldMusicPlayAndMSilencesTheField) {
+  const std::string recording = folder.file("mix.wav");
+  ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(),
+                         sound_env("[general]\ndrivers = wave\nchannels = mono\nsample-type = int16\n"
+                                   "[wave]\nfile = " + recording + "\n")));
+  const std::string window = find_window(60);
+  ASSERT_FALSE(window.empty()) << game.err();
+  wait(2.0);  // the menu's music
+  click(window, 0.0f, -0.06f);  // New game
+  ASSERT_TRUE(wait_for_output(game, "Stone5 position:", 60)) << game.err();
+  wait(2.0);  // the field's music
+  test_support::run_process({"xdotool", "key", "--window", window, "m"}, ".", 10);
+  wait(1.5);
+  ASSERT_TRUE(request_close(window));
+  ASSERT_TRUE(game.wait(30));
+  EXPECT_EQ(game.exit_code(), 0);
+  EXPECT_THAT(game.err(), ::testing::Not(HasSubstr("Sound:")));
+
+  int rate = 0;
+  const std::vector<int16_t> mix = sound_test::read_recording(recording, &rate);
+  ASSERT_GT(rate, 0);
+  const double seconds = static_cast<double>(mix.size()) / rate;
+  ASSERT_GT(seconds, 4.0);
+  const auto loudness = [&](double from, double length) {
+    return sound_test::loudness(mix, static_cast<std::size_t>(from * rate),
+                                static_cast<std::size_t>(length * rate));
+  };
+  // The recording starts before the start screen shows, and ends in the muted field.
+  const long menu_music = sound_test::onset(mix, 0.005);
+  ASSERT_GE(menu_music, 0) << "nothing was heard";
+  EXPECT_GT(loudness(static_cast<double>(menu_music) / rate, 1.0), 0.003) << "no menu music";
+  const long last_sound = [&] {
+    for (long i = static_cast<long>(mix.size()) - 1; i >= 0; --i)
+      if (std::abs(mix[static_cast<std::size_t>(i)]) > 30) return i;
+    return -1L;
+  }();
+  ASSERT_GT(last_sound, 0);
+  const double muted_at = static_cast<double>(last_sound) / rate;
+  EXPECT_GT(seconds - muted_at, 1.0) << "sound after M";
+  EXPECT_GT(loudness(muted_at - 1.5, 1.4), 0.003) << "no field music before M";
+}
+
+TEST_F(GameSound, WithoutADeviceOneLineSaysSoAndTheGameRuns) {
+  ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(),
+                         sound_env("[general]\ndrivers = no_such_backend\n")));
+  const std::string window = find_window(60);
+  ASSERT_FALSE(window.empty()) << game.err();
+  wait(1.0);
+  click(window, 0.0f, -0.06f);  // New game
+  EXPECT_TRUE(wait_for_output(game, "Stone5 position:", 60)) << game.err();
+  ASSERT_TRUE(request_close(window));
+  ASSERT_TRUE(game.wait(30));
+  EXPECT_EQ(game.exit_code(), 0);
+  EXPECT_EQ(count_of(game.err() + game.out(), "Sound:"), 1) << game.err();
+  EXPECT_EQ(count_of(game.err(), "AL lib"), 0) << "OpenAL Soft's own lines";
+  EXPECT_THAT(game.err(), HasSubstr("Sound: no sound device can be opened; the game goes on without sound\n"));
+}
+
+TEST_F(GameSound, TheSettingsWindowChangesTheVolumesAndTheyAreKept) {
+  folder.write("cfg/Game.cfg",
+               "[Fonts]\n\t[Font0]\n\t\tname Font0\n\t\tsource res/fonts/DejaVuSans.ttf\n\t[/]\n[/]\n"
+               "[Options]\n\tStartScene start_screen\n\tSavedSettings EffectsVolume MusicVolume\n[/]\n");
+  std::vector<std::string> env = sound_env("[general]\ndrivers = null\n");
+  env.push_back("XDG_DATA_HOME=" + folder.file("data"));
+  ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(), env));
+  const std::string window = find_window(60);
+  ASSERT_FALSE(window.empty()) << game.err();
+  wait(1.0);
+  click(window, 0.8f, -0.88f);  // Settings
+  wait(1.0);
+  // The window is 0.7 of the screen: its rows' buttons stand at 0.7 x their own places.
+  click(window, 0.14f, 0.28f);  // effects -
+  click(window, 0.14f, 0.28f);
+  click(window, 0.49f, 0.035f);  // music +: already at 100
+  click(window, 0.14f, 0.035f);  // music -
+  ASSERT_TRUE(request_close(window));
+  ASSERT_TRUE(game.wait(30));
+  EXPECT_EQ(game.exit_code(), 0);
+  const std::string kept = test_support::read_file(folder.file("data/tarnvale/settings.cfg"));
+  EXPECT_THAT(kept, HasSubstr("EffectsVolume 80\n"));
+  EXPECT_THAT(kept, HasSubstr("MusicVolume 90\n"));
+}
+
+}  // namespace
