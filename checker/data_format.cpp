@@ -184,7 +184,7 @@ std::vector<TypeDoc> make_types() {
         {"TextEdit->color", kFromTable, K::color, "text colour"},
         {"TextEdit->x_base", kFromTable, K::real, "base point, fraction of the width"},
         {"TextEdit->y_base", kFromTable, K::real, "base point, fraction of the height"},
-        {"TextEdit->max_length", kFromTable, K::whole, "most characters; 0: no limit"},
+        {"TextEdit->max_length", kFromTable, K::whole, "most characters; 0 takes none, below 0 no limit"},
         {"TextEdit->setting", "", K::setting, "UI setting that keeps the text"},
         {"TextEdit->view_width", kFromTable, K::whole, "shown width in pixels; 0: the background's"}},
        {{"image_file", "", K::picture, "the field's background"},
@@ -254,7 +254,7 @@ std::vector<TypeDoc> make_types() {
                     {"Scene->Objects->ObjectN->name", "", K::text,
                      "an object of the scene; its keys are in the section \"Objects->name\"; "
                      "the list ends at the first entry without one"},
-                    {"Scene->Objects->ObjectN->z_level", kFromTable, K::whole,
+                    {"Scene->Objects->ObjectN->z_level", "0", K::whole,
                      "drawing order: higher draws on top"}},
                    {}, {"on_mouse_press", "on_mouse_move"}, {"new_cycle", "activate", "reinit"}});
   types.push_back(
@@ -479,6 +479,8 @@ std::string code(const std::string& text) { return "`" + text + "`"; }
 std::string kind_of(const KeyDoc& key) {
   const tarnvale::NumberLimit* limit = tarnvale::find_number_limit(table_key(key));
   std::ostringstream kind;
+  // Bounds such as 2147483647 in full, not rounded to six digits.
+  kind.precision(10);
   kind << value_kind_name(key.kind);
   // A colour's kind says its range.
   if (limit && key.kind != ValueKind::color) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "carrow/config.h"
+#include "tarnvale/indexed_list.h"
 #include "tarnvale/number_limits.h"
 #include "voskar/object_from_data.h"
 #include "voskar/scene.h"
@@ -165,23 +166,24 @@ void SceneObject::load_signals(Config_Interface* config, std::string prefix) {
   add_signal_connection({scene_prefix + "deactivate", slot_name("_on_deactivate"), false});
   add_signal_connection({reinit_signal_name(), slot_name("_on_scene_reinit"), false});
 
-  for (int i = 0; i < 1000000; ++i) {
-    const std::string key = prefix + "signals->signal" + std::to_string(i) + "->";
+  // Every key of an entry is read before the end is known: the checker counts them as asked.
+  tarnvale::for_each_index(prefix + "signals->signal", "->", [&](const std::string& key, int) {
     const std::string connect_kind = config->get_value(key + "connect", "on_request");
     const std::string type = config->get_value(key + "type", "custom");
     std::string source = config->get_value(key + "signal_source", "");
     const std::string signal = config->get_value(key + "signal_name", "");
     const std::string slot = config->get_value(key + "slot_name", "");
 
-    if (source.empty()) break;
-    if (signal.empty() || signal == "activate" || signal == "deactivate") continue;
+    if (source.empty()) return false;
+    if (signal.empty() || signal == "activate" || signal == "deactivate") return true;
     if (type == "builtin" && source == "Video") source = _video_name_;
 
     const bool on_load = connect_kind == "on_load";
     SignalConnection connection{source + "->" + signal, slot_name(slot), on_load};
     add_signal_connection(connection);
     if (on_load) connect(connection.signal_name, connection.slot_name);
-  }
+    return true;
+  });
 }
 
 // An object loaded in several steps reads its declarations more than once; each stays listed once.

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "panolet/ui.h"
+#include "tarnvale/number_limits.h"
 #include "voskar/scene.h"
 #include "picture.h"
 
@@ -32,7 +33,7 @@ bool Checkbox::load(Scene* scene, std::string storage_name, std::string storage_
   checked_image_file = value("Checkbox->checked_image_file", "");
   setting = value("Checkbox->setting", "");
   label = value("Checkbox->label", "");
-  checked = value("Checkbox->checked", "false") == "true";
+  checked = tarnvale::read_flag(config, storage_prefix, "Checkbox->checked");
   // A setting made earlier (the box's scene loaded again, or another box) wins.
   if (!setting.empty()) checked = ui_get_setting(setting, checked ? "1" : "0") == "1";
   toggled.set_name(scene_name + "->" + object_name + "->toggled");

@@ -12,6 +12,7 @@
 
 #include "carrow/config.h"
 #include "tarnvale/progress_log.h"
+#include "tarnvale/diagnostics.h"
 
 namespace {
 
@@ -57,7 +58,8 @@ bool adopt_arb_buffer_entry_points() {
 
 // GLFW's own reason for a failure, written beside the driver's message.
 void on_glfw_error(int, const char* description) {
-  std::cerr << "GLFW: " << (description ? description : "unknown error") << std::endl;
+  tarnvale::report_data_problem(tarnvale::Severity::error, "", "",
+                                std::string("GLFW: ") + (description ? description : "unknown error"));
 }
 
 // Mesa unloads its driver module with the last display connection, and the allocations it keeps

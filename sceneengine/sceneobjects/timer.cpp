@@ -2,6 +2,8 @@
 
 #include <cfloat>
 #include <cstdlib>
+
+#include "tarnvale/number_limits.h"
 #include "voskar/object_from_data.h"
 
 
@@ -44,7 +46,7 @@ bool Timer::load(Scene* scene, std::string storage_name, std::string storage_pre
   Config_Interface* config = begin_object_load(this, scene, storage_name, storage_prefix, scene_name,
                                        object_name, file_manager);
   if (config == nullptr) return false;
-  repeat = config->get_value(storage_prefix + "Timer->repeat", "") == "true";
+  repeat = tarnvale::read_flag(config, storage_prefix, "Timer->repeat");
   read_limited(config, "Timer->time", &time);
   time_out_signal.set_name(object_path + "->time_out");
   return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);

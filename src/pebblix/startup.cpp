@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <iostream>
-#include <sstream>
 #include <string>
 
 #include <unistd.h>

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "scene_kit.h"
+#include "voskar/object_from_data.h"
 
 using namespace scene_kit;
 
@@ -210,6 +211,45 @@ TEST_F(SceneLoading, AddedObjectsJoinTheDrawingOrderAndRemovedOnesReturnToTheCal
   EXPECT_TRUE(scene->remove_object("extra"));
   EXPECT_EQ(drawn_by(scene), "a ");
   delete extra;
+}
+
+// The caller's completion stands in for the object's own load; what fails is disposed of, and a
+// disposed object leaves its scene and the slot registry.
+TEST_F(SceneLoading, ObjectsMadeFromDataAreCompletedOrDisposedOf) {
+  Scene* scene = scene_with(scene_file({{"a", 0}}, object_section("a", "Probe") +
+                                                       object_section("bad", "Probe", "\t\t[Probe]\n\t\t\tfail true\n\t\t[/]\n")));
+  ASSERT_TRUE(scene->load_scene());
+  const std::string name = scene->get_name();
+  auto origin = [&](const std::string& section, const std::string& object) {
+    return ObjectOrigin{scene, "Video", name, "Objects->" + section + "->", name, object, files()};
+  };
+  SlotArgs args;
+
+  MadeObject ghost = make_object("Phantom", origin("a", "ghost"));
+  EXPECT_TRUE(ghost.unknown_type);
+  EXPECT_EQ(ghost.error, "No object of type \"Phantom\"");
+
+  MadeObject bad = make_object("Probe", origin("bad", "bad"));
+  EXPECT_EQ(bad.object, nullptr);
+  EXPECT_FALSE(bad.unknown_type);
+  EXPECT_EQ(bad.error, "probe refused to load");
+  EXPECT_FALSE(send_signal_to("", &args, name + "->bad->_on_activate"));
+
+  bool completed = false;
+  MadeObject hidden = make_object("Probe", origin("a", "hidden"), [&](SceneObject* object) {
+    completed = true;
+    object->_set_show(false);
+    return true;
+  });
+  ASSERT_NE(hidden.object, nullptr);
+  EXPECT_TRUE(completed);
+  EXPECT_FALSE(hidden.object->_get_show());
+  EXPECT_EQ(hidden.object->_get__object_name_(), "hidden");
+  ASSERT_TRUE(scene->add_object("hidden", hidden.object, 1));
+  EXPECT_TRUE(send_signal_to("", &args, name + "->hidden->_on_activate"));
+  dispose_object(hidden.object);
+  EXPECT_EQ(scene->get_object("hidden"), nullptr);
+  EXPECT_FALSE(send_signal_to("", &args, name + "->hidden->_on_activate"));
 }
 
 }  // namespace

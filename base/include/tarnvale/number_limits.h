@@ -61,8 +61,6 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"Checkbox->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
     {"TextEdit->x_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
     {"TextEdit->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
-    // Draw order: far more levels than a scene has objects.
-    {"Scene->Objects->ObjectN->z_level", -1e6, 1e6, "0", true, OnBadNumber::use_default, false},
     // Above 0 the pointer shows over the scene.
     {"Scene->show_mouse_cursor", -1e6, 1e6, "1", true, OnBadNumber::use_default, false},
     // Text sizes in pixels, colours as 0xRRGGBBAA.
@@ -70,8 +68,8 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"Text->color", 0, 4294967295.0, "0xffffffff", true, OnBadNumber::use_default, false},
     {"TextEdit->font_size", 0, 4096, "14", true, OnBadNumber::use_default, false},
     {"TextEdit->color", 0, 4294967295.0, "0xffffffff", true, OnBadNumber::use_default, false},
-    // 0: no limit.
-    {"TextEdit->max_length", 0, 1e6, "0", true, OnBadNumber::use_default, false},
+    // Compared without sign: -1 (or any number below 0) is no limit.
+    {"TextEdit->max_length", -2147483648.0, 2147483647.0, "0", true, OnBadNumber::use_default, false},
     // 0: the background's width.
     {"TextEdit->view_width", 0, 4096, "0", true, OnBadNumber::use_default, false},
     {"FPSCounter->frames_count_limit", 1, 1e6, "150", true, OnBadNumber::use_default, false},
