@@ -1,10 +1,10 @@
 #include "voskar/sound.h"
 
 #include <cmath>
-#include <iostream>
 
 #include "chime/sound.h"
-#include "object_loading.h"
+#include "tarnvale/diagnostics.h"
+#include "voskar/object_from_data.h"
 
 namespace {
 // The music file playing, so that scenes sharing a music do not start it again.
@@ -34,7 +34,7 @@ bool Sound::load(Scene* scene, std::string storage_name, std::string storage_pre
   _slot_map_.emplace_back(object_path + "set_pitch", &slot_set_pitch_);
   _slot_map_.emplace_back(object_path + "pause", &slot_pause_);
   _slot_map_.emplace_back(object_path + "resume", &slot_resume_);
-  Config_Interface* config = load_base(this, scene, storage_name, storage_prefix, scene_name,
+  Config_Interface* config = begin_object_load(this, scene, storage_name, storage_prefix, scene_name,
                                        object_name, file_manager);
   if (config == nullptr) return false;
   auto value = [&](const char* key, const char* fallback) {
@@ -45,8 +45,9 @@ bool Sound::load(Scene* scene, std::string storage_name, std::string storage_pre
   play_on_enter = value("Sound->play_on_enter", "") == "true";
   const std::string channel = value("Sound->channel", "effects");
   if (channel != "effects" && channel != "music")
-    std::cerr << data_file() << ": " << storage_prefix << "Sound->channel: \"" << channel
-              << "\" is neither \"effects\" nor \"music\"; the sound plays as an effect" << std::endl;
+    tarnvale::report_data_problem(tarnvale::Severity::warning, data_file(), storage_prefix + "Sound->channel",
+                                  data_file() + ": " + storage_prefix + "Sound->channel: \"" + channel +
+                                      "\" is neither \"effects\" nor \"music\"; the sound plays as an effect");
   music = channel == "music";
   read_limited(config, "Sound->volume", &volume);
   read_limited(config, "Sound->pitch", &pitch);
@@ -62,8 +63,8 @@ bool Sound::load(Scene* scene, std::string storage_name, std::string storage_pre
     if (!samples) file.clear();
   }
   if (file.empty())
-    std::cerr << data_file() << ": " << storage_prefix << "Sound->file: " << sound_error()
-              << std::endl;
+    tarnvale::report_data_problem(tarnvale::Severity::error, data_file(), storage_prefix + "Sound->file",
+                                  data_file() + ": " + storage_prefix + "Sound->file: " + sound_error());
   return true;
 }
 
