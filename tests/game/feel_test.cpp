@@ -85,13 +85,16 @@ TEST_F(Feel, WithoutTheKeysEveryGroupScoresItsSize) {
 
 TEST_F(Feel, ABonusBelowZeroAndAHintTimeThatIsNoNumberAreOff) {
   testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
   load_course("\tgroupBonus -5\n\thintSeconds nan\n\tpaceEmitter emitter\n");
+  const std::string err = testing::internal::GetCapturedStderr();
   Catcher scores(scene->get_name() + "->group_scored");
   diagonal("W", {2, 2, 2, 2}, -0.6f, -0.6f);
   place("P", 0, 0.3f, 0.3f);
   tick(30);
   const std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_THAT(out, HasSubstr("Scene->groupBonus of " + scene->get_name() + " below 0 taken as 0"));
+  EXPECT_THAT(err, HasSubstr("Scene->groupBonus \"-5\" is out of range 0 to 1e+06; using 0"));
+  EXPECT_THAT(err, HasSubstr("Scene->hintSeconds \"nan\" is not finite; using 0"));
   ASSERT_EQ(scores.packs.size(), 1u);
   EXPECT_EQ(scored(scores.packs[0]), (std::vector<int64_t>{4, 1}));
   EXPECT_THAT(out, Not(HasSubstr("No move left"))) << "no hint search";

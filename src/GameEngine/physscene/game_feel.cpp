@@ -12,7 +12,9 @@
 #include "olvane/video.h"
 #include "panolet/numeric.h"
 #include "physscene.h"
+#include "tarnvale/indexed_list.h"
 #include "twinkel/signals.h"
+#include "voskar/object_from_data.h"
 #include "voskar/text.h"
 #include "voskar/timer.h"
 
@@ -25,9 +27,6 @@ const double HINT_BLINKS_PER_SECOND = 2.0;
 // same picture, which the driver need not draw again.
 const double HINT_SHADES_PER_SECOND = 15.0;
 const double TWO_PI = 6.283185307179586;
-const int MAX_PACE_STEPS = 1000;
-
-bool yes(const std::string& value) { return value == "true"; }
 
 void replace_n(std::string& text, long n) {
   const size_t at = text.find("{n}");
@@ -47,41 +46,33 @@ void GameFeel::read_keys(Config_Interface* config) {
   combo_label = nullptr;
   level_shown = nullptr;
   FieldModel::Rules rules = scene->field().get_rules();
-  rules.cascade_scoring = yes(value("cascadeScoring", "false"));
-  rules.group_bonus = strtol(value("groupBonus", "0").c_str(), nullptr, 10);
-  // Larger groups never score less than their size.
-  if (rules.group_bonus < 0) {
-    GAME_INFO("Scene->groupBonus of " << scene->get_name() << " below 0 taken as 0");
-    rules.group_bonus = 0;
-  }
+  rules.cascade_scoring = tarnvale::read_flag(config, "", "Scene->cascadeScoring");
+  const std::string file = scene->get_storage_file();
+  read_scene_number(config, file, "Scene->groupBonus", &rules.group_bonus);
   keys.score_popup = value("scorePopup", "");
   keys.combo_label = value("comboLabel", "");
   keys.combo_text = value("comboText", "x{n}");
-  keys.swap_seconds = static_cast<float>(atof(value("swapSeconds", "0").c_str()));
-  keys.reject_seconds = static_cast<float>(atof(value("rejectSeconds", "0").c_str()));
+  read_scene_number(config, file, "Scene->swapSeconds", &keys.swap_seconds);
+  read_scene_number(config, file, "Scene->rejectSeconds", &keys.reject_seconds);
   keys.pace_timer = value("paceTimer", "");
   keys.pace_emitter = value("paceEmitter", "");
   keys.level_object = value("levelObject", "");
-  keys.hint_seconds = static_cast<float>(atof(value("hintSeconds", "0").c_str()));
-  // Not a number would search for a hint every frame.
-  if (!(keys.hint_seconds > 0)) keys.hint_seconds = 0;
+  read_scene_number(config, file, "Scene->hintSeconds", &keys.hint_seconds);
   keys.no_move_label = value("noMoveLabel", "");
-  for (int i = 0; i < MAX_PACE_STEPS; ++i) {
-    const std::string step = "Pace->Step" + std::to_string(i) + "->";
-    const std::string score = value(step + "score", "");
-    if (score.empty()) break;
+  tarnvale::for_each_listed(config, "Scene->Pace->Step", "->", "score", [&](const std::string& step,
+                                                                              const std::string& score, int i) {
     PaceStep pace;
     pace.score = strtol(score.c_str(), nullptr, 10);
-    pace.refill_seconds = static_cast<float>(atof(value(step + "refillTime", "0").c_str()));
-    pace.emit_count = static_cast<int>(strtol(value(step + "emitCount", "0").c_str(), nullptr, 10));
+    read_scene_number(config, file, step + "refillTime", "Scene->Pace->StepN->refillTime", &pace.refill_seconds);
+    read_scene_number(config, file, step + "emitCount", "Scene->Pace->StepN->emitCount", &pace.emit_count);
     // Steps out of order would take the pace back down as the score rises.
     if (!keys.pace.empty() && pace.score <= keys.pace.back().score) {
       GAME_INFO("Pace step " << i << " of " << scene->get_name() << " ignored: its score " << pace.score
                              << " is not above the step before");
-      continue;
+      return;
     }
     keys.pace.push_back(pace);
-  }
+  });
   rules.pace_scores.clear();
   for (const PaceStep& step : keys.pace) rules.pace_scores.push_back(step.score);
   scene->field().set_rules(rules);
@@ -145,7 +136,7 @@ void GameFeel::show_popup(long points, float x, float y) {
   if (!popup->show_at(scene, "Objects->" + keys.score_popup + "->", name, "+" + std::to_string(points), x, y)) {
     GAME_INFO("Score popup not shown: " << popup->_get_error());
     release_picture(scene->get_video_name(), name, scene->get_name());
-    discard_object(popup);
+    dispose_object(popup);
     return;
   }
   scene->add_object(name, popup, 5);

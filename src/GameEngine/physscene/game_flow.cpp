@@ -14,8 +14,6 @@
 
 namespace {
 const long KEY_P = 'P';
-
-bool yes(const std::string& value) { return value == "true"; }
 }  // namespace
 
 void PhysScene::read_flow_keys(Config_Interface* config) {
@@ -24,16 +22,17 @@ void PhysScene::read_flow_keys(Config_Interface* config) {
   const std::string line_key = value("gameOverLine", "");
   rules.line_set = !line_key.empty();
   rules.line_y = static_cast<float>(atof(line_key.c_str()));
-  rules.hold_seconds = static_cast<float>(atof(value("gameOverHold", "2").c_str()));
+  read_scene_number(config, storage_file, "Scene->gameOverHold", &rules.hold_seconds);
   field_model.set_rules(rules);
-  line.set(video_name, name, rules.line_y,
-           static_cast<uint32_t>(strtoul(value("gameOverLineColor", "0xffffff40").c_str(), nullptr, 0)));
+  uint32_t line_colour = 0;
+  read_scene_number(config, storage_file, "Scene->gameOverLineColor", &line_colour);
+  line.set(video_name, name, rules.line_y, line_colour);
   flow.window = value("gameOverWindow", "");
   flow.score_object = value("scoreObject", "");
-  flow.best_scores = yes(value("bestScores", "false"));
+  flow.best_scores = tarnvale::read_flag(config, "", "Scene->bestScores");
   flow.player_setting = value("playerNameSetting", "");
   flow.rank_text = value("rankText", "Place {rank} among the best scores");
-  flow.pause_keys = yes(value("pauseKeys", "false"));
+  flow.pause_keys = tarnvale::read_flag(config, "", "Scene->pauseKeys");
   flow.pause_label = value("pauseLabel", "");
   flow.playing_setting = value("playingSetting", "");
 }

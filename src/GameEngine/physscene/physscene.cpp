@@ -1,8 +1,5 @@
 #include "physscene.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "../GameObjects/basestone/basestone.h"
 #include "../GameObjects/score_popup/score_popup.h"
 #include "../GameObjects/stone_particles/stone_particles.h"
@@ -10,8 +7,9 @@
 #include "../game_log.h"
 #include "carrow/config.h"
 #include "olvane/video.h"
-#include "tarnvale/number_limits.h"
+#include "tarnvale/indexed_list.h"
 #include "voskar/fabric.h"
+#include "voskar/object_from_data.h"
 
 namespace {
 const char* const LOAD_SCENE = "PhysScene::load_scene";
@@ -19,15 +17,6 @@ const char* const LOAD_SCENE = "PhysScene::load_scene";
 const char* const RELEASE_HANDLER = "BaseStone::_on_mouse_release_handler";
 const char* const RUN_PARTICLES = "BaseStone::_run_particles";
 const char* const CONFIG_PLUGIN = "libquorra";
-const int MAX_LEVEL_ENTRIES = 1000000;
-// More would only burn time: 8 sub-steps already keep the fastest fall within a tenth of a stone.
-const int MAX_SUB_STEPS = 64;
-
-std::string indexed(const char* format, int i) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof(buffer), format, i);
-  return buffer;
-}
 }  // namespace
 
 b2Body* create_box_body(b2World* world, const BoxBodyDef& def) {
@@ -116,22 +105,12 @@ bool PhysScene::load_scene() {
   // A file that cannot be read is reported once, by the generic scene load below.
   config->load(storage_file, file_manager);
 
-  double number = 0;
-  auto read = [&](std::string_view key) {
-    tarnvale::read_number(config, "", key, storage_file, &number);
-    return number;
-  };
-  gravity_x = static_cast<float>(read("Scene->gravity_x"));
-  gravity_y = static_cast<float>(read("Scene->gravity_y"));
-  time_step = static_cast<float>(read("Scene->timeStep"));
-  velocity_iterations = static_cast<int>(read("Scene->velocityIterations"));
-  position_iterations = static_cast<int>(read("Scene->positionIterations"));
-  const double sub_steps_read = atof(config->get_value("Scene->subSteps", "1").c_str());
-  sub_steps = 1;
-  if (sub_steps_read >= 1 && sub_steps_read < MAX_SUB_STEPS + 1)
-    sub_steps = static_cast<int>(sub_steps_read);
-  else
-    GAME_CRITICAL(LOAD_SCENE, storage_file << ": Scene->subSteps must be 1 to " << MAX_SUB_STEPS << "; 1 is used");
+  read_scene_number(config, storage_file, "Scene->gravity_x", &gravity_x);
+  read_scene_number(config, storage_file, "Scene->gravity_y", &gravity_y);
+  read_scene_number(config, storage_file, "Scene->timeStep", &time_step);
+  read_scene_number(config, storage_file, "Scene->velocityIterations", &velocity_iterations);
+  read_scene_number(config, storage_file, "Scene->positionIterations", &position_iterations);
+  read_scene_number(config, storage_file, "Scene->subSteps", &sub_steps);
   level_file = config->get_value("Scene->level", "");
   read_flow_keys(config);
   game_feel.read_keys(config);
@@ -174,43 +153,27 @@ bool PhysScene::load_level() {
   GAME_INFO("LEVEL DATA ENDED");
 
   bool loaded = true;
-  for (int i = 0; i < MAX_LEVEL_ENTRIES; ++i) {
-    const std::string prefix = "Borders->border" + indexed("%d->", i);
-    const std::string object_name = "border" + indexed("%d->", i);
-    const std::string type = level->get_value(prefix + "type", "");
-    if (type.empty()) break;
-    SceneObject* object = SceneObjectFabric()[type];
-    if (!object) {
-      GAME_CRITICAL(LOAD_SCENE, "Can't load object\"" << object_name << "\" from file \"" << level_file << "\"");
-      GAME_CRITICAL(LOAD_SCENE, "No object of type \"" << type << "\"");
+  tarnvale::for_each_listed(level, "Borders->border", "->", "type", [&](const std::string& prefix,
+                                                                        const std::string& type, int index) {
+    const ObjectOrigin origin{this, video_name, level_file, prefix, name,
+                              "border" + std::to_string(index) + "->", file_manager};
+    const MadeObject made = make_object(type, origin);
+    if (!made.object) {
+      GAME_CRITICAL(LOAD_SCENE, "Can't load object" << (made.unknown_type ? "" : " ") << "\"" << origin.object_name
+                                                    << "\" from file \"" << level_file << "\"");
+      if (made.unknown_type)
+        GAME_CRITICAL(LOAD_SCENE, "No object of type \"" << type << "\"");
+      else
+        GAME_CRITICAL(LOAD_SCENE, "Error: " << made.error);
       loaded = false;
-      break;
+      return false;
     }
-    object->set_video_name(video_name);
-    if (!object->load(this, level_file, prefix, name, object_name, file_manager)) {
-      GAME_CRITICAL(LOAD_SCENE, "Can't load object \"" << object_name << "\" from file \"" << level_file << "\"");
-      GAME_CRITICAL(LOAD_SCENE, "Error: " << object->_get_error());
-      discard_object(object);
-      loaded = false;
-      break;
-    }
-    add_object(object_name, object, 2);
-  }
+    add_object(origin.object_name, made.object, 2);
+    return true;
+  });
   // The level's configuration is only needed while its objects load.
   config_remove(level_file);
   return loaded;
-}
-
-Config_Interface* start_object_load(SceneObject* object, const std::string& storage_name,
-                                    const std::string& storage_prefix, const std::string& scene_name,
-                                    const std::string& object_name) {
-  object->_set__scene_name_(scene_name);
-  object->_set__object_name_(object_name);
-  object->_set__storage_name_(storage_name);
-  object->_set__storage_prefix_(storage_prefix);
-  Config_Interface* config = config_get_interface(storage_name);
-  if (!config) object->_set_error("Can't get config interface:" + config_error());
-  return config;
 }
 
 void release_picture(const std::string& video_name, const std::string& name, const std::string& group) {
@@ -218,12 +181,6 @@ void release_picture(const std::string& video_name, const std::string& name, con
   if (!video) return;
   video->_remove_sprite(name, group);
   video->_remove_surface(name, group);
-}
-
-void discard_object(SceneObject* object) {
-  object->disconnect_signals(true);
-  object->unregister_slots();
-  delete object;
 }
 
 void PhysScene::step_world() {
@@ -267,13 +224,13 @@ void PhysScene::draw_object(SceneObject* object) {
   } else if (auto* particles = dynamic_cast<StoneParticles*>(object)) {
     if (particles->burnt_out()) {
       particles->release_resources();
-      dispose(particles);
+      dispose_object(particles);
       return;
     }
   } else if (auto* popup = dynamic_cast<ScorePopup*>(object)) {
     if (popup->faded()) {
       release_picture(video_name, popup->_get__object_name_(), name);
-      dispose(popup);
+      dispose_object(popup);
       return;
     }
   }
@@ -364,20 +321,8 @@ void PhysScene::dispose_stone(BaseStone* stone) {
   stone->forget_body();
   const std::string video = stone->_get__video_name_(), object_name = stone->_get__object_name_(),
                     group = stone->_get__scene_name_();
-  if (get_object(object_name) == stone) {
-    remove_object(object_name);
-  } else {
-    stone->disconnect_signals(true);
-    stone->unregister_slots();
-  }
+  dispose_object(stone);
   release_picture(video, object_name, group);
-  delete stone;
-}
-
-void PhysScene::dispose(SceneObject* object) {
-  const std::string object_name = object->_get__object_name_();
-  if (get_object(object_name) == object) remove_object(object_name);
-  delete object;
 }
 
 void PhysScene::burst(BaseStone* stone) {

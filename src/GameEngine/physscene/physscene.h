@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "field_model.h"
 #include "game_feel.h"
 #include "game_over_line.h"
+#include "tarnvale/number_limits.h"
 #include "tessim/time.h"
 #include "voskar/scene.h"
 
@@ -48,14 +50,20 @@ b2Body* create_box_body(b2World* world, const BoxBodyDef& def);
 // that come and go do not pile pictures up in the driver.
 void release_picture(const std::string& video_name, const std::string& name, const std::string& group);
 
-// The first steps of every game object's load: keep the object's identity, then find its
-// configuration; null (with the object's error set) when there is none.
-Config_Interface* start_object_load(SceneObject* object, const std::string& storage_name,
-                                    const std::string& storage_prefix, const std::string& scene_name,
-                                    const std::string& object_name);
-
-// Deletes an object that never made it into a scene; its load may have registered slots already.
-void discard_object(SceneObject* object);
+// A number of the game scene's file (`key_path`, whose limits are those of `limit_key`) through
+// the limits table: a bad one is reported and its default used.
+template <typename T>
+void read_scene_number(Config_Interface* config, const std::string& file, const std::string& key_path,
+                       std::string_view limit_key, T* value) {
+  double number = 0;
+  if (const tarnvale::NumberLimit* limit = tarnvale::find_number_limit(limit_key))
+    tarnvale::read_number(config, key_path, *limit, file, &number);
+  *value = static_cast<T>(number);
+}
+template <typename T>
+void read_scene_number(Config_Interface* config, const std::string& file, const std::string& key, T* value) {
+  read_scene_number(config, file, key, key, value);
+}
 
 
 class PhysScene : public Scene {
@@ -127,8 +135,6 @@ private:
   void on_field_event(const FieldEvent& event);
   void judge_swap(const FieldEvent& event);
   void clear_group(const FieldEvent& event);
-  // Out of the scene (when in it) and deleted.
-  void dispose(SceneObject* object);
 
   b2World* world;
   float gravity_x, gravity_y;

@@ -5,6 +5,7 @@
 #include "../../game_log.h"
 #include "../../physscene/physscene.h"
 #include "carrow/config.h"
+#include "voskar/object_from_data.h"
 #include "olvane/video.h"
 
 BaseStone::BaseStone()
@@ -19,9 +20,8 @@ BaseStone::~BaseStone() = default;
 
 bool BaseStone::load(Scene* scene, std::string storage_name, std::string storage_prefix, std::string scene_name,
                      std::string object_name, Brannow::FileManager* file_manager) {
-  SceneObject::scene = scene;
-  Config_Interface* config =
-      start_object_load(this, storage_name, storage_prefix, scene_name, object_name);
+  Config_Interface* config = begin_object_load(this, scene, storage_name, storage_prefix, scene_name, object_name,
+                                               file_manager, CommonKeys::skipped);
   if (!config) return false;
   if (!Image::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager)) return false;
 

@@ -6,6 +6,7 @@
 #include "../../physscene/physscene.h"
 #include "carrow/config.h"
 #include "olvane/video.h"
+#include "voskar/object_from_data.h"
 #include "vistrel/imageloader.h"
 
 namespace {
@@ -33,10 +34,9 @@ StoneParticles::~StoneParticles() = default;
 
 bool StoneParticles::load(Scene* scene, std::string storage_name, std::string storage_prefix, std::string scene_name,
                           std::string object_name, Brannow::FileManager* file_manager) {
-  SceneObject::scene = scene;
-  Config_Interface* config = start_object_load(this, storage_name, storage_prefix, scene_name, object_name);
+  Config_Interface* config =
+      begin_object_load(this, scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
   if (!config) return false;
-  if (!SceneObject::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager)) return false;
   const std::string p = storage_prefix + "StoneParticles->";
   read_limited(config, "StoneParticles->particleCount", &particle_count);
   read_limited(config, "StoneParticles->particleSize", &particle_size);
@@ -149,5 +149,5 @@ void StoneParticles::release_resources() {
 
 void StoneParticles::discard() {
   release_resources();
-  discard_object(this);
+  dispose_object(this);
 }

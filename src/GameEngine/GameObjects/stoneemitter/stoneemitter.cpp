@@ -7,6 +7,7 @@
 #include "../../physscene/physscene.h"
 #include "../basestone/basestone.h"
 #include "carrow/config.h"
+#include "voskar/object_from_data.h"
 #include "voskar/fabric.h"
 
 namespace {
@@ -34,11 +35,9 @@ StoneEmitter::~StoneEmitter() = default;
 
 bool StoneEmitter::load(Scene* scene, std::string storage_name, std::string storage_prefix, std::string scene_name,
                         std::string object_name, Brannow::FileManager* manager) {
-  SceneObject::scene = scene;
   Config_Interface* config =
-      start_object_load(this, storage_name, storage_prefix, scene_name, object_name);
+      begin_object_load(this, scene, storage_name, storage_prefix, scene_name, object_name, manager);
   if (!config) return false;
-  if (!SceneObject::load(scene, storage_name, storage_prefix, scene_name, object_name, manager)) return false;
 
   const std::string p = storage_prefix + "StoneEmitter->";
   read_limited(config, "StoneEmitter->stoneTypeCount", &stone_type_count);
@@ -181,7 +180,7 @@ BaseStone* StoneEmitter::place_stone(const std::string& name, int type, float x,
     if (game)
       game->dispose_stone(stone);
     else
-      discard_object(stone);
+      dispose_object(stone);
     return nullptr;
   }
   stone->_set_show(true);
