@@ -48,6 +48,9 @@ VideoSettings read_video_settings(Config_Interface* config, const std::string& c
   s.point_sprite = value("PointSprite", "yes") == "yes";
   s.limit_fps = static_cast<float>(number("LimitFPS"));
   s.skip_unchanged_frames = value("SkipUnchangedFrames", "no") == "yes";
+  s.resizable = value("Resizable", "no") == "yes";
+  s.window_width = static_cast<short>(number("WindowWidth"));
+  s.window_height = static_cast<short>(number("WindowHeight"));
   return s;
 }
 
