@@ -10,6 +10,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   libinih-dev libsigc++-2.0-dev libsfml-dev
   dpkg-dev file
+  fonts-symbola
 )
 
 missing=()
