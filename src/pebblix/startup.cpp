@@ -8,6 +8,7 @@
 #include <string>
 
 #include "../GameEngine/game_fabrics.h"
+#include "../GameEngine/flow/player_video.h"
 #include "../GameEngine/flow/saved_settings.h"
 #include "../GameEngine/game_log.h"
 #include "carrow/config.h"
@@ -40,7 +41,8 @@ void seed_random_generator() {
 // The driver reads these too but knows only the configuration's name: the file is named here,
 // and a bad value is replaced by its default before the driver sees it.
 void check_video_numbers(Config_Interface* config, const std::string& file) {
-  for (const char* key : {"Video->Width", "Video->Height", "Video->BaseHeight", "Video->LimitFPS"}) {
+  for (const char* key : {"Video->Width", "Video->Height", "Video->BaseHeight", "Video->LimitFPS",
+                          "Video->WindowWidth", "Video->WindowHeight"}) {
     const tarnvale::NumberLimit& limit = *tarnvale::find_number_limit(key);
     double value = 0;
     std::ostringstream report;
@@ -74,17 +76,28 @@ bool init_fonts(Brannow::FileManager* file_manager) {
     GAME_CRITICAL("init_fonts", "Error while getting ttf renderer");
     return false;
   }
-  for (int i = 0; i < MAX_FONTS; ++i) {
-    char prefix[48];
-    std::snprintf(prefix, sizeof(prefix), "Fonts->Font%d->", i);
-    const std::string name = config->get_value(std::string(prefix) + "name", "");
-    if (name.empty()) return true;
-    const std::string source = config->get_value(std::string(prefix) + "source", "");
+  auto prefix_of = [](int i) { return "Fonts->Font" + std::to_string(i) + "->"; };
+  int count = 0;
+  for (; count < MAX_FONTS; ++count) {
+    const std::string prefix = prefix_of(count);
+    const std::string name = config->get_value(prefix + "name", "");
+    if (name.empty()) break;
+    const std::string source = config->get_value(prefix + "source", "");
     GAME_INFO("Loading font: \"" << name << "\" from source: " << source);
     if (!renderer->load_font(name, source, file_manager)) {
       GAME_CRITICAL("init_fonts", "Error while loading font:" << renderer->get_error());
       return false;
     }
+  }
+  // Every font is loaded before any falls back to another, which may come later in the list.
+  for (int i = 0; i < count; ++i) {
+    const std::string key = prefix_of(i) + "fallback";
+    const std::string fallback = config->get_value(key, "");
+    if (fallback.empty()) continue;
+    if (!renderer->set_fallback_font(config->get_value(prefix_of(i) + "name", ""), fallback))
+      GAME_CRITICAL("init_fonts", "cfg/Game.cfg: " << key << " \"" << fallback << "\": "
+                                      << renderer->get_error()
+                                      << "; the font draws without a fallback");
   }
   return true;
 }
@@ -128,6 +141,9 @@ bool init(Brannow::FileManager* file_manager) {
   if (!video_config->load("cfg/Video.cfg", file_manager))
     GAME_CRITICAL("init", "Can't load the video settings, going on with defaults: " << config_error());
   check_video_numbers(video_config, "cfg/Video.cfg");
+  // The player's own settings come first: their window size opens the window.
+  remember_settings(saved_setting_names(), file_manager);
+  apply_player_video_settings(video_config);
 
   const std::string driver = video_config->get_value("Video->Driver", "libGL_vantor");
   GAME_INFO("Video driver: " << driver);
@@ -152,6 +168,7 @@ bool init(Brannow::FileManager* file_manager) {
     return false;
   }
   startup_mark("window, context");
+  follow_player_video_settings(VIDEO_NAME);
   init(std::string(VIDEO_NAME));
   SceneFabric::add_fabric("GameScene", game_scene_fabric());
   seed_random_generator();
@@ -159,7 +176,6 @@ bool init(Brannow::FileManager* file_manager) {
   ui_load_styleset("res/interface/base.style", "BaseStyle", file_manager);
   // Known before the scene list loads: menus place game objects too (the best scores table).
   register_game_object_fabrics();
-  remember_settings(saved_setting_names(), file_manager);
   startup_mark("scene manager, ui");
   return true;
 }
