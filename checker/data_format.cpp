@@ -173,7 +173,10 @@ std::vector<TypeDoc> make_types() {
                     {"Checkbox->checked_image_file", "", K::picture, "the tick"},
                     {"Checkbox->setting", "", K::setting, "UI setting that keeps the state"},
                     {"Checkbox->label", "", K::object, "a Text that toggles the box too"},
-                    {"Checkbox->checked", kFromTable, K::flag, "ticked at first"}},
+                    {"Checkbox->checked", kFromTable, K::flag, "ticked at first"},
+                    {"Checkbox->value", "", K::text,
+                     "one choice among boxes of the setting: ticked while the setting holds "
+                     "this value, a click stores it; empty: an on/off box (\"1\" or \"0\")"}},
                    sound_style_keys, {}, {"toggled"}});
   types.push_back(
       {"TextEdit", false, {"BaseUIObject"}, "A field to type a line of text into.",
@@ -212,6 +215,21 @@ std::vector<TypeDoc> make_types() {
                     {"FPSCounter->show_setting", "", K::setting,
                      "shown only while this UI setting is \"1\""}},
                    text_style_keys, {"_on_new_frame"}, {}});
+  types.push_back(
+      {"KeyboardMenu", false, {"SceneObject"},
+       "Keys that work the scene's buttons, check boxes and text fields (and those of its "
+       "windows) in reading order; the focused one looks as under the pointer. Off unless placed.",
+       {{"KeyboardMenu->next_keys", "293 284 286", K::text,
+         "key numbers that focus the next widget (Tab, down, right); Shift reverses them"},
+        {"KeyboardMenu->previous_keys", "283 285", K::text,
+         "key numbers that focus the previous widget (up, left); left and right stay with a "
+         "focused text field"},
+        {"KeyboardMenu->press_keys", "294 318", K::text,
+         "key numbers that click the focused widget (Enter, keypad Enter)"},
+        {"KeyboardMenu->first", "", K::object,
+         "the widget the first key focuses when shown; empty: the first in order"}},
+       {}, {"_on_menu_key_press", "_on_menu_key_release", "_on_pointer_move"},
+       {}});
   types.push_back({"Window", false, {"BaseUIObject", "Image"},
                    "A picture with a scene of its own inside.",
                    {{"Window->width", kFromTable, K::whole, "inner scene width in pixels"},
@@ -409,9 +427,14 @@ std::vector<FileDoc> make_files() {
        {{"Fonts->FontN->name", "", K::text,
          "a font's name for the keys of kind font; the list ends at the first entry without one"},
         {"Fonts->FontN->source", "", K::text, "its TrueType file"},
+        {"Fonts->FontN->fallback", "", K::font,
+         "the font for characters this one lacks (emoji, symbols); with one, a character no "
+         "font has draws one replacement glyph; empty: none"},
         {"Options->StartScene", "start_screen", K::scene, "the scene shown first"},
         {"Options->SavedSettings", "", K::text,
-         "UI settings kept between runs, separated by spaces"},
+         "UI settings kept between runs, separated by spaces; the player's window follows "
+         "WindowSize (\"1024x768\"), FullScreen (\"1\" or \"0\") and FrameRate (frames a "
+         "second, \"0\": no limit), which override cfg/Video.cfg"},
         {"Options->Modules->ModuleN", "", K::text,
          "a game module adding object and scene types (a bare library name, \"libpegfall\"), "
          "loaded from the data folder's lib/, else beside the engine's libraries, before the "
@@ -419,8 +442,8 @@ std::vector<FileDoc> make_files() {
       {"cfg/Video.cfg", "Settings of the video driver.",
        {{"Video->Driver", "libGL_vantor", K::text,
          "the video driver plug-in (\"libGL_tessar\", windowless \"libheadless_tessar\")"},
-        {"Video->Width", kFromTable, K::whole, "window width in pixels"},
-        {"Video->Height", kFromTable, K::whole, "window height in pixels"},
+        {"Video->Width", kFromTable, K::whole, "picture (and fixed window) width in pixels"},
+        {"Video->Height", kFromTable, K::whole, "picture (and fixed window) height in pixels"},
         {"Video->BaseHeight", kFromTable, K::whole, "the height pictures are drawn for"},
         {"Video->DoubleBuffer", kFromTable, K::choice, "\"yes\" or \"no\""},
         {"Video->FullScreen", kFromTable, K::choice, "\"yes\" or \"no\""},
@@ -431,6 +454,13 @@ std::vector<FileDoc> make_files() {
         {"Video->LimitFPS", kFromTable, K::real, "most frames a second; 0: no limit"},
         {"Video->SkipUnchangedFrames", kFromTable, K::choice,
          "\"yes\" does not draw a frame again that would show what the window shows"},
+        {"Video->Resizable", "no", K::choice,
+         "\"yes\": any window size, the picture scaled to fit, centred and letterboxed; F11 "
+         "and Alt+Enter switch to full screen at the desktop's resolution and back"},
+        {"Video->WindowWidth", kFromTable, K::whole,
+         "width of a resizable window when it opens; 0: Width (the player's WindowSize wins)"},
+        {"Video->WindowHeight", kFromTable, K::whole,
+         "height of a resizable window when it opens; 0: Height"},
         {"Video->Frames", kFromTable, K::whole, "windowless driver: quit after that many frames"},
         {"Video->InputFile", "", K::text, "windowless driver: input events to replay"},
         {"Video->TraceFile", "", K::text, "windowless driver: where each frame's draws go"},

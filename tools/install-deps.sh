@@ -11,6 +11,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   libinih-dev libsigc++-2.0-dev libsfml-dev
   dpkg-dev file python3 lintian appstream desktop-file-utils fonts-dejavu-core
+  fonts-symbola
 )
 
 missing=()

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Takes the README's pictures: builds the game if needed, runs it on a private Xvfb server, types
-# a name into the start screen's field and photographs the start screen, the how-to-play window, a
-# game in progress, the pause, a game that is over, the start screen with Continue and the best
-# scores, then quits through the menu. The game keeps its files in a folder of its own (never the
+# a name into the start screen's field and photographs the start screen, the how-to-play window,
+# the settings window, a game in progress (also in a 1280 x 720 window), the pause, a game that is
+# over, the start screen with Continue and the best scores, then quits through the menu. The game keeps its files in a folder of its own (never the
 # real home), and ends its games on a line set lower so that the pictures come within a minute.
-# Writes docs/screenshots/{start_screen,how_to_play,game,paused,game_over,continue,best_scores}.png.
+# Writes docs/screenshots/{start_screen,how_to_play,settings,game,game_1280x720,paused,game_over,
+# continue,best_scores}.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -49,7 +50,7 @@ wait_for() {
 
 # Xvfb picks a free display itself and writes its number once it accepts connections; it must
 # not reset when a short-lived client such as xdotool is the last to leave.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n 1 "$work/display")"
@@ -85,8 +86,9 @@ click() {
   xdotool click 1
 }
 
+# The window's picture; $2 is its size when it is not 800 x 600.
 shot() {
-  import -window root -crop "800x600+${X}+${Y}" +repage "$1"
+  import -window root -crop "${2:-800x600}+${X}+${Y}" +repage "$1"
 }
 
 # A picture of one flat colour means the first frame is not drawn yet.
@@ -108,7 +110,7 @@ xdotool type --window "$window" --delay 80 " King"
 # A key shows the blinking cursor at once: photograph right after the last one.
 shot "$out/start_screen.png"
 
-click 0 -0.46        # How to play
+click 0 -0.345       # How to play
 sleep 1
 xdotool mousemove --window "$window" 790 590
 sleep 0.5
@@ -116,11 +118,25 @@ shot "$out/how_to_play.png"
 click 0 -0.546       # its Close button (y -0.78 of the 420 pixel high window)
 sleep 1
 
-click 0 -0.06        # New game
+click 0 -0.52        # Settings
+sleep 1
+xdotool mousemove --window "$window" 790 590
+sleep 0.5
+shot "$out/settings.png"
+click 0 -0.546       # its Close button
+sleep 1
+
+click 0 0.005        # New game
 sleep 4
 xdotool mousemove --window "$window" 790 590
 sleep 0.5
 shot "$out/game.png"
+# The picture fitted to a wide window, as on a 1280 x 720 screen, then back to 800 x 600.
+xdotool windowsize "$window" 1280 720
+sleep 1.5
+shot "$out/game_1280x720.png" 1280x720
+xdotool windowsize "$window" 800 600
+sleep 1
 xdotool key --window "$window" p
 sleep 0.5
 shot "$out/paused.png"
@@ -131,7 +147,7 @@ sleep 1
 shot "$out/game_over.png"
 
 click 0.294 -0.434   # the window's Menu
-click 0 -0.06        # New game
+click 0 0.005        # New game
 sleep 2
 click 0.8 0.9        # the game's Menu: the game runs, Continue is offered
 sleep 1
@@ -139,7 +155,7 @@ xdotool mousemove --window "$window" 790 590
 sleep 0.5
 shot "$out/continue.png"
 
-click 0 -0.26        # Best scores
+click 0 -0.17        # Best scores
 sleep 1
 xdotool mousemove --window "$window" 790 590
 sleep 0.5
@@ -147,7 +163,7 @@ shot "$out/best_scores.png"
 
 click 0 -0.6         # Back
 sleep 1
-click 0 -0.66        # Quit
+click 0 -0.695       # Quit
 
 # The finished game stays a zombie until it is waited for.
 game_exited() {

@@ -19,14 +19,14 @@ void unpack_row(const unsigned char* src, int width, int bits, unsigned char* ou
 
 }  // namespace
 
-Glyph GlyphCache::load(FT_Face face, int code) {
+Glyph GlyphCache::load(FT_Face face, FT_UInt index) {
   Glyph glyph;
   // What FT_Load_Char does, keeping the index that kerning is looked up by.
-  const FT_UInt index = FT_Get_Char_Index(face, static_cast<FT_ULong>(code));
   if (FT_Load_Glyph(face, index, FT_LOAD_RENDER) != 0) return glyph;
   const FT_GlyphSlot slot = face->glyph;
   glyph.loaded = true;
   glyph.index = index;
+  glyph.face = face;
   glyph.advance = slot->advance.x;
   glyph.left = slot->bitmap_left;
   glyph.top = slot->bitmap_top;
@@ -60,16 +60,40 @@ Glyph GlyphCache::load(FT_Face face, int code) {
   return glyph;
 }
 
+namespace {
+std::uint64_t glyph_key(int pixel_size, int code) {
+  return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(pixel_size)) << 32) |
+         static_cast<std::uint32_t>(code);
+}
+}  // namespace
+
+const Glyph& GlyphCache::keep(FT_Face face, std::uint64_t key, Glyph glyph) {
+  Glyph& kept = faces_[face].emplace(key, std::move(glyph)).first->second;
+  bitmap_bytes_ += kept.coverage.size() + sizeof(Glyph);
+  return kept;
+}
+
 const Glyph& GlyphCache::get(FT_Face face, int pixel_size, int code) {
-  const std::uint64_t key =
-      (static_cast<std::uint64_t>(static_cast<std::uint32_t>(pixel_size)) << 32) |
-      static_cast<std::uint32_t>(code);
+  const std::uint64_t key = glyph_key(pixel_size, code);
   auto& glyphs = faces_[face];
   auto found = glyphs.find(key);
   if (found != glyphs.end()) return found->second;
-  Glyph& glyph = glyphs.emplace(key, load(face, code)).first->second;
-  bitmap_bytes_ += glyph.coverage.size() + sizeof(Glyph);
-  return glyph;
+  return keep(face, key, load(face, FT_Get_Char_Index(face, static_cast<FT_ULong>(code))));
+}
+
+const Glyph& GlyphCache::get(const std::vector<FT_Face>& faces, int pixel_size, int code) {
+  const std::uint64_t key = glyph_key(pixel_size, code);
+  auto& glyphs = faces_[faces.front()];
+  auto found = glyphs.find(key);
+  if (found != glyphs.end()) return found->second;
+  const int replacement = 0xFFFD;
+  for (int wanted : {code, replacement}) {
+    for (FT_Face face : faces) {
+      const FT_UInt index = FT_Get_Char_Index(face, static_cast<FT_ULong>(wanted));
+      if (index != 0) return keep(faces.front(), key, load(face, index));
+    }
+  }
+  return keep(faces.front(), key, load(faces.front(), 0));
 }
 
 void GlyphCache::trim() {

@@ -15,6 +15,7 @@ namespace mordent {
 struct Glyph {
   bool loaded = false;  // false: FreeType could not load it, the character is skipped
   unsigned index = 0;   // the face's glyph index, for kerning
+  FT_Face face = nullptr;  // the face it came from: kerning pairs only glyphs of one face
   long advance = 0;     // 26.6, as FreeType gives it
   // The rendered bitmap: coverage 0..255, `width` bytes per row, top row first; its left column
   // lies `left` pixels right of the pen, its top row `top` pixels above the baseline.
@@ -30,6 +31,10 @@ public:
   // The glyph of `code` in `face`, whose pixel size must already be `pixel_size`. The reference
   // stays valid until the next call of trim().
   const Glyph& get(FT_Face face, int pixel_size, int code);
+  // The glyph of `code` from the first of `faces` that has it; when none has it, the first
+  // face's replacement character U+FFFD from the first that has that, else the first face's
+  // missing-glyph box. Every face must be at `pixel_size`; kept under the first face.
+  const Glyph& get(const std::vector<FT_Face>& faces, int pixel_size, int code);
 
   // Drops everything once the cached bitmaps exceed the budget; call between texts only.
   void trim();
@@ -39,7 +44,8 @@ public:
   static constexpr std::size_t budget_bytes = 32u << 20;
 
 private:
-  static Glyph load(FT_Face face, int code);
+  static Glyph load(FT_Face face, FT_UInt index);
+  const Glyph& keep(FT_Face face, std::uint64_t key, Glyph glyph);
 
   std::unordered_map<FT_Face, std::unordered_map<std::uint64_t, Glyph>> faces_;
   std::size_t bitmap_bytes_ = 0;

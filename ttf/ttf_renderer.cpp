@@ -118,16 +118,27 @@ bool TTF_Renderer::lay_out(const std::string& alias, const std::vector<int>* cod
   }
   const FT_Face face = faces_.get(alias);
   if (!set_face_size(face, pixel_size)) return false;
+  // The font and those it falls back to, in order (set_fallback_font keeps the chain finite).
+  std::vector<FT_Face> faces{face};
+  for (auto next = fallbacks_.find(alias); next != fallbacks_.end();
+       next = fallbacks_.find(next->second)) {
+    faces.push_back(faces_.get(next->second));
+    if (!set_face_size(faces.back(), pixel_size)) return false;
+  }
 
   glyphs_.trim();
   static const std::vector<int> no_codes;
-  const bool kerns = FT_HAS_KERNING(face);
+  // A single font keeps to 16-bit codes; fonts with a fallback take every code point.
+  auto glyph = [&](int code) -> const mordent::Glyph& {
+    return faces.size() == 1 ? glyphs_.get(face, pixel_size, code & 0xFFFF)
+                             : glyphs_.get(faces, pixel_size, code);
+  };
   *items = mordent::split_text(
-      codes != nullptr ? *codes : no_codes,
-      [&](int code) -> const mordent::Glyph& { return glyphs_.get(face, pixel_size, code & 0xFFFF); },
+      codes != nullptr ? *codes : no_codes, glyph,
       [&](const mordent::Glyph& left, const mordent::Glyph& right) -> long {
         FT_Vector kerning{0, 0};
-        if (kerns) FT_Get_Kerning(face, left.index, right.index, FT_KERNING_DEFAULT, &kerning);
+        if (left.face != nullptr && left.face == right.face && FT_HAS_KERNING(left.face))
+          FT_Get_Kerning(left.face, left.index, right.index, FT_KERNING_DEFAULT, &kerning);
         return kerning.x;
       });
   *layout = mordent::measure_text(*items, font_lines(face));
@@ -252,6 +263,28 @@ bool TTF_Renderer::render_sprite(std::string video_name, std::string alias,
     return false;
   }
   sprite->_set_base_point(0, descent);
+  return true;
+}
+
+bool TTF_Renderer::set_fallback_font(std::string alias, std::string fallback) {
+  for (const std::string& name : {alias, fallback}) {
+    if (!faces_.exists(name)) {
+      error_ = "No such alias:" + quoted(name);
+      return false;
+    }
+  }
+  for (std::string at = fallback;;) {
+    if (at == alias) {
+      error_ = "Font " + quoted(fallback) + " falls back to " + quoted(alias) + " already";
+      return false;
+    }
+    auto next = fallbacks_.find(at);
+    if (next == fallbacks_.end()) break;
+    at = next->second;
+  }
+  fallbacks_[alias] = fallback;
+  // Glyphs kept for the font came from it alone.
+  drop_glyph_cache();
   return true;
 }
 

@@ -44,6 +44,7 @@ public:
   bool draw_text(std::string video_name, std::string alias, std::vector<int>* codes,
                  const VideoColor& color, int pixel_size, std::string surface_name,
                  std::string surface_group, int first_column) override;
+  bool set_fallback_font(std::string alias, std::string fallback) override;
 
   // Sizes FreeType is asked for; anything else fails with "Error setting face size".
   static constexpr int min_pixel_size = 1;
@@ -72,5 +73,7 @@ private:
   Storage<std::string, std::vector<unsigned char>> font_data_;
   // The pixel size each face was last set to, so that unchanged sizes are not set again.
   std::map<FT_Face, int> face_sizes_;
+  // alias -> the alias of the font for the characters it lacks.
+  std::map<std::string, std::string> fallbacks_;
   mordent::GlyphCache glyphs_;
 };

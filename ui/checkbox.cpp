@@ -34,8 +34,9 @@ bool Checkbox::load(Scene* scene, std::string storage_name, std::string storage_
   setting = value("Checkbox->setting", "");
   label = value("Checkbox->label", "");
   checked = tarnvale::read_flag(config, storage_prefix, "Checkbox->checked");
+  choice = value("Checkbox->value", "");
   // A setting made earlier (the box's scene loaded again, or another box) wins.
-  if (!setting.empty()) checked = ui_get_setting(setting, checked ? "1" : "0") == "1";
+  follow_setting();
   toggled.set_name(scene_name + "->" + object_name + "->toggled");
   return Checkbox::real_load(scene, storage_name, storage_prefix, scene_name, object_name,
                              file_manager);
@@ -69,6 +70,8 @@ void Checkbox::draw() {
   Video_Interface* video = video_get_interface(_video_name_);
   if (!video) return;
   calculate_position();
+  // Another box of the same setting may have changed it.
+  follow_setting();
   auto draw_sprite = [&](Video_Sprite* sprite) {
     if (!sprite) return false;
     sprite->_set_coord(x, y);
@@ -109,7 +112,8 @@ bool Checkbox::slot__on_mouse_release(SlotArgs* args) {
 }
 
 bool Checkbox::_on_mouse_release_handler(float, float, float, float, int64_t) {
-  _set_checked(!checked);
+  // One choice of several stays ticked when clicked again.
+  _set_checked(!choice.empty() || !checked);
   play_click_sound();
   toggled.clear_params();
   toggled.add_params(static_cast<int64_t>(checked ? 1 : 0));
@@ -119,5 +123,17 @@ bool Checkbox::_on_mouse_release_handler(float, float, float, float, int64_t) {
 
 void Checkbox::_set_checked(bool value) {
   checked = value;
-  if (!setting.empty()) ui_set_setting(setting, checked ? "1" : "0");
+  if (setting.empty()) return;
+  if (choice.empty())
+    ui_set_setting(setting, checked ? "1" : "0");
+  else if (checked)
+    ui_set_setting(setting, choice);
+}
+
+void Checkbox::follow_setting() {
+  if (setting.empty()) return;
+  if (choice.empty())
+    checked = ui_get_setting(setting, checked ? "1" : "0") == "1";
+  else
+    checked = ui_get_setting(setting, checked ? choice : "") == choice;
 }

@@ -7,6 +7,7 @@
 #include "panolet/button.h"
 #include "panolet/checkbox.h"
 #include "panolet/fpscounter.h"
+#include "panolet/keyboardmenu.h"
 #include "panolet/numeric.h"
 #include "panolet/sceneswitcher.h"
 #include "panolet/textedit.h"
@@ -29,6 +30,7 @@ std::map<std::string, std::string>& settings() {
 ObjectFabric<Button> button_fabric;
 ObjectFabric<Checkbox> checkbox_fabric;
 ObjectFabric<FPSCounter> fps_counter_fabric;
+ObjectFabric<KeyboardMenu> keyboard_menu_fabric;
 ObjectFabric<Numeric> numeric_fabric;
 ObjectFabric<SceneSwitcher> scene_switcher_fabric;
 ObjectFabric<TextEdit> text_edit_fabric;
@@ -41,6 +43,7 @@ void ui_init() {
   SceneObjectFabric::add_fabric("Button", &button_fabric);
   SceneObjectFabric::add_fabric("Checkbox", &checkbox_fabric);
   SceneObjectFabric::add_fabric("FPSCounter", &fps_counter_fabric);
+  SceneObjectFabric::add_fabric("KeyboardMenu", &keyboard_menu_fabric);
   SceneObjectFabric::add_fabric("Numeric", &numeric_fabric);
   SceneObjectFabric::add_fabric("SceneSwitcher", &scene_switcher_fabric);
   SceneObjectFabric::add_fabric("TextEdit", &text_edit_fabric);

@@ -53,17 +53,6 @@ int translate_glfw_key(int key) {
 
 namespace {
 
-void key_callback(GLFWwindow*, int key, int, int action, int) {
-  OpenGL_Video* video = OpenGL_Video::current();
-  const int code = translate_glfw_key(key);
-  if (video == nullptr || code < 0) return;
-  Event event;
-  // A repeat is another press.
-  event.type = action == GLFW_RELEASE ? KEYBOARD_RELEASE : KEYBOARD_PRESS;
-  event.key = code;
-  video->queue_event(event);
-}
-
 void char_callback(GLFWwindow*, unsigned int code_point) {
   OpenGL_Video* video = OpenGL_Video::current();
   if (video == nullptr) return;
@@ -92,14 +81,40 @@ int button_bit(int glfw_button) {
 
 }  // namespace
 
+void OpenGL_Video::on_key(int glfw_key, bool pressed, int mods) {
+  // A repeat is another press.
+  const bool full_screen_key =
+      glfw_key == GLFW_KEY_F11 ||
+      ((glfw_key == GLFW_KEY_ENTER || glfw_key == GLFW_KEY_KP_ENTER) && (mods & GLFW_MOD_ALT));
+  if (settings_.resizable && full_screen_key) {
+    // The switch is the window's; the key does not reach the game (Enter would press a button).
+    full_screen_asked_ = full_screen_asked_ || pressed;
+    return;
+  }
+  const int code = translate_glfw_key(glfw_key);
+  if (!key_events_ || code < 0) return;
+  Event event;
+  event.type = pressed ? KEYBOARD_PRESS : KEYBOARD_RELEASE;
+  event.key = code;
+  queue_event(event);
+}
+
 bool OpenGL_Video::read_cursor(double* mx, double* my) const {
   *mx = *my = 0;
   if (window_ == nullptr) return false;
   glfwGetCursorPos(window_, mx, my);
+  to_picture_pixels(mx, my);
+  return true;
+}
+
+void OpenGL_Video::to_picture_pixels(double* mx, double* my) const {
+  if (settings_.resizable && window_area_.width > 0 && window_area_.height > 0) {
+    *mx = (*mx - window_area_.x) * settings_.width / window_area_.width;
+    *my = (*my - window_area_.y) * settings_.height / window_area_.height;
+  }
   // Whole pixels, as the window reports them.
   *mx = std::floor(*mx);
   *my = std::floor(*my);
-  return true;
 }
 
 void OpenGL_Video::normalised_from_pixels(double mx, double my, double* x, double* y) const {
@@ -140,7 +155,8 @@ void OpenGL_Video::on_mouse_button(int button, bool pressed) {
 
 void OpenGL_Video::on_mouse_move(double px, double py) {
   double x = 0, y = 0;
-  normalised_from_pixels(std::floor(px), std::floor(py), &x, &y);
+  to_picture_pixels(&px, &py);
+  normalised_from_pixels(px, py, &x, &y);
   int buttons = 0;
   if (window_ != nullptr) {
     auto held = [&](int b) { return glfwGetMouseButton(window_, b) == GLFW_PRESS; };
@@ -156,7 +172,7 @@ void OpenGL_Video::_enable_mouse_button_events(bool enable) {
 }
 
 void OpenGL_Video::_enable_key_events(bool enable) {
-  if (window_ != nullptr) glfwSetKeyCallback(window_, enable ? key_callback : nullptr);
+  key_events_ = enable && window_ != nullptr;
 }
 
 void OpenGL_Video::_enable_char_events(bool enable) {

@@ -13,6 +13,7 @@
 #include "carrow/config.h"
 #include "tarnvale/progress_log.h"
 #include "tarnvale/diagnostics.h"
+#include "tarnvale/number_limits.h"
 
 namespace {
 
@@ -79,6 +80,15 @@ void keep_gl_driver_modules_loaded() {
 // The window's contents were lost (uncovered, resized): the frame kept there must be drawn anew.
 void on_window_refresh(GLFWwindow*) {
   if (OpenGL_Video* video = OpenGL_Video::current()) video->must_draw();
+}
+
+void on_framebuffer_size(GLFWwindow*, int, int) {
+  if (OpenGL_Video* video = OpenGL_Video::current()) video->fit_picture_to_window();
+}
+
+void on_window_key(GLFWwindow*, int key, int, int action, int mods) {
+  if (OpenGL_Video* video = OpenGL_Video::current())
+    video->on_key(key, action != GLFW_RELEASE, mods);
 }
 
 void on_window_close(GLFWwindow* window) {
@@ -159,18 +169,7 @@ bool OpenGL_Video::_init() {
     return false;
   }
   glfw_up_ = true;
-  glfwDefaultWindowHints();
-  glfwWindowHint(GLFW_RED_BITS, 8);
-  glfwWindowHint(GLFW_GREEN_BITS, 8);
-  glfwWindowHint(GLFW_BLUE_BITS, 8);
-  glfwWindowHint(GLFW_ALPHA_BITS, 8);
-  glfwWindowHint(GLFW_DEPTH_BITS, 16);
-  glfwWindowHint(GLFW_STENCIL_BITS, 0);
-  glfwWindowHint(GLFW_DOUBLEBUFFER, GLFW_TRUE);
-  glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-  window_ = glfwCreateWindow(settings_.width, settings_.height, settings_.caption.c_str(),
-                             settings_.full_screen ? glfwGetPrimaryMonitor() : nullptr, nullptr);
-  if (window_ == nullptr) {
+  if (!open_window()) {
     error_ = "Unable to create window";
     glfwTerminate();
     glfw_up_ = false;
@@ -215,6 +214,9 @@ bool OpenGL_Video::_init() {
 
   glfwSetWindowCloseCallback(window_, on_window_close);
   glfwSetWindowRefreshCallback(window_, on_window_refresh);
+  glfwSetFramebufferSizeCallback(window_, on_framebuffer_size);
+  // Always listening: the full-screen keys work whether or not key events are asked for.
+  glfwSetKeyCallback(window_, on_window_key);
   must_draw_ = true;
 
   glEnable(GL_TEXTURE_2D);
@@ -225,9 +227,119 @@ bool OpenGL_Video::_init() {
   glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glClearColor(0, 0, 0, 0);
+  fit_picture_to_window();
   glClear(GL_COLOR_BUFFER_BIT);
   frame_start_ = wall_seconds();
   return true;
+}
+
+bool OpenGL_Video::open_window() {
+  glfwDefaultWindowHints();
+  glfwWindowHint(GLFW_RED_BITS, 8);
+  glfwWindowHint(GLFW_GREEN_BITS, 8);
+  glfwWindowHint(GLFW_BLUE_BITS, 8);
+  glfwWindowHint(GLFW_ALPHA_BITS, 8);
+  glfwWindowHint(GLFW_DEPTH_BITS, 16);
+  glfwWindowHint(GLFW_STENCIL_BITS, 0);
+  glfwWindowHint(GLFW_DOUBLEBUFFER, GLFW_TRUE);
+  glfwWindowHint(GLFW_RESIZABLE, settings_.resizable ? GLFW_TRUE : GLFW_FALSE);
+  windowed_width_ = settings_.resizable && settings_.window_width > 0 ? settings_.window_width
+                                                                       : settings_.width;
+  windowed_height_ = settings_.resizable && settings_.window_height > 0 ? settings_.window_height
+                                                                         : settings_.height;
+  GLFWmonitor* monitor = settings_.full_screen ? glfwGetPrimaryMonitor() : nullptr;
+  const GLFWvidmode* desktop = monitor ? glfwGetVideoMode(monitor) : nullptr;
+  if (settings_.resizable && desktop != nullptr) {
+    // Full screen at the desktop's own resolution; the window size is what F11 returns to.
+    windowed_x_ = std::max(0, (desktop->width - windowed_width_) / 2);
+    windowed_y_ = std::max(0, (desktop->height - windowed_height_) / 2);
+    glfwWindowHint(GLFW_REFRESH_RATE, desktop->refreshRate);
+    window_ = glfwCreateWindow(desktop->width, desktop->height, settings_.caption.c_str(),
+                               monitor, nullptr);
+  } else {
+    window_ = glfwCreateWindow(windowed_width_, windowed_height_, settings_.caption.c_str(),
+                               monitor, nullptr);
+  }
+  return window_ != nullptr;
+}
+
+bool OpenGL_Video::full_screen() const {
+  return window_ != nullptr && glfwGetWindowMonitor(window_) != nullptr;
+}
+
+void OpenGL_Video::switch_full_screen(bool on) {
+  if (on == full_screen()) return;
+  if (on) {
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* desktop = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    if (desktop == nullptr) return;
+    glfwGetWindowPos(window_, &windowed_x_, &windowed_y_);
+    glfwGetWindowSize(window_, &windowed_width_, &windowed_height_);
+    glfwSetWindowMonitor(window_, monitor, 0, 0, desktop->width, desktop->height,
+                         desktop->refreshRate);
+  } else {
+    glfwSetWindowMonitor(window_, nullptr, windowed_x_, windowed_y_, windowed_width_,
+                         windowed_height_, GLFW_DONT_CARE);
+  }
+  fit_picture_to_window();
+}
+
+bool OpenGL_Video::_set_window_mode(int width, int height, bool full) {
+  if (window_ == nullptr || !settings_.resizable || width <= 0 || height <= 0 ||
+      width > tarnvale::kMaxSide || height > tarnvale::kMaxSide)
+    return false;
+  if (full) {
+    // The size is kept for the return from full screen.
+    if (!full_screen()) {
+      glfwSetWindowSize(window_, width, height);
+      switch_full_screen(true);
+    }
+    windowed_width_ = width;
+    windowed_height_ = height;
+    return true;
+  }
+  switch_full_screen(false);
+  glfwSetWindowSize(window_, width, height);
+  fit_picture_to_window();
+  return true;
+}
+
+void OpenGL_Video::fit_picture_to_window() {
+  if (window_ == nullptr) return;
+  must_draw_ = true;
+  // The GL buffers follow the window's new size only after a swap or two.
+  frames_after_resize_ = 3;
+  if (!settings_.resizable) {
+    // Fixed at start-up: the picture is drawn from the lower-left corner at its own size.
+    window_area_ = {0, 0, settings_.width, settings_.height};
+    return;
+  }
+  int window_width = 0, window_height = 0, pixels_wide = 0, pixels_high = 0;
+  glfwGetWindowSize(window_, &window_width, &window_height);
+  glfwGetFramebufferSize(window_, &pixels_wide, &pixels_high);
+  window_area_ = fit_picture(window_width, window_height, settings_.width, settings_.height);
+  // The frame buffer may have more pixels than the window has units (high-density screens).
+  const PictureArea drawn = fit_picture(pixels_wide, pixels_high, settings_.width, settings_.height);
+  glViewport(drawn.x, pixels_high - drawn.y - drawn.height, drawn.width, drawn.height);
+}
+
+PictureArea fit_picture(int window_width, int window_height, int picture_width,
+                        int picture_height) {
+  PictureArea area;
+  if (window_width <= 0 || window_height <= 0 || picture_width <= 0 || picture_height <= 0)
+    return area;
+  // Compared in whole numbers so that a window of the picture's own aspect is filled exactly.
+  if (static_cast<long long>(window_width) * picture_height <=
+      static_cast<long long>(window_height) * picture_width) {
+    area.width = window_width;
+    area.height = static_cast<int>(static_cast<long long>(window_width) * picture_height / picture_width);
+  } else {
+    area.height = window_height;
+    area.width = static_cast<int>(static_cast<long long>(window_height) * picture_width / picture_height);
+  }
+  area.x = (window_width - area.width) / 2;
+  area.y = (window_height - area.height) / 2;
+  return area;
 }
 
 void OpenGL_Video::_flip() {
@@ -244,12 +356,14 @@ void OpenGL_Video::_flip() {
   lay_out_sprite_queue();
   // Particles and outlines are drawn every frame; a frame after them must draw to take them away.
   const bool only_sprites = particles_under_.empty() && particles_over_.empty() && polygons_.empty();
-  if (settings_.skip_unchanged_frames && only_sprites && !must_draw_ && same_as_drawn()) {
+  const bool after_resize = frames_after_resize_ > 0;
+  if (after_resize) --frames_after_resize_;
+  if (settings_.skip_unchanged_frames && only_sprites && !must_draw_ && !after_resize && same_as_drawn()) {
     // The window keeps showing the last frame; the back buffer stays cleared for the next one.
     clear_queues();
     ++skipped_frames_;
     sprite_binds_ = 0;
-    glfwPollEvents();
+    poll_window();
     return;
   }
   must_draw_ = !only_sprites;
@@ -268,8 +382,15 @@ void OpenGL_Video::_flip() {
 
   if (before_swap_) before_swap_();
   glfwSwapBuffers(window_);
-  glfwPollEvents();
+  poll_window();
   glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void OpenGL_Video::poll_window() {
+  glfwPollEvents();
+  if (!full_screen_asked_) return;
+  full_screen_asked_ = false;
+  switch_full_screen(!full_screen());
 }
 
 void OpenGL_Video::draw_polygons() {

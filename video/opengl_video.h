@@ -22,6 +22,15 @@ void check_required_extensions(const std::string& extensions, bool core_buffers,
 // GLFW 3 key code -> the engine's key numbering; -1 for keys that have no number.
 int translate_glfw_key(int glfw_key);
 
+// Where the picture stands in a window: pixels from the window's top-left corner.
+struct PictureArea {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The largest area of the picture's aspect that fits the window, centred in it.
+PictureArea fit_picture(int window_width, int window_height, int picture_width,
+                        int picture_height);
+
 // One corner of a sprite quad as the batch hands it to OpenGL.
 struct SpriteVertex {
   float s, t;
@@ -89,6 +98,7 @@ public:
   void _get_mouse_position(int* x, int* y) override;
   void _get_mouse_button_state(MOUSE_BUTTON* button, EVENT_TYPE* state) override;
   void _show_mouse(bool visible) override;
+  bool _set_window_mode(int width, int height, bool full_screen) override;
   ~OpenGL_Video() override;
 
   // Called after the frame is drawn and before the buffers are swapped (tests read pixels here).
@@ -110,6 +120,12 @@ public:
   static OpenGL_Video* current() { return current_; }
   void on_mouse_button(int button, bool pressed);
   void on_mouse_move(double px, double py);
+  void on_key(int glfw_key, bool pressed, int mods);
+  // The window took a new size: the picture is fitted to it and drawn anew.
+  void fit_picture_to_window();
+  bool full_screen() const;
+  // Where the picture stands in the window (the whole window while its size is fixed).
+  const PictureArea& picture_area() const { return window_area_; }
 
 protected:
   Video_Surface* new_surface() override { return new OpenGL_Surface(this); }
@@ -128,6 +144,13 @@ private:
   void set_blending(bool on);
   void normalised_from_pixels(double mx, double my, double* x, double* y) const;
   bool read_cursor(double* mx, double* my) const;
+  // Window pixels -> pixels of the picture (Width x Height), through the letterbox.
+  void to_picture_pixels(double* mx, double* my) const;
+  void switch_full_screen(bool on);
+  // Polls the window's input, then makes a full-screen switch asked for meanwhile.
+  void poll_window();
+  // Opens the window as the settings say; false when it cannot be made.
+  bool open_window();
 
   static OpenGL_Video* current_;
 
@@ -142,8 +165,16 @@ private:
   int sprite_binds_ = 0;
   long skipped_frames_ = 0;
   bool must_draw_ = true;
+  // Frames still drawn whatever they hold, after the window changed its size.
+  int frames_after_resize_ = 0;
 
   GLFWwindow* window_ = nullptr;
   bool glfw_up_ = false;
+  bool key_events_ = false;
+  // F11 or Alt+Enter came during polling; the switch is made once polling is over.
+  bool full_screen_asked_ = false;
+  PictureArea window_area_;
+  // The window's place and size before it went full screen, to return to.
+  int windowed_x_ = 0, windowed_y_ = 0, windowed_width_ = 0, windowed_height_ = 0;
   std::function<void()> before_swap_;
 };

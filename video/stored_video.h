@@ -29,6 +29,12 @@ struct VideoSettings {
   float limit_fps = 0.0f;
   // A frame that would draw the same pixels as the one shown is not drawn again.
   bool skip_unchanged_frames = false;
+  // The window can take any size: the picture (width x height) is scaled to fit it, centred and
+  // letterboxed; F11 and Alt+Enter switch to the desktop's full screen and back.
+  bool resizable = false;
+  // The window's size when it opens resizable; 0 takes the picture's.
+  short window_width = 0;
+  short window_height = 0;
 };
 
 // Reads every key (prefix + name) in table order; absent keys take their defaults.
@@ -128,6 +134,9 @@ public:
   void _show_cursor(bool visible) override { _show_mouse(visible); }
   bool _remove_particles(std::string name, std::string group) override;
   double _get_scale() override { return scale_; }
+  void _set_frame_limit(float frames_per_second) override {
+    settings_.limit_fps = frames_per_second > 0 ? frames_per_second : 0;
+  }
 
   const VideoSettings& settings() const { return settings_; }
   void set_error(std::string text) { error_ = std::move(text); }

@@ -30,6 +30,8 @@ bool Text_Renderer::draw_text(std::string, std::string, std::vector<int>*, const
   return false;
 }
 
+bool Text_Renderer::set_fallback_font(std::string, std::string) { return false; }
+
 bool textrenderer_create(std::string renderer_name, std::string module_name, bool replace) {
   return registry().create(renderer_name, module_name, replace, start);
 }

@@ -4,10 +4,12 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
 #include "../GameEngine/game_fabrics.h"
+#include "../GameEngine/flow/player_video.h"
 #include "../GameEngine/flow/saved_settings.h"
 #include "../GameEngine/game_log.h"
 #include "carrow/config.h"
@@ -89,15 +91,28 @@ bool init_fonts(Brannow::FileManager* file_manager) {
     return false;
   }
   bool loaded = true;
+  std::vector<std::string> prefixes;
   tarnvale::for_each_listed(config, "Fonts->Font", "->", "name", [&](const std::string& prefix,
                                                                      const std::string& name, int) {
     const std::string source = config->get_value(prefix + "source", "");
     GAME_INFO("Loading font: \"" << name << "\" from source: " << source);
     loaded = renderer->load_font(name, source, file_manager);
     if (!loaded) GAME_CRITICAL("init_fonts", "Error while loading font:" << renderer->get_error());
+    prefixes.push_back(prefix);
     return loaded;
   });
-  return loaded;
+  if (!loaded) return false;
+  // Every font is loaded before any falls back to another, which may come later in the list.
+  for (const std::string& prefix : prefixes) {
+    const std::string key = prefix + "fallback";
+    const std::string fallback = config->get_value(key, "");
+    if (fallback.empty()) continue;
+    if (!renderer->set_fallback_font(config->get_value(prefix + "name", ""), fallback))
+      GAME_CRITICAL("init_fonts", "cfg/Game.cfg: " << key << " \"" << fallback << "\": "
+                                      << renderer->get_error()
+                                      << "; the font draws without a fallback");
+  }
+  return true;
 }
 
 bool init_loaders(Brannow::FileManager* file_manager) {
@@ -168,6 +183,9 @@ bool init(Brannow::FileManager* file_manager, const StartupOptions& options) {
     GAME_CRITICAL("init", "Can't load the video settings, going on with defaults: " << config_error());
   apply_overrides(options, "VideoConfig", video_config);
   check_video_numbers(video_config, "cfg/Video.cfg");
+  // The player's own settings come first: their window size opens the window.
+  remember_settings(saved_setting_names(), file_manager);
+  apply_player_video_settings(video_config);
 
   const std::string driver = video_config->get_value("Video->Driver", "libGL_vantor");
   GAME_INFO("Video driver: " << driver);
@@ -192,6 +210,7 @@ bool init(Brannow::FileManager* file_manager, const StartupOptions& options) {
     return false;
   }
   startup_mark("window, context");
+  follow_player_video_settings(VIDEO_NAME);
   init(std::string(VIDEO_NAME));
   SceneFabric::add_fabric("GameScene", game_scene_fabric());
   seed_random_generator(options);
@@ -202,7 +221,6 @@ bool init(Brannow::FileManager* file_manager, const StartupOptions& options) {
   // After every built-in type: a module's type may not take one of their names.
   for (const std::string& module : load_game_modules(game_config, "cfg/Game.cfg", std::cerr))
     GAME_INFO("Game module: " << module);
-  remember_settings(saved_setting_names(), file_manager);
   init_sound(file_manager);
   ui_apply_sound_settings();
   startup_mark("scene manager, ui");

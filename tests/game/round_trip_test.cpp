@@ -204,7 +204,7 @@ TEST_P(RoundTrips, EachClickIsJudgedOnceByTheStoneUnderThePointer) {
     ASSERT_TRUE(wait_for_picture(start_screen_shown)) << "round " << round;
     // New game was lit when it was clicked; the pointer is elsewhere now.
     EXPECT_FALSE(play_button_lit(Picture(WIDTH, HEIGHT))) << "round " << round;
-    click(window, 0.0f, 0.14f);  // Continue: the same field
+    click(window, 0.0f, 0.18f);  // Continue: the same field
     ASSERT_TRUE(wait_for_picture(field_shown)) << "round " << round;
     EXPECT_FALSE(menu_button_lit(Picture(WIDTH, HEIGHT))) << "round " << round;
     select_and_judge(round);

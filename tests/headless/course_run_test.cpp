@@ -19,7 +19,7 @@ namespace {
 
 const unsigned SEED = 5;
 // Screen places of the buttons (the window stands in the middle and is 560 x 420 of 800 x 600).
-const char* const START_NEW_GAME = "0 -0.06";
+const char* const START_NEW_GAME = "0 0.005";
 const char* const WINDOW_NEW_GAME = "-0.294 -0.434";
 const char* const WINDOW_MENU = "0.294 -0.434";
 const char* const GAME_MENU = "0.8 0.9";

@@ -23,8 +23,11 @@ std::string find_window(const std::string& caption, double timeout_seconds) {
 }
 
 void click(const std::string& window, float x, float y) {
-  const int px = static_cast<int>((x + 1.0f) * 400.0f + 0.5f);
-  const int py = static_cast<int>((1.0f - y) * 300.0f + 0.5f);
+  click_pixel(window, static_cast<int>((x + 1.0f) * 400.0f + 0.5f),
+              static_cast<int>((1.0f - y) * 300.0f + 0.5f));
+}
+
+void click_pixel(const std::string& window, int px, int py) {
   run_process({"xdotool", "mousemove", "--window", window, std::to_string(px), std::to_string(py)},
               ".", 10);
   pause(0.15);  // the move must arrive before the press

@@ -9,6 +9,8 @@ namespace test_support {
 std::string find_window(const std::string& caption, double timeout_seconds);
 // A left click at the normalised point (x, y) (-1 .. 1, y up) of an 800 x 600 window.
 void click(const std::string& window, float x, float y);
+// A left click at window pixel (px, py), from the top-left corner.
+void click_pixel(const std::string& window, int px, int py);
 // What a window manager sends when the user closes the window; false without an X display.
 bool request_close(const std::string& window);
 

@@ -31,6 +31,12 @@ inline std::vector<std::vector<int>> alpha_rows(Video_Surface* surface) {
   return rows;
 }
 
+// Every pixel of the surface, padding included.
+inline std::vector<unsigned char> all_bytes(Video_Surface* s) {
+  const auto* data = static_cast<const unsigned char*>(s->_get_surface_data());
+  return std::vector<unsigned char>(data, data + s->_get_pitch() * s->_get_texture_height());
+}
+
 class RendererTest : public ::testing::Test {
 protected:
   void SetUp() override {

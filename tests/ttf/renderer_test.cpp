@@ -18,12 +18,6 @@ std::vector<int> inked_rows(Video_Surface* s, int x0, int x1) {
   return rows;
 }
 
-// Every pixel of the surface, padding included.
-std::vector<unsigned char> all_bytes(Video_Surface* s) {
-  const auto* data = static_cast<const unsigned char*>(s->_get_surface_data());
-  return std::vector<unsigned char>(data, data + s->_get_pitch() * s->_get_texture_height());
-}
-
 }  // namespace
 
 TEST_F(RendererTest, RowZeroIsTheBottomOfTheText) {

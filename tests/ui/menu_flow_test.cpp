@@ -26,8 +26,8 @@ void press(const std::string& window, const std::string& key) {
 }
 
 // Places of the start screen's buttons and fields.
-const float NAME_FIELD = 0.38f, CONTINUE = 0.14f, NEW_GAME = -0.06f, BEST_SCORES = -0.26f, HOW_TO_PLAY = -0.46f,
-            QUIT = -0.66f;
+const float NAME_FIELD = 0.38f, CONTINUE = 0.18f, NEW_GAME = 0.005f, BEST_SCORES = -0.17f, HOW_TO_PLAY = -0.345f,
+            QUIT = -0.695f;
 }  // namespace
 
 TEST(MenuFlow, FromTheStartScreenIntoTheGameBackAndOut) {

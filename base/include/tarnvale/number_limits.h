@@ -130,6 +130,8 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"Video->BaseHeight", 1, kMaxSide, "600", true, OnBadNumber::use_default, false},
     // Frames a windowless run lasts; 0: until the game ends it.
     {"Video->Frames", 0, 1e9, "0", true, OnBadNumber::use_default, false},
+    {"Video->WindowWidth", 0, kMaxSide, "0", true, OnBadNumber::use_default, false},
+    {"Video->WindowHeight", 0, kMaxSide, "0", true, OnBadNumber::use_default, false},
     // At least one frame a second, so a frame never waits for more than a second.
     {"Video->LimitFPS", 1, 10000, "0.0", false, OnBadNumber::use_default, true},
 };

@@ -17,6 +17,7 @@ const char* const REMEMBER = "remember_settings";
 struct Remembered {
   std::vector<std::string> names;
   std::unique_ptr<UserFile> file;
+  saved_setting_follower follower = nullptr;
 };
 
 Remembered& remembered() {
@@ -43,6 +44,7 @@ void write_settings(const std::string& name, const std::string&) {
   }
   kept.file->write(config);
   config_remove(CONFIG_NAME);
+  if (kept.follower) kept.follower(name, ui_get_setting(name, ""));
 }
 }  // namespace
 
@@ -78,3 +80,5 @@ bool remember_settings(const std::vector<std::string>& names, Brannow::FileManag
   if (!kept.names.empty()) ui_set_setting_listener(write_settings);
   return read;
 }
+
+void follow_saved_settings(saved_setting_follower follower) { remembered().follower = follower; }

@@ -15,3 +15,7 @@ std::vector<std::string> saved_setting_names();
 // from then on. Names that cannot be keys of the file are reported and left out. false when the
 // file was unreadable (reported and moved aside; the settings keep their defaults).
 bool remember_settings(const std::vector<std::string>& names, Brannow::FileManager* files);
+
+// Told after a kept setting changed and was written (null: nobody), to act on it at once.
+using saved_setting_follower = void (*)(const std::string& name, const std::string& value);
+void follow_saved_settings(saved_setting_follower follower);

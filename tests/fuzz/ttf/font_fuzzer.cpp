@@ -40,11 +40,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!renderer.init() || !renderer.load_font("F", "fuzzed.ttf", &files())) return 0;
   VideoColor color;
   color.set_color(255, 255, 255, 200);
-  for (int pixel_size : {1, 13, 40}) {
-    std::vector<int> codes = {'A', 'g', '\\', 'n', 0xE9, 0x20AC, 0x1F600, '_', ' ', 0xFFFF, '\\'};
-    int descent = 0;
-    renderer.render_sprite("FuzzVideo", "F", &codes, color, pixel_size, "text", "fuzz", true);
-    renderer.render_text("FuzzVideo", "F", &codes, color, pixel_size, "text", "fuzz", true, &descent);
-  }
+  auto render_all = [&] {
+    for (int pixel_size : {1, 13, 40}) {
+      std::vector<int> codes = {'A', 'g', '\\', 'n', 0xE9, 0x20AC, 0x1F600, '_', ' ', 0xFFFF, '\\', 0x10FFFD};
+      int descent = 0;
+      renderer.render_sprite("FuzzVideo", "F", &codes, color, pixel_size, "text", "fuzz", true);
+      renderer.render_text("FuzzVideo", "F", &codes, color, pixel_size, "text", "fuzz", true, &descent);
+    }
+  };
+  render_all();
+  // The same face as its own fallback's fallback: every code point, and replacement glyphs.
+  if (renderer.load_font("G", "fallback.ttf", &files()) && renderer.set_fallback_font("F", "G")) render_all();
   return 0;
 }

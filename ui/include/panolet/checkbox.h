@@ -2,7 +2,9 @@
 // A check box: its box picture, the hover picture under the pointer, and while checked a
 // checked picture over them. A click that starts and ends on it toggles the state, stores it
 // in the UI setting named by "Checkbox->setting" (when given) and rises
-// scene name + "->" + object name + "->toggled" with the new state (1 or 0).
+// scene name + "->" + object name + "->toggled" with the new state (1 or 0). With
+// "Checkbox->value" it is one choice among boxes of the same setting: ticked while the setting
+// holds that value, and a click stores the value (the box stays ticked).
 
 #include <cstdint>
 #include <string>
@@ -56,6 +58,8 @@ public:
   std::string _get_setting() { return setting; }
   // The scene object whose area toggles the box too (empty: none).
   std::string _get_label() { return label; }
+  // The value this box stands for among boxes of its setting (empty: an on/off box).
+  std::string _get_value() { return choice; }
 
 protected:
   std::string base_image_file;
@@ -67,9 +71,14 @@ protected:
   bool checked;
   std::string setting;
   std::string label;
+  std::string choice;
   // The box's, the hover picture's and the check mark's sprites (null when not loaded).
   Video_Sprite* box_sprite = nullptr;
   Video_Sprite* hover_sprite = nullptr;
   Video_Sprite* mark_sprite = nullptr;
   Signal toggled;
+
+private:
+  // Takes the state from the setting, which other boxes and widgets may change.
+  void follow_setting();
 };

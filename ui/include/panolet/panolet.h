@@ -5,6 +5,7 @@
 #include "panolet/button.h"
 #include "panolet/checkbox.h"
 #include "panolet/fpscounter.h"
+#include "panolet/keyboardmenu.h"
 #include "panolet/numeric.h"
 #include "panolet/sceneswitcher.h"
 #include "panolet/textedit.h"

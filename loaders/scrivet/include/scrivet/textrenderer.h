@@ -58,6 +58,10 @@ public:
   virtual bool draw_text(std::string video_name, std::string alias, std::vector<int>* codes,
                          const VideoColor& color, int pixel_size, std::string surface_name,
                          std::string surface_group, int first_column);
+  // Characters the font `alias` lacks are drawn with the font `fallback` (itself with its own
+  // fallback), and one the fonts all lack as one replacement glyph. false (the base's answer)
+  // where the renderer cannot, or when either alias is unknown or the chain would loop.
+  virtual bool set_fallback_font(std::string alias, std::string fallback);
 };
 
 extern "C" {

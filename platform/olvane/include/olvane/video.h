@@ -385,6 +385,12 @@ public:
   virtual bool _remove_particles(std::string name, std::string group) = 0;
   // The driver scale that multiplies every sprite vertex (window height / base height); 1 here.
   virtual double _get_scale();
+  // The player's window: its size in pixels (the picture is scaled to fit it) and whether it
+  // fills the screen at the desktop's resolution. false where the window cannot change (a
+  // driver without one, or one whose size is fixed at start-up).
+  virtual bool _set_window_mode(int width, int height, bool full_screen);
+  // Most frames a second from now on; 0 or less: no limit.
+  virtual void _set_frame_limit(float frames_per_second);
 };
 
 // Plain functions with undecorated names, strings by value as everywhere in the engine.
