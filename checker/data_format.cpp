@@ -382,6 +382,9 @@ std::vector<FileDoc> make_files() {
         {"Options->StartScene", "start_screen", K::scene, "the scene shown first"},
         {"Options->SavedSettings", "", K::text,
          "UI settings kept between runs, separated by spaces"},
+        {"Options->GameName", "tarnvale", K::text,
+         "the folder under $XDG_DATA_HOME (else ~/.local/share) that keeps the game's best "
+         "scores and settings, so that two games never share them; one folder name, no \"/\""},
         {"Options->Modules->ModuleN", "", K::text,
          "a game module adding object and scene types (a bare library name, \"libpegfall\"), "
          "loaded from the data folder's lib/, else beside the engine's libraries, before the "
