@@ -435,6 +435,9 @@ std::vector<FileDoc> make_files() {
          "UI settings kept between runs, separated by spaces; the player's window follows "
          "WindowSize (\"1024x768\"), FullScreen (\"1\" or \"0\") and FrameRate (frames a "
          "second, \"0\": no limit), which override cfg/Video.cfg"},
+        {"Options->GameName", "tarnvale", K::text,
+         "the folder under $XDG_DATA_HOME (else ~/.local/share) that keeps the game's best "
+         "scores and settings, so that two games never share them; one folder name, no \"/\""},
         {"Options->Modules->ModuleN", "", K::text,
          "a game module adding object and scene types (a bare library name, \"libpegfall\"), "
          "loaded from the data folder's lib/, else beside the engine's libraries, before the "

@@ -41,6 +41,19 @@ TEST_F(KeptFiles, TheDataFolderFollowsXdgDataHomeThenHome) {
   EXPECT_EQ(user_data_folder(), home.empty() ? "" : home + "/.local/share/tarnvale") << "empty counts as unset";
 }
 
+TEST_F(KeptFiles, EachGameKeepsItsFilesInAFolderOfItsOwnName) {
+  Config_Interface* game = fresh_config("GameConfig");
+  ASSERT_NE(game, nullptr);
+  game->set_value("Options->GameName", "pegfall", true);
+  EXPECT_EQ(BestScores(&files).path(), data.path() + "/pegfall/scores.cfg");
+  // Not one folder name: the shipped game's folder, never a path out of the data folder.
+  for (const char* name : {"../elsewhere", "..", ""}) {
+    game->set_value("Options->GameName", name, true);
+    EXPECT_EQ(user_data_folder(), data.path() + "/tarnvale") << name;
+  }
+  config_remove("GameConfig");
+}
+
 TEST_F(KeptFiles, ScoresAreWrittenReadBackAndRankedBestFirst) {
   BestScores best(&files);
   EXPECT_TRUE(best.load()) << "no file yet reads as an empty list";

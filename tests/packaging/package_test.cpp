@@ -1,13 +1,16 @@
-// The Debian package: built with CPack from this build, checked by Debian's own tools, unpacked
-// with dpkg -x into a scratch root and run from there: the launcher starts the game from its data
-// folder, with the font of the package it depends on.
+// The Debian packages: built with CPack from this build, checked by Debian's own tools, unpacked
+// with dpkg -x into a scratch root and used from there: the launcher starts the game from its data
+// folder, with the font of the package it depends on, or a game folder it is given; the
+// development package builds the example game against that root alone.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <filesystem>
+#include <sstream>
 
 #include "process.h"
 #include "scratch.h"
@@ -32,30 +35,37 @@ protected:
                                      scratch->file("out")},
                                     scratch->path(), 600);
     pack_log = packed.out + packed.err;
-    for (const auto& entry : std::filesystem::directory_iterator(scratch->file("out")))
-      if (entry.path().filename().string().rfind("tarnvale_", 0) == 0) deb = entry.path();
-    if (!deb.empty()) run_process({"dpkg", "-x", deb, scratch->file("root")}, scratch->path(), 120);
+    for (const auto& entry : std::filesystem::directory_iterator(scratch->file("out"))) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind("tarnvale_", 0) == 0) deb = entry.path();
+      if (name.rfind("tarnvale-dev_", 0) == 0) dev_deb = entry.path();
+    }
+    for (const std::string& package : {deb, dev_deb})
+      if (!package.empty()) run_process({"dpkg", "-x", package, scratch->file("root")}, scratch->path(), 120);
   }
   static void TearDownTestSuite() {
     delete scratch;
     scratch = nullptr;
   }
-  void SetUp() override { ASSERT_FALSE(deb.empty()) << pack_log; }
+  void SetUp() override {
+    ASSERT_FALSE(deb.empty()) << pack_log;
+    ASSERT_FALSE(dev_deb.empty()) << pack_log;
+  }
 
   static std::string installed(const std::string& path) { return scratch->file("root/usr/" + path); }
-  static std::string field(const std::string& name) {
-    return run_process({"dpkg-deb", "-f", deb, name}, scratch->path(), 60).out;
+  static std::string field(const std::string& name, const std::string& package = deb) {
+    return run_process({"dpkg-deb", "-f", package, name}, scratch->path(), 60).out;
   }
   static std::string unzipped(const std::string& path) {
     return run_process({"gzip", "-dc", installed(path)}, scratch->path(), 60).out;
   }
 
   static test_support::ScratchDir* scratch;
-  static std::string deb, pack_log;
+  static std::string deb, dev_deb, pack_log;
 };
 
 test_support::ScratchDir* Package::scratch = nullptr;
-std::string Package::deb, Package::pack_log;
+std::string Package::deb, Package::dev_deb, Package::pack_log;
 
 bool executable(const std::string& path) {
   struct stat info {};
@@ -92,7 +102,7 @@ TEST_F(Package, HoldsTheGameItsLibrariesDataLauncherDesktopEntryAndIcon) {
 }
 
 TEST_F(Package, PassesLintianAndTheDesktopEntryAndAppStreamValidators) {
-  const auto lint = run_process({"lintian", "--fail-on", "error,warning", deb}, scratch->path(), 600);
+  const auto lint = run_process({"lintian", "--fail-on", "error,warning", deb, dev_deb}, scratch->path(), 600);
   EXPECT_EQ(lint.exit_code, 0) << lint.out << lint.err;
   EXPECT_THAT(lint.out, Not(HasSubstr("E: "))) << lint.out;
   EXPECT_THAT(lint.out, Not(HasSubstr("W: "))) << lint.out;
@@ -154,6 +164,58 @@ TEST_F(Package, TheLauncherRunsTheGameWindowlessFromItsDataFolderWithDebiansFont
   const std::string trace = read_file(scratch->file("trace.txt"));
   EXPECT_THAT(trace, HasSubstr("\nframe 100\n"));
   EXPECT_THAT(trace, HasSubstr(" game Stone0 "));
+}
+
+TEST_F(Package, TheDevelopmentPackageBuildsTheExampleGameAgainstTheUnpackedRootAlone) {
+  EXPECT_EQ(field("Package", dev_deb), "tarnvale-dev\n");
+  EXPECT_EQ(field("Section", dev_deb), "libdevel\n");
+  std::string version = field("Version");
+  ASSERT_FALSE(version.empty());
+  version.pop_back();
+  EXPECT_THAT(field("Depends", dev_deb), HasSubstr("tarnvale (= " + version + ")"));
+  EXPECT_TRUE(std::filesystem::exists(installed("include/tarnvale/voskar/scene.h")));
+  EXPECT_TRUE(std::filesystem::exists(installed("lib/" CMAKE_LIBRARY_ARCHITECTURE "/pkgconfig/tarnvale.pc")));
+
+  // A copy outside the source tree, configured with nothing but the root to find the engine in.
+  std::filesystem::copy(PEGFALL_SOURCE, scratch->file("pegfall"), std::filesystem::copy_options::recursive);
+  const std::string build = scratch->file("pegfall-build");
+  const auto configured = run_process(
+      {CMAKE_COMMAND, "-S", scratch->file("pegfall"), "-B", build, "-G", "Ninja",
+       "-DCMAKE_CXX_COMPILER=" CXX_COMPILER, "-DCMAKE_CXX_FLAGS=" SANITIZER_FLAGS,
+       "-DCMAKE_MODULE_LINKER_FLAGS=" SANITIZER_FLAGS, "-DCMAKE_PREFIX_PATH=" + installed(""),
+       "-DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF", "-DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF"},
+      scratch->path(), 300);
+  ASSERT_EQ(configured.exit_code, 0) << configured.out << configured.err;
+  EXPECT_THAT(read_file(build + "/CMakeCache.txt"),
+              HasSubstr("Tarnvale_DIR:PATH=" + installed("lib/cmake/Tarnvale")));
+  const auto built = run_process({CMAKE_COMMAND, "--build", build}, scratch->path(), 600);
+  ASSERT_EQ(built.exit_code, 0) << built.out << built.err;
+
+  // The launcher, given the folder, runs that game, not the shipped one; a file name stays the caller's.
+  const auto game = run_process({installed("games/tarnvale"), "--headless", "--frames", "30", "--trace",
+                                 "pegfall-trace.txt", build},
+                                scratch->path(), 300, ENV);
+  EXPECT_EQ(game.exit_code, 0) << game.err.substr(0, 2000);
+  const std::string trace = read_file(scratch->file("pegfall-trace.txt"));
+  EXPECT_THAT(trace, HasSubstr("\nframe 30\n"));
+  EXPECT_THAT(trace, HasSubstr(" start_menu "));
+}
+
+TEST_F(Package, TheLauncherKnowsEveryOptionThatTakesAValue) {
+  // It tells a folder from an option's value by the options --help shows a value for.
+  const std::string launcher = read_file(installed("games/tarnvale"));
+  const auto help = run_process({installed("lib/games/tarnvale/tarnvale"), "--help"}, "/", 60, ENV);
+  std::istringstream lines(help.out);
+  std::string valued;
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string option, value;
+    words >> option >> value;
+    if (option.rfind("--", 0) == 0 && !value.empty() && std::isupper(static_cast<unsigned char>(value[0])))
+      valued += (valued.empty() ? "" : "|") + option;
+  }
+  EXPECT_THAT(valued, HasSubstr("--scene|--frames"));
+  EXPECT_THAT(launcher, HasSubstr("    " + valued + ") takes_value=yes"));
 }
 
 }  // namespace

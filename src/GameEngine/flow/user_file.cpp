@@ -49,11 +49,30 @@ std::vector<std::string> keys_of(Config_Interface* config) {
   return collect.keys;
 }
 
+namespace {
+// Options->GameName of cfg/Game.cfg, so that two games never share a file.
+std::string game_folder_name() {
+  const std::string shipped = "tarnvale";
+  Config_Interface* game = config_get_interface("GameConfig");
+  if (!game) return shipped;
+  const std::string name = game->get_value("Options->GameName", shipped);
+  if (!name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos) return name;
+  // Said once per name: every kept file asks again.
+  static std::string refused;
+  if (name != refused)
+    GAME_CRITICAL("UserFile", "cfg/Game.cfg: Options->GameName \"" << name
+                                  << "\" is not a folder name; the files are kept under \"" << shipped << "\"");
+  refused = name;
+  return shipped;
+}
+}  // namespace
+
 std::string user_data_folder() {
+  const std::string game = "/" + game_folder_name();
   const char* data_home = std::getenv("XDG_DATA_HOME");
-  if (data_home && *data_home) return std::string(data_home) + "/tarnvale";
+  if (data_home && *data_home) return std::string(data_home) + game;
   const char* home = std::getenv("HOME");
-  if (home && *home) return std::string(home) + "/.local/share/tarnvale";
+  if (home && *home) return std::string(home) + "/.local/share" + game;
   return "";
 }
 

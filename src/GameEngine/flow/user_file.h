@@ -20,7 +20,8 @@ Config_Interface* fresh_config(const std::string& name);
 // Every key path of a configuration, in key order.
 std::vector<std::string> keys_of(Config_Interface* config);
 
-// "" when neither XDG_DATA_HOME nor HOME is set.
+// The game's folder (Options->GameName, "tarnvale" when unset) under XDG_DATA_HOME, else
+// ~/.local/share; "" when neither XDG_DATA_HOME nor HOME is set.
 std::string user_data_folder();
 
 class UserFile {
