@@ -1,6 +1,6 @@
 // The shipped menus through the real program: start screen, how-to-play window with its check
 // box, the name field, the game, its pause, back and Continue, a game to its end, New game,
-// the best scores, and quit, with the mouse and keys of xdotool.
+// the best scores, Esc out of the menus, New game asking first, and quit, with the mouse and keys of xdotool.
 
 #include <gtest/gtest.h>
 
@@ -68,11 +68,24 @@ TEST(MenuFlow, FromTheStartScreenIntoTheGameBackAndOut) {
   ASSERT_TRUE(wait_for_output(game, "INFO:Paused", 20, 2)) << "Continue did not lead back to the game";
   click(window, 0.8f, 0.9f);   // "Menu"
   wait_seconds(0.5);
+  // New game while the game runs asks first: Esc keeps the game, then "Start a new game".
+  click(window, 0, NEW_GAME);
+  ASSERT_TRUE(wait_for_output(game, "confirm_window loaded", 30)) << game.err();
+  wait_seconds(0.5);
+  press(window, "Escape");
+  wait_seconds(0.5);
+  EXPECT_EQ(count_of(game.out(), "LEVEL DATA ENDED"), 1) << "Continue resumed the same game";
+  click(window, 0, NEW_GAME);
+  wait_seconds(0.5);
+  click(window, 0, -0.14f);  // the window's "Start a new game"
+  ASSERT_TRUE(wait_for_output(game, "LEVEL DATA ENDED", 60, 2)) << game.err();
+  wait_seconds(1);
+  click(window, 0.8f, 0.9f);   // "Menu"
+  wait_seconds(0.5);
   click(window, 0, QUIT);
   ASSERT_TRUE(game.wait(30)) << "the program did not end: " << game.err();
   EXPECT_EQ(game.exit_code(), 0) << game.err();
   EXPECT_EQ(game.err().find("Can't load object"), std::string::npos) << game.err();
-  EXPECT_EQ(count_of(game.out(), "LEVEL DATA ENDED"), 1) << "Continue resumed the same game";
 
   // The name and the check box are remembered for the next run.
   const std::string settings = folder.read("data/tarnvale/settings.cfg");
@@ -110,9 +123,15 @@ TEST(MenuFlow, AGameToItsEndThenANewOneAndTheBestScores) {
   }
   click(window, 0.294f, -0.434f);  // the window's "Menu"
   wait_seconds(0.5);
+  // Esc leaves the best scores and the how-to-play window: the clicks after it reach the menu.
   click(window, 0, BEST_SCORES);
   wait_seconds(1);
-  click(window, 0, -0.6f);  // "Back"
+  press(window, "Escape");
+  wait_seconds(0.5);
+  click(window, 0, HOW_TO_PLAY);
+  ASSERT_TRUE(wait_for_output(game, "how_to_play_window loaded", 30)) << game.err();
+  wait_seconds(0.5);
+  press(window, "Escape");
   wait_seconds(0.5);
   click(window, 0, QUIT);
   ASSERT_TRUE(game.wait(30)) << "the program did not end: " << game.err();
