@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "carrow/config.h"
+#include "window_watch.h"
 
 namespace {
 
@@ -204,6 +205,8 @@ bool OpenGL_Video::_init() {
                             &settings_.point_sprite, std::cout);
 
   glfwSetWindowCloseCallback(window_, on_window_close);
+  window_watch::watch(window_);
+  window_gone_ = false;
   glfwSetWindowRefreshCallback(window_, on_window_refresh);
   must_draw_ = true;
 
@@ -226,6 +229,10 @@ void OpenGL_Video::_flip() {
     clear_queues();
     return;
   }
+  if (window_gone_) {
+    clear_queues();
+    return;
+  }
   if (settings_.limit_fps > 0) {
     while (frame_timer_.get_elapsed_time_noreset() < 1.0 / settings_.limit_fps)
       sleep_one_millisecond();
@@ -240,7 +247,7 @@ void OpenGL_Video::_flip() {
     clear_queues();
     ++skipped_frames_;
     sprite_binds_ = 0;
-    glfwPollEvents();
+    poll_events();
     return;
   }
   must_draw_ = !only_sprites;
@@ -259,8 +266,19 @@ void OpenGL_Video::_flip() {
 
   if (before_swap_) before_swap_();
   glfwSwapBuffers(window_);
-  glfwPollEvents();
+  poll_events();
   glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void OpenGL_Video::poll_events() {
+  // The events are looked at before GLFW takes them: it ignores a window destroyed under it.
+  if (window_watch::window_gone()) {
+    // The run ends as after a close request.
+    window_gone_ = true;
+    on_window_close(window_);
+    return;
+  }
+  glfwPollEvents();
 }
 
 void OpenGL_Video::draw_polygons() {
@@ -290,6 +308,14 @@ void OpenGL_Video::set_blending(bool on) {
 void OpenGL_Video::ensure_blending() { set_blending(true); }
 
 bool OpenGL_Video::_deinit() {
+  if (window_watch::connection_lost()) {
+    // Nothing can be sent to a server that is gone; the process ends holding what it has.
+    window_ = nullptr;
+    glfw_up_ = false;
+    return true;
+  }
+  // Puts the handler back that takes the errors of a window destroyed under us.
+  window_watch::window_gone();
   // Textures and buffers are deleted while the context still exists.
   release_everything();
   if (window_ != nullptr) {

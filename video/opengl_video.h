@@ -126,6 +126,8 @@ private:
   bool same_as_drawn() const;
   void draw_particle_queue(const std::vector<StoredParticles*>& queue);
   void draw_polygons();
+  // Takes the window's events, or queues a quit when the window went away.
+  void poll_events();
   void set_blending(bool on);
   void normalised_from_pixels(double mx, double my, double* x, double* y) const;
   bool read_cursor(double* mx, double* my) const;
@@ -144,5 +146,6 @@ private:
 
   GLFWwindow* window_ = nullptr;
   bool glfw_up_ = false;
+  bool window_gone_ = false;  // destroyed or its connection lost; a quit is queued
   std::function<void()> before_swap_;
 };

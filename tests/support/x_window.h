@@ -11,5 +11,7 @@ std::string find_window(const std::string& caption, double timeout_seconds);
 void click(const std::string& window, float x, float y);
 // What a window manager sends when the user closes the window; false without an X display.
 bool request_close(const std::string& window);
+// Destroys the window from another client, as a window manager or a crashing parent might.
+bool destroy_window(const std::string& window);
 
 }  // namespace test_support

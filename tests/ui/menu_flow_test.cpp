@@ -141,3 +141,27 @@ TEST(MenuFlow, AGameToItsEndThenANewOneAndTheBestScores) {
   EXPECT_THAT(scores, ::testing::HasSubstr("[Score1]"));
   EXPECT_EQ(count_of(scores, "name Grace\n"), 2) << scores;
 }
+
+// The window going away without a close request ends the run as Quit does: exit code 0.
+TEST(MenuFlow, AWindowDestroyedOrItsClientKilledEndsTheProgramNormally) {
+  REQUIRE_X_SERVER();
+  for (const bool kill_client : {false, true}) {
+    test_support::ScratchDir folder;
+    folder.copy_from_source("cfg");
+    folder.copy_from_source("res");
+    test_support::ChildProcess game;
+    std::vector<std::string> env = GAME_ENV;
+    env.push_back("XDG_DATA_HOME=" + folder.file("data"));
+    ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(), env));
+    ASSERT_TRUE(wait_for_output(game, "quitbaseimage loaded", 60)) << game.err();
+    const std::string window = find_window(30);
+    ASSERT_FALSE(window.empty());
+    wait_seconds(0.5);
+    if (kill_client)
+      test_support::run_process({"xdotool", "windowkill", window}, ".", 20);
+    else
+      ASSERT_TRUE(test_support::destroy_window(window));
+    ASSERT_TRUE(game.wait(30)) << "the program did not end; killed: " << kill_client;
+    EXPECT_EQ(game.exit_code(), 0) << "killed: " << kill_client << "\n" << game.err();
+  }
+}
