@@ -28,6 +28,21 @@ void press(const std::string& window, const std::string& key) {
 // Places of the start screen's buttons and fields.
 const float NAME_FIELD = 0.38f, CONTINUE = 0.14f, NEW_GAME = -0.06f, BEST_SCORES = -0.26f, HOW_TO_PLAY = -0.46f,
             QUIT = -0.66f;
+
+// Runs the game in the folder (its cfg/ and res/, its data/ as the player's) until its start
+// screen is up; the window's id, empty when it did not come.
+std::string start_at_start_screen(const test_support::ScratchDir& folder, test_support::ChildProcess* game) {
+  std::vector<std::string> env = GAME_ENV;
+  env.push_back("XDG_DATA_HOME=" + folder.file("data"));
+  if (!game->start({test_support::built_program("tarnvale")}, folder.path(), env) ||
+      !wait_for_output(*game, "quitbaseimage loaded", 60)) {
+    ADD_FAILURE() << "the start screen did not come: " << game->err();
+    return "";
+  }
+  const std::string window = find_window(30);
+  wait_seconds(0.5);
+  return window;
+}
 }  // namespace
 
 TEST(MenuFlow, FromTheStartScreenIntoTheGameBackAndOut) {
@@ -36,13 +51,8 @@ TEST(MenuFlow, FromTheStartScreenIntoTheGameBackAndOut) {
   folder.copy_from_source("cfg");
   folder.copy_from_source("res");
   test_support::ChildProcess game;
-  std::vector<std::string> env = GAME_ENV;
-  env.push_back("XDG_DATA_HOME=" + folder.file("data"));
-  ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(), env));
-  ASSERT_TRUE(wait_for_output(game, "quitbaseimage loaded", 60)) << game.err();
-  const std::string window = find_window(30);
+  const std::string window = start_at_start_screen(folder, &game);
   ASSERT_FALSE(window.empty());
-  wait_seconds(0.5);
 
   click(window, 0, HOW_TO_PLAY);
   ASSERT_TRUE(wait_for_output(game, "how_to_play_window loaded", 30)) << game.err();
@@ -104,13 +114,8 @@ TEST(MenuFlow, AGameToItsEndThenANewOneAndTheBestScores) {
   folder.write("res/game/game.scn", scene);
   folder.write("data/tarnvale/settings.cfg", "[Settings]\n\tPlayerName Grace\n[/]\n");
   test_support::ChildProcess game;
-  std::vector<std::string> env = GAME_ENV;
-  env.push_back("XDG_DATA_HOME=" + folder.file("data"));
-  ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(), env));
-  ASSERT_TRUE(wait_for_output(game, "quitbaseimage loaded", 60)) << game.err();
-  const std::string window = find_window(30);
+  const std::string window = start_at_start_screen(folder, &game);
   ASSERT_FALSE(window.empty());
-  wait_seconds(0.5);
 
   for (int round = 1; round <= 2; ++round) {
     if (round == 1)
@@ -150,13 +155,8 @@ TEST(MenuFlow, AWindowDestroyedOrItsClientKilledEndsTheProgramNormally) {
     folder.copy_from_source("cfg");
     folder.copy_from_source("res");
     test_support::ChildProcess game;
-    std::vector<std::string> env = GAME_ENV;
-    env.push_back("XDG_DATA_HOME=" + folder.file("data"));
-    ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(), env));
-    ASSERT_TRUE(wait_for_output(game, "quitbaseimage loaded", 60)) << game.err();
-    const std::string window = find_window(30);
+    const std::string window = start_at_start_screen(folder, &game);
     ASSERT_FALSE(window.empty());
-    wait_seconds(0.5);
     if (kill_client)
       test_support::run_process({"xdotool", "windowkill", window}, ".", 20);
     else
