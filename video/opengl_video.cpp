@@ -315,7 +315,7 @@ bool OpenGL_Video::_deinit() {
     return true;
   }
   // Puts the handler back that takes the errors of a window destroyed under us.
-  window_watch::window_gone();
+  if (window_ != nullptr) window_watch::window_gone();
   // Textures and buffers are deleted while the context still exists.
   release_everything();
   if (window_ != nullptr) {
