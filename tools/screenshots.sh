@@ -5,7 +5,7 @@
 # over, the start screen with Continue and the best scores, then quits through the menu. The game keeps its files in a folder of its own (never the
 # real home), and ends its games on a line set lower so that the pictures come within a minute.
 # Writes docs/screenshots/{start_screen,how_to_play,settings,game,game_1280x720,paused,game_over,
-# continue,best_scores}.png.
+# continue,confirm_new_game,best_scores}.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -155,13 +155,21 @@ xdotool mousemove --window "$window" 790 590
 sleep 0.5
 shot "$out/continue.png"
 
+click 0 0.005        # New game while the game runs: it asks first
+sleep 1
+xdotool mousemove --window "$window" 790 590
+sleep 0.5
+shot "$out/confirm_new_game.png"
+xdotool key --window "$window" Escape
+sleep 1
+
 click 0 -0.17        # Best scores
 sleep 1
 xdotool mousemove --window "$window" 790 590
 sleep 0.5
 shot "$out/best_scores.png"
 
-click 0 -0.6         # Back
+xdotool key --window "$window" Escape   # back to the menu
 sleep 1
 click 0 -0.695       # Quit
 

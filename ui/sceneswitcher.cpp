@@ -1,5 +1,8 @@
 #include "panolet/sceneswitcher.h"
 
+#include <cstdlib>
+
+#include "panolet/ui.h"
 #include "tarnvale/number_limits.h"
 #include "voskar/scenemanager.h"
 
@@ -14,10 +17,33 @@ bool SceneSwitcher::load(Scene* scene, std::string storage_name, std::string sto
   Config_Interface* config = config_get_interface(storage_name);
   next_scene = config->get_value(storage_prefix + "SceneSwitcher->next_scene", "");
   restart = tarnvale::read_flag(config, storage_prefix, "SceneSwitcher->restart");
+  key = std::strtol(config->get_value(storage_prefix + "SceneSwitcher->key", "0").c_str(), nullptr, 0);
+  ask_scene = config->get_value(storage_prefix + "SceneSwitcher->ask_scene", "");
+  ask_setting = config->get_value(storage_prefix + "SceneSwitcher->ask_setting", "");
+  connect_key();
+  return true;
+}
+
+void SceneSwitcher::connect_key() {
+  if (key > 0) connect(_video_name_ + "->keyboard_release", slot_name("_on_key_press"));
+}
+
+bool SceneSwitcher::slot__on_scene_reinit(SlotArgs* args) {
+  connect_key();
+  return Button::slot__on_scene_reinit(args);
+}
+
+bool SceneSwitcher::slot__on_key_press(SlotArgs* args) {
+  if (key <= 0 || !args || args->int_params.empty() || args->int_params[0] != key) return false;
+  switch_scene();
   return true;
 }
 
 void SceneSwitcher::switch_scene() {
+  if (!ask_scene.empty() && !ask_setting.empty() && ui_get_setting(ask_setting, "0") == "1") {
+    set_next_scene(ask_scene);
+    return;
+  }
   if (restart)
     set_next_scene_fresh(next_scene);
   else

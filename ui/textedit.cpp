@@ -98,6 +98,7 @@ bool TextEdit::load(Scene* scene, std::string storage_name, std::string storage_
   read_limited(config, "TextEdit->y_base", &y_base);
   read_limited(config, "TextEdit->max_length", &max_length);
   setting = value("TextEdit->setting", "");
+  ellipsis = value("TextEdit->ellipsis", "");
   read_limited(config, "TextEdit->view_width", &view_width);
   padding = pixels_of(style_value("padding"));
   cursor_width = pixels_of(style_value("cursor_width"));
@@ -266,8 +267,21 @@ void TextEdit::measure_displayed(Text_Renderer* renderer) {
   // A renderer that cannot measure leaves no carets: the text is then shown whole, without a
   // cursor.
   if (!renderer->measure_text(font, &displayed, font_size, &extent)) extent = Text_Extent();
+  if (shortens()) shorten_displayed(renderer);
   text_changed = false;
   window_changed = true;
+}
+
+void TextEdit::shorten_displayed(Text_Renderer* renderer) {
+  if (shown_width <= 0 || extent.width <= shown_width || extent.carets.empty()) return;
+  std::vector<int> mark = from_utf8(ellipsis);
+  Text_Extent mark_extent;
+  if (!renderer->measure_text(font, &mark, font_size, &mark_extent)) return;
+  std::size_t kept = std::min(displayed.size(), extent.carets.size() - 1);
+  while (kept > 0 && extent.carets[kept] + mark_extent.width > shown_width) --kept;
+  displayed.resize(kept);
+  displayed.insert(displayed.end(), mark.begin(), mark.end());
+  if (!renderer->measure_text(font, &displayed, font_size, &extent)) extent = Text_Extent();
 }
 
 int TextEdit::visible_width(Video_Sprite* field) {
@@ -378,6 +392,7 @@ void TextEdit::draw() {
   if (width != shown_width) {
     shown_width = width;
     window_changed = true;
+    if (shortens()) text_changed = true;
   }
   // The renderer is needed only when something is rendered again.
   Text_Renderer* renderer = nullptr;

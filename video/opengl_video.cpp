@@ -14,6 +14,7 @@
 #include "tarnvale/progress_log.h"
 #include "tarnvale/diagnostics.h"
 #include "tarnvale/number_limits.h"
+#include "window_watch.h"
 
 namespace {
 
@@ -213,6 +214,8 @@ bool OpenGL_Video::_init() {
                             &settings_.point_sprite, progress);
 
   glfwSetWindowCloseCallback(window_, on_window_close);
+  window_watch::watch(window_);
+  window_gone_ = false;
   glfwSetWindowRefreshCallback(window_, on_window_refresh);
   glfwSetFramebufferSizeCallback(window_, on_framebuffer_size);
   // Always listening: the full-screen keys work whether or not key events are asked for.
@@ -348,6 +351,10 @@ void OpenGL_Video::_flip() {
     clear_queues();
     return;
   }
+  if (window_gone_) {
+    clear_queues();
+    return;
+  }
   if (settings_.limit_fps > 0) {
     while (wall_seconds() - frame_start_ < 1.0 / settings_.limit_fps) sleep_one_millisecond();
     frame_start_ = wall_seconds();
@@ -387,6 +394,13 @@ void OpenGL_Video::_flip() {
 }
 
 void OpenGL_Video::poll_window() {
+  // The events are looked at before GLFW takes them: it ignores a window destroyed under it.
+  if (window_watch::window_gone()) {
+    // The run ends as after a close request.
+    window_gone_ = true;
+    on_window_close(window_);
+    return;
+  }
   glfwPollEvents();
   if (!full_screen_asked_) return;
   full_screen_asked_ = false;
@@ -420,6 +434,14 @@ void OpenGL_Video::set_blending(bool on) {
 void OpenGL_Video::ensure_blending() { set_blending(true); }
 
 bool OpenGL_Video::_deinit() {
+  if (window_watch::connection_lost()) {
+    // Nothing can be sent to a server that is gone; the process ends holding what it has.
+    window_ = nullptr;
+    glfw_up_ = false;
+    return true;
+  }
+  // Puts the handler back that takes the errors of a window destroyed under us.
+  if (window_ != nullptr) window_watch::window_gone();
   // Textures and buffers are deleted while the context still exists.
   release_everything();
   if (window_ != nullptr) {

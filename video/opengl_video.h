@@ -147,7 +147,8 @@ private:
   // Window pixels -> pixels of the picture (Width x Height), through the letterbox.
   void to_picture_pixels(double* mx, double* my) const;
   void switch_full_screen(bool on);
-  // Polls the window's input, then makes a full-screen switch asked for meanwhile.
+  // Polls the window's input (or queues a quit when the window went away), then makes a
+  // full-screen switch asked for meanwhile.
   void poll_window();
   // Opens the window as the settings say; false when it cannot be made.
   bool open_window();
@@ -176,5 +177,6 @@ private:
   PictureArea window_area_;
   // The window's place and size before it went full screen, to return to.
   int windowed_x_ = 0, windowed_y_ = 0, windowed_width_ = 0, windowed_height_ = 0;
+  bool window_gone_ = false;  // destroyed or its connection lost; a quit is queued
   std::function<void()> before_swap_;
 };

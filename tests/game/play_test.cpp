@@ -154,6 +154,8 @@ TEST_F(Play, SoakWithRandomClicksRunsInBoundedMemory) {
       click(window, 0.8f, 0.9f);  // Menu
       std::this_thread::sleep_for(std::chrono::milliseconds(300));
       click(window, 0.0f, 0.0f);  // the start screen's New game
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      click(window, 0.0f, -0.14f);  // the game runs: the asking window's "Start a new game"
       game_start = clock::now();
     } else {
       click(window, across(random), down(random));

@@ -51,4 +51,13 @@ bool request_close(const std::string& window) {
   return true;
 }
 
+bool destroy_window(const std::string& window) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  XDestroyWindow(display, std::stoul(window));
+  XSync(display, False);
+  XCloseDisplay(display);
+  return true;
+}
+
 }  // namespace test_support

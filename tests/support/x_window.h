@@ -13,5 +13,7 @@ void click(const std::string& window, float x, float y);
 void click_pixel(const std::string& window, int px, int py);
 // What a window manager sends when the user closes the window; false without an X display.
 bool request_close(const std::string& window);
+// Destroys the window from another client, as a window manager or a crashing parent might.
+bool destroy_window(const std::string& window);
 
 }  // namespace test_support

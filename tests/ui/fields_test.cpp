@@ -542,3 +542,38 @@ TEST_F(CursorFields, AFieldThatTakesNoInputCutsItsTextAtTheViewWidth) {
   EXPECT_GT(ink.right, 290);
   EXPECT_EQ(label->_get_scroll(), 0);
 }
+
+TEST_F(CursorFields, AnEllipsisEndsATextTooWideForAFieldWithoutInput) {
+  const std::string label_keys = "type TextEdit\n[TextEdit]\nrenderer_type ttf\nfont Font0\n"
+                                 "font_size 32\nx_base 0\ny_base 0\nmax_length 0\nview_width 100\n";
+  Scene* plain = load_scene("wwellipsis", one_object("label", label_keys + "[/]\n"));
+  std::vector<int32_t> two_and_ellipsis = codes("WW");
+  two_and_ellipsis.push_back(0x2026);
+  dynamic_cast<TextEdit*>(plain->get_object("label"))->_set_text(two_and_ellipsis);
+  show(plain);
+  const Ink expected = ink_of(frame());
+  Scene* shortened = load_scene("tenw", one_object("label", label_keys + "ellipsis \u2026\n[/]\n"));
+  dynamic_cast<TextEdit*>(shortened->get_object("label"))->_set_text(codes("WWWWWWWWWW"));
+  show(shortened);
+  const Ink ink = ink_of(frame());
+  EXPECT_EQ(ink.left, expected.left);
+  EXPECT_EQ(ink.right, expected.right) << "ten W in 100 pixels at size 32 show as two and the ellipsis";
+}
+
+TEST_F(FrameRates, TheLastSecondCountsOnlyTheFramesSinceTheSceneCameBack) {
+  static double now = 100;
+  double (*const steady)() = FPSCounter::steady_clock;
+  FPSCounter::steady_clock = [] { return now; };
+  Scene* scene = load_scene("lastsecond", one_object("fps", "type FPSCounter\n[FPSCounter]\n"
+                                                            "last_second true\n[/]\n"));
+  auto* counter = dynamic_cast<FPSCounter*>(scene->get_object("fps"));
+  for (int i = 0; i <= 60; ++i, now = 100 + i / 60.0) counter->draw();
+  EXPECT_EQ(counter->_get_text(), " 60");
+  now = 110;  // away ten seconds, a burst of frames just before leaving
+  for (int i = 0; i < 200; ++i) counter->draw();
+  scene->reinit();
+  now = 111;
+  for (int i = 0; i <= 30; ++i, now = 111 + i / 30.0) counter->draw();
+  EXPECT_EQ(counter->_get_text(), " 30") << "only the frames of the last second count";
+  FPSCounter::steady_clock = steady;
+}

@@ -3,8 +3,12 @@
 // whole seconds of calendar time have passed, renders count / seconds with one decimal.
 // With "FPSCounter->show_setting" it is shown only while that UI setting is "1", read when its
 // scene is loaded and each time the scene comes back.
+// With "FPSCounter->last_second" true it shows instead, once a second on a steady clock, how many
+// frames it drew in the last second; the count starts afresh when its scene comes back, so a
+// pause or another scene leaves no stale frames in it.
 
 #include <cstdint>
+#include <deque>
 #include <string>
 
 #include "panolet/baseuiobject.h"
@@ -42,9 +46,14 @@ public:
 
   // The calendar clock in whole seconds; tests replace it to measure known windows.
   static uint32_t (*clock)();
+  // Seconds on a steady clock, for the last second's count; tests replace it.
+  static double (*steady_clock)();
 
 protected:
   void apply_show_setting();
+  // The last second's count; true when the text changed.
+  bool count_last_second();
+  bool render_rate(Video_Interface* video);
 
   std::string renderer_type, font;
   uint32_t font_color;
@@ -54,6 +63,9 @@ protected:
   uint32_t last_time;
   std::string text;
   std::string show_setting;
+  bool last_second = false;
+  std::deque<double> frame_times;  // of the frames drawn in the last second
+  double shown_at = -1;            // when the text was last made; below 0: not since the scene came back
 
 private:
   Slot<FPSCounter> slot_new_frame;

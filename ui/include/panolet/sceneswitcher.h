@@ -2,6 +2,9 @@
 // A button that, when a press on it ends, asks the scene manager for another scene instead of
 // rising "released". With "SceneSwitcher->restart" true the scene is made anew (discarded and
 // loaded again) before it runs: a new game instead of the old one resumed.
+// With "SceneSwitcher->key" (an engine key code, 0: none) releasing that key while its scene
+// runs switches too. With "SceneSwitcher->ask_scene" the switch first goes to that scene, to ask,
+// whenever the UI setting "SceneSwitcher->ask_setting" is "1" (a running game it would discard).
 
 #include <cstdint>
 #include <string>
@@ -20,6 +23,9 @@ public:
             Brannow::FileManager* file_manager) override;
   void draw() override {}
   bool slot__on_mouse_release(SlotArgs* args) override;
+  bool slot__on_key_press(SlotArgs* args) override;
+  // The key's link is made again each time the scene comes back (leaving it dropped the link).
+  bool slot__on_scene_reinit(SlotArgs* args) override;
 
   bool _get_restart() { return restart; }
   void _set_restart(bool value) { restart = value; }
@@ -29,7 +35,10 @@ public:
 
 protected:
   void switch_scene();
+  void connect_key();
 
   std::string next_scene;
   bool restart = false;
+  int64_t key = 0;
+  std::string ask_scene, ask_setting;
 };

@@ -11,7 +11,8 @@
 // Without a picture the text sits at the widget's position and "TextEdit->view_width" (pixels,
 // default 0: no limit) bounds it. A text wider than that scrolls to keep the insertion point in
 // view in a field that takes input (max_length above 0), and is cut at its end in one that
-// does not.
+// does not; with "TextEdit->ellipsis" set (say "…"), a field that takes no input shortens such
+// a text to what fits with the ellipsis after it.
 // With the style key "cursor_width" above 0 (pixels, default 0) the field has a cursor: a bar of
 // the text's colour, shown while the field takes keys and blinking every "cursor_blink" seconds
 // (style key, default 0.5; 0 keeps it on). Without one the insertion point stays at the end.
@@ -118,6 +119,9 @@ protected:
   void text_edited();
   // Makes the displayed text (masked or not) and measures it.
   void measure_displayed(Text_Renderer* renderer);
+  // Shortens the measured displayed text to the visible width, ending it with the ellipsis.
+  void shorten_displayed(Text_Renderer* renderer);
+  bool shortens() { return !takes_input() && !ellipsis.empty(); }
   // Renders the part of the displayed text that is shown, from `scroll` on, into the shown
   // sprite; false with the error set when that fails.
   bool show_window(Video_Interface* video, Text_Renderer* renderer);
@@ -141,6 +145,7 @@ protected:
   int32_t max_length;
   bool active;
   std::string setting;
+  std::string ellipsis;
   int32_t view_width;
   int32_t padding;
   int32_t cursor_width;
