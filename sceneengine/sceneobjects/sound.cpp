@@ -41,8 +41,8 @@ bool Sound::load(Scene* scene, std::string storage_name, std::string storage_pre
     return config->get_value(storage_prefix + key, fallback);
   };
   file = value("Sound->file", "");
-  loop = value("Sound->loop", "") == "true";
-  play_on_enter = value("Sound->play_on_enter", "") == "true";
+  loop = value("Sound->loop", "false") == "true";
+  play_on_enter = value("Sound->play_on_enter", "false") == "true";
   const std::string channel = value("Sound->channel", "effects");
   if (channel != "effects" && channel != "music")
     tarnvale::report_data_problem(tarnvale::Severity::warning, data_file(), storage_prefix + "Sound->channel",
