@@ -84,16 +84,9 @@ bool sound_create(const std::string& name, const std::string& driver, const std:
   if (count < 0 || (count > 0 && params == nullptr)) return fail("Bad sound parameters");
   // Plug-ins stay loaded until the process ends, as the video drivers do.
   std::string why;
-  auto entry = reinterpret_cast<sound_driver_entry>(
-      modpath::entry_point(driver, "_get_sound_driver", "sound driver", &why));
-  if (entry == nullptr) return fail(why);
-  Sound_Interface* sound = nullptr;
-  try {
-    sound = entry(params, count);
-  } catch (...) {
-    sound = nullptr;
-  }
-  if (sound == nullptr) return fail("Driver " + driver + " refused to create a sound driver");
+  Sound_Interface* sound = modpath::make_from_entry_point<Sound_Interface>(
+      driver, "_get_sound_driver", "sound driver", "sound driver", params, count, &why);
+  if (sound == nullptr) return fail(why);
   drivers().add(name, sound);
   return true;
 }

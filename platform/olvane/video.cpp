@@ -30,16 +30,9 @@ bool video_create(std::string name, std::string driver, std::string* params, int
   if (count < 0 || (count > 0 && params == nullptr)) return fail("Bad video parameters");
   // Plug-ins stay loaded until the process ends: their code may still be running in callbacks.
   std::string why;
-  auto entry = reinterpret_cast<video_driver_entry>(
-      modpath::entry_point(driver, "_get_video_driver", "video driver", &why));
-  if (entry == nullptr) return fail(why);
-  Video_Interface* video = nullptr;
-  try {
-    video = entry(params, count);
-  } catch (...) {
-    video = nullptr;
-  }
-  if (video == nullptr) return fail("Driver " + driver + " refused to create a video");
+  Video_Interface* video = modpath::make_from_entry_point<Video_Interface>(
+      driver, "_get_video_driver", "video driver", "video", params, count, &why);
+  if (video == nullptr) return fail(why);
   drivers().add(name, video);
   return true;
 }

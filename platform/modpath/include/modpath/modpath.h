@@ -17,4 +17,24 @@ void* open(const std::string& bare_name);
 void* entry_point(const std::string& bare_name, const char* symbol, const std::string& what,
                   std::string* error);
 
+// An instance from the plug-in's entry point `Instance* symbol(const std::string*, int)`; null
+// with *error set when the plug-in or its entry point is missing, or when the entry point gives
+// nothing or throws ("Driver <bare_name> refused to create a <made>"). No exception leaves it.
+template <class Instance>
+Instance* make_from_entry_point(const std::string& bare_name, const char* symbol,
+                                const std::string& what, const std::string& made,
+                                const std::string* params, int count, std::string* error) {
+  using Entry = Instance* (*)(const std::string*, int);
+  auto entry = reinterpret_cast<Entry>(entry_point(bare_name, symbol, what, error));
+  if (entry == nullptr) return nullptr;
+  Instance* instance = nullptr;
+  try {
+    instance = entry(params, count);
+  } catch (...) {
+    instance = nullptr;
+  }
+  if (instance == nullptr) *error = "Driver " + bare_name + " refused to create a " + made;
+  return instance;
+}
+
 }  // namespace modpath
