@@ -724,6 +724,9 @@ void Checker::check_value(const SceneFile* scene, Config_Interface* config, cons
     case ValueKind::file:
       if (!value.empty() && !readable(value)) problem("file " + quoted(value) + " cannot be read");
       break;
+    case ValueKind::folder_name:
+      if (!is_folder_name(value)) problem(quoted(value) + " is not a folder name");
+      break;
     default:
       break;
   }

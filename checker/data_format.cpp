@@ -274,7 +274,12 @@ std::vector<TypeDoc> make_types() {
         {"ScoreTable->color", kFromTable, K::color, "text colour"},
         {"ScoreTable->row_height", kFromTable, K::real, "row height"},
         {"ScoreTable->columns", "-0.6 -0.5 0.35 0.45", K::text, "x of the four columns"},
-        {"ScoreTable->empty_text", "", K::text, "shown while there are no scores"}},
+        {"ScoreTable->empty_text", "", K::text, "shown while there are no scores"},
+        {"ScoreTable->score_setting", "", K::text,
+         "UI setting a game that ended left its score in: entered when the table reads the "
+         "scores, then cleared"},
+        {"ScoreTable->player_setting", "", K::text,
+         "UI setting with the player's name for such a game; without one it is \"Player\""}},
        {}, {}, {}});
   types.push_back({"generic", true, {}, "A scene of objects.",
                    {{"Scene->show_mouse_cursor", kFromTable, K::whole, "above 0 shows the pointer"},
@@ -352,6 +357,7 @@ const char* value_kind_name(ValueKind kind) {
     case K::setting: return "setting";
     case K::model: return "model object";
     case K::picture_series: return "picture files";
+    case K::folder_name: return "folder name";
   }
   return "text";
 }
@@ -444,7 +450,7 @@ std::vector<FileDoc> make_files() {
          "UI settings kept between runs, separated by spaces; the player's window follows "
          "WindowSize (\"1024x768\"), FullScreen (\"1\" or \"0\") and FrameRate (frames a "
          "second, \"0\": no limit), which override cfg/Video.cfg"},
-        {"Options->GameName", "tarnvale", K::text,
+        {"Options->GameName", "tarnvale", K::folder_name,
          "the folder under $XDG_DATA_HOME (else ~/.local/share) that keeps the game's best "
          "scores and settings, so that two games never share them; one folder name, no \"/\""},
         {"Options->Modules->ModuleN", "", K::text,

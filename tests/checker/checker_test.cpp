@@ -159,10 +159,11 @@ TEST_F(DataFolder, KeysNoClassReads) {
   scene("[title]\ntype Text\n[Text]\ncolr 0xffffffff\n[/]\n[Sceneobject]\nshow true\n[/]\n[/]\n"
         "[stray]\ntype Text\n[/]\n",
         {"title"});
-  dir.write("cfg/Game.cfg", "[Options]\nStartScen menu\n[/]\n");
+  dir.write("cfg/Game.cfg", "[Options]\nStartScen menu\nGameName ../scores\n[/]\n");
   dir.write("res/interface/base.style", "[Box]\nimage_fle tests/data/ui/box.png\n[/]\n");
   expect_report(
       "cfg/Game.cfg:2: unknown key \"Options->StartScen\"; did you mean \"Options->StartScene\"?\n"
+      "cfg/Game.cfg:3: \"../scores\" is not a folder name\n"
       "res/interface/base.style:2: unknown key \"image_fle\"; did you mean \"image_file\"?\n"
       "res/menu.scn:12: unknown key \"Text->colr\"; did you mean \"Text->color\"?\n"
       "res/menu.scn:15: unknown key \"Sceneobject->show\"; did you mean \"SceneObject->show\"?\n"

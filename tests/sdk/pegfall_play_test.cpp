@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "process.h"
@@ -50,7 +53,16 @@ TEST(PegfallPlay, FromTheStartMenuThroughItsFiveBallsToGameOverAndAgain) {
   ASSERT_TRUE(wait_for_output(game, "Pegfall: game over, score ", 10)) << game.out();
 
   // Play again: a fresh field, whose first ball counts from 1 again.
-  ASSERT_TRUE(click_until(game, window, 0.0f, -0.05f, "Pegfall: a new game", 2)) << game.out();
+  ASSERT_TRUE(click_until(game, window, 0.0f, -0.52f, "Pegfall: a new game", 2)) << game.out();
+  // The game over screen entered the game among Pegfall's own best scores.
+  const std::string out = game.out();
+  const size_t at = out.find("Pegfall: game over, score ") + 26;
+  const std::string score = out.substr(at, out.find('\n', at) - at);
+  const char* data_home = std::getenv("XDG_DATA_HOME");
+  ASSERT_NE(data_home, nullptr) << "ctest gives every test a data folder of its own";
+  std::ifstream scores(std::string(data_home) + "/pegfall/scores.cfg");
+  const std::string kept((std::istreambuf_iterator<char>(scores)), std::istreambuf_iterator<char>());
+  EXPECT_NE(kept.find("score " + score + "\n"), std::string::npos) << kept;
   EXPECT_TRUE(click_until(game, window, 0.1f, 0.8f, "Pegfall: ball 1 lit", 2)) << game.out();
 
   ASSERT_TRUE(request_close(window));

@@ -19,7 +19,8 @@ extern "C" bool _register_game_module(GameModuleRegistrar* registrar) {
        {{"Scene->gravity", "-30", K::real, "downward pull in metres a second squared", -1000, 0},
         {"Scene->balls", "5", K::whole, "balls a game has", 1, 100},
         {"Scene->bonus_pegs", "5", K::whole, "pegs lit in one drop that count twice", 1, 1000},
-        {"Scene->game_over_scene", "exit", K::scene, "the scene after the last ball"}},
+        {"Scene->game_over_scene", "exit", K::scene, "the scene after the last ball"},
+        {"Scene->score_setting", "", K::text, "UI setting the game's score is left in at its end"}},
        {}, {}, {"score", "balls"}},
       &field_fabric);
   registrar->add_object_type(

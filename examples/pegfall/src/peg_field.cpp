@@ -5,6 +5,7 @@
 
 #include <carrow/config.h>
 #include <olvane/video.h>
+#include <panolet/ui.h>
 #include <twinkel/signals.h>
 #include <voskar/scenemanager.h>
 
@@ -33,6 +34,7 @@ bool PegField::load_scene() {
   balls_ = std::atoi(config->get_value("Scene->balls", "5").c_str());
   bonus_pegs_ = std::atoi(config->get_value("Scene->bonus_pegs", "5").c_str());
   game_over_scene_ = config->get_value("Scene->game_over_scene", "exit");
+  score_setting_ = config->get_value("Scene->score_setting", "");
   if (!Scene::load_scene()) return false;
   std::cout << "Pegfall: a new game, " << balls_ << " balls" << std::endl;
   tell();
@@ -102,6 +104,8 @@ void PegField::ball_left() {
             << std::endl;
   if (balls_ > 0) return;
   std::cout << "Pegfall: game over, score " << score_ << std::endl;
+  // The game over scene's best-scores table enters it from there.
+  if (!score_setting_.empty()) ui_set_setting(score_setting_, std::to_string(score_));
   set_next_scene(game_over_scene_);
 }
 

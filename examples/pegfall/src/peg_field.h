@@ -47,5 +47,5 @@ private:
   int dropped_ = 0;  // balls that have left the field
   int balls_ = 5;
   int bonus_pegs_ = 5;  // lit in one drop, they count twice
-  std::string game_over_scene_;
+  std::string game_over_scene_, score_setting_;
 };

@@ -5,6 +5,7 @@
 // module itself (voskar/game_module.h).
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 // How a value is read, and what the checker checks it against.
@@ -26,7 +27,13 @@ enum class ValueKind {
   model,    // an object section of the same scene that the list leaves out: made during play
   picture_series,  // pictures named by the value, a kind number from 0 and ".png"; the kinds'
                    // count is the sibling key "stoneTypeCount"
+  folder_name,     // one folder's name: not empty, not "." or "..", no "/"
 };
+
+// What a folder_name value must be, for the programs that use one and the checker alike.
+inline bool is_folder_name(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
 
 struct KeyDoc {
   // Below the object's section ("Image->image_file") or from the scene file's top ("Scene->level").

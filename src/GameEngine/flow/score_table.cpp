@@ -7,6 +7,7 @@
 #include "best_scores.h"
 #include "carrow/config.h"
 #include "olvane/video.h"
+#include "panolet/ui.h"
 #include "scrivet/textrenderer.h"
 #include "voskar/object_from_data.h"
 
@@ -32,6 +33,8 @@ bool ScoreTable::load(Scene* scene, std::string storage_name, std::string storag
   std::istringstream offsets(value("columns", "-0.6 -0.5 0.35 0.45"));
   for (float& column : columns) offsets >> column;
   empty_text = value("empty_text", "");
+  score_setting = value("score_setting", "");
+  player_setting = value("player_setting", "");
   files = file_manager;
   refresh();
   return true;
@@ -42,7 +45,21 @@ bool ScoreTable::slot__on_scene_reinit(SlotArgs* args) {
   return SceneObject::slot__on_scene_reinit(args);
 }
 
+void ScoreTable::enter_ended_game() {
+  if (score_setting.empty()) return;
+  const std::string score = ui_get_setting(score_setting, "");
+  if (score.empty()) return;
+  // Cleared first: a game is entered once, however often the table reads the scores again.
+  ui_set_setting(score_setting, "");
+  char* end = nullptr;
+  const long value = std::strtol(score.c_str(), &end, 10);
+  if (end == score.c_str() || *end != '\0') return;
+  const std::string player = player_setting.empty() ? "" : ui_get_setting(player_setting, "");
+  BestScores::enter(files, player.empty() ? "Player" : player, value);
+}
+
 void ScoreTable::refresh() {
+  enter_ended_game();
   release_cells();
   rows_.clear();
   BestScores best(files);

@@ -3,7 +3,10 @@
 // from scores.cfg when the table loads and again whenever its scene comes back. Keys under
 // "ScoreTable->": renderer_type ("ttf"), font, font_size ("20"), color ("0xffffffff"),
 // row_height (scene units, "0.1"), columns (x offsets of the four columns from the table's
-// place, "-0.6 -0.5 0.35 0.45"), empty_text (shown when no game is kept yet).
+// place, "-0.6 -0.5 0.35 0.45"), empty_text (shown when no game is kept yet), and for games
+// that do not enter their scores themselves: score_setting (the UI setting a game that ended
+// left its score in: the table enters it when it reads the scores, and clears it) and
+// player_setting (the UI setting with the player's name; without one the game is "Player"'s).
 
 #include <string>
 #include <vector>
@@ -30,10 +33,11 @@ private:
     std::string sprite;
     float x, y;
   };
+  void enter_ended_game();
   bool render_cell(const std::string& text, float x, float y, float x_base);
   void release_cells();
 
-  std::string renderer_type, font, empty_text;
+  std::string renderer_type, font, empty_text, score_setting, player_setting;
   int font_size;
   uint32_t color;
   float row_height;

@@ -12,6 +12,7 @@
 
 #include "../game_log.h"
 #include "carrow/config.h"
+#include "voskar/type_table.h"
 
 namespace fs = std::filesystem;
 
@@ -56,7 +57,7 @@ std::string game_folder_name() {
   Config_Interface* game = config_get_interface("GameConfig");
   if (!game) return shipped;
   const std::string name = game->get_value("Options->GameName", shipped);
-  if (!name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos) return name;
+  if (is_folder_name(name)) return name;
   // Said once per name: every kept file asks again.
   static std::string refused;
   if (name != refused)
