@@ -99,6 +99,7 @@ public:
   void _get_mouse_button_state(MOUSE_BUTTON* button, EVENT_TYPE* state) override;
   void _show_mouse(bool visible) override;
   bool _set_window_mode(int width, int height, bool full_screen) override;
+  bool _is_full_screen() override { return full_screen(); }
   ~OpenGL_Video() override;
 
   // Called after the frame is drawn and before the buffers are swapped (tests read pixels here).

@@ -313,5 +313,6 @@ bool Video_Interface::_blit(std::string, double, double, std::string, double, do
 bool Video_Interface::_blit(std::string, int, int, std::string, int, int) { return false; }
 double Video_Interface::_get_scale() { return 1.0; }
 bool Video_Interface::_set_window_mode(int, int, bool) { return false; }
+bool Video_Interface::_is_full_screen() { return false; }
 void Video_Interface::_set_frame_limit(float) {}
 Video_Interface::~Video_Interface() = default;

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <string>
 
+#include "../GameEngine/flow/player_video.h"
 #include "brannow/brannow.h"
 #include "carrow/config.h"
 #include "check.h"
@@ -128,6 +129,7 @@ int main(int argc, char** argv) {
   process_scene(start_scene);
   set_run_observer(nullptr);
 
+  keep_player_window_mode();
   if (Video_Interface* video = video_get_interface("Video")) video->_deinit();
   delete file_manager;
   return 0;

@@ -193,7 +193,11 @@ TEST_F(PlayerWindow, ResizedTheClicksHitTheStonesDrawnAndF11GoesFullScreenAndBac
   EXPECT_TRUE(becomes(window, {1024, 768})) << "full screen on the 1024 x 768 test screen";
   xdotool({"key", "--window", window, "F11"});
   EXPECT_TRUE(becomes(window, wide)) << "back to the window's size";
+  // Left full screen, the next run opens full screen.
+  xdotool({"key", "--window", window, "F11"});
+  EXPECT_TRUE(becomes(window, {1024, 768}));
   quit();
+  EXPECT_THAT(folder.read("data/tarnvale/settings.cfg"), ::testing::HasSubstr("FullScreen 1\n"));
 }
 
 TEST_F(PlayerWindow, TabAndEnterStartANewGameWithTheFocusedButtonDrawnAsHovered) {

@@ -19,6 +19,12 @@ std::string& followed_video() {
   return name;
 }
 
+// The window's mode once start-up had applied the player's settings and cfg/Video.cfg.
+bool& started_full_screen() {
+  static bool full = false;
+  return full;
+}
+
 void report(const char* setting, const std::string& value, const char* expected) {
   GAME_CRITICAL("player_video", "settings.cfg: Settings->" << setting << " \"" << value
                                     << "\" is not " << expected
@@ -109,5 +115,19 @@ void apply_player_video_settings(Config_Interface* video_config) {
 
 void follow_player_video_settings(const std::string& video_name) {
   followed_video() = video_name;
+  if (Video_Interface* video = video_get_interface(video_name))
+    started_full_screen() = video->_is_full_screen();
   follow_saved_settings(window_setting_changed);
+}
+
+void keep_player_window_mode() {
+  Video_Interface* video = followed_video().empty() ? nullptr : video_get_interface(followed_video());
+  if (video == nullptr) return;
+  const bool full = video->_is_full_screen();
+  bool asked = started_full_screen();
+  parse_flag(ui_get_setting(FULL_SCREEN, ""), &asked);
+  if (full == asked) return;
+  // The window is closing: the new value is kept, not applied.
+  followed_video().clear();
+  ui_set_setting(FULL_SCREEN, full ? "1" : "0");
 }

@@ -13,3 +13,7 @@ void apply_player_video_settings(Config_Interface* video_config);
 
 // A change of one of them from now on goes straight to the driver kept under `video_name`.
 void follow_player_video_settings(const std::string& video_name);
+
+// Before the window closes: a switch the player made with F11 or Alt+Enter becomes their
+// "FullScreen" setting, so that the next run opens the window as they left it.
+void keep_player_window_mode();

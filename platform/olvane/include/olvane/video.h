@@ -389,6 +389,8 @@ public:
   // fills the screen at the desktop's resolution. false where the window cannot change (a
   // driver without one, or one whose size is fixed at start-up).
   virtual bool _set_window_mode(int width, int height, bool full_screen);
+  // Whether the window fills the screen now, however it got there (F11 too).
+  virtual bool _is_full_screen();
   // Most frames a second from now on; 0 or less: no limit.
   virtual void _set_frame_limit(float frames_per_second);
 };
