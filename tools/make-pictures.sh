@@ -30,8 +30,8 @@ res/game/wall.png 360 12 roundrect 0x9aa4b0ff --gradient 0x5a626cff --radius 4 -
 res/game/wall_tall.png 600 12 roundrect 0x9aa4b0ff --gradient 0x5a626cff --radius 4 --outline 0x2c3036ff 1
 res/game/background.png 800 600 fill 0x1c2434ff --gradient 0x06080eff
 res/data/game/images/stoneParticle.png 16 16 circle 0xffffffff --gradient 0xffe08080 --margin 1
-# interface: menu backdrop, menu, corner and square buttons (normal, hover), the window panel, the
-# text field, and the check box (box, hover, check mark)
+# interface: menu backdrop, menu, corner and square buttons (normal, hover), the window panels
+# (the settings window's taller), the text field, and the check box (box, hover, check mark)
 res/interface/menu_background.png 800 600 fill 0x243450ff --gradient 0x080c16ff
 res/interface/button.png 260 52 roundrect 0x3c5a8cff --gradient 0x1e2e4cff --radius 10 --outline 0x0c1426ff 2
 res/interface/button_hover.png 260 52 roundrect 0x5a84c8ff --gradient 0x2c4472ff --radius 10 --outline 0xffd060ff 2 --shine
@@ -40,6 +40,7 @@ res/interface/button_small_hover.png 130 40 roundrect 0x5a84c8ff --gradient 0x2c
 res/interface/button_square.png 40 40 roundrect 0x3c5a8cff --gradient 0x1e2e4cff --radius 8 --outline 0x0c1426ff 2
 res/interface/button_square_hover.png 40 40 roundrect 0x5a84c8ff --gradient 0x2c4472ff --radius 8 --outline 0xffd060ff 2 --shine
 res/interface/window.png 560 420 roundrect 0x1a2436f0 --gradient 0x0e1420f0 --radius 14 --outline 0x8aa0c8ff 2
+res/interface/window_tall.png 560 560 roundrect 0x1a2436f0 --gradient 0x0e1420f0 --radius 14 --outline 0x8aa0c8ff 2
 res/interface/field.png 300 40 roundrect 0x0c1220ff --radius 6 --outline 0x8aa0c8ff 2
 res/interface/check_box.png 28 28 roundrect 0x0c1220ff --radius 4 --outline 0x8aa0c8ff 2
 res/interface/check_box_hover.png 28 28 roundrect 0x18243cff --radius 4 --outline 0xffd060ff 2

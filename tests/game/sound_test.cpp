@@ -104,13 +104,14 @@ TEST_F(GameSound, TheSettingsWindowChangesTheVolumesAndTheyAreKept) {
   const std::string window = find_window(60);
   ASSERT_FALSE(window.empty()) << game.err();
   wait(1.0);
-  click(window, 0.8f, -0.88f);  // Settings
+  click(window, 0.0f, -0.52f);  // Settings
   wait(1.0);
-  // The window is 0.7 of the screen: its rows' buttons stand at 0.7 x their own places.
-  click(window, 0.14f, 0.28f);  // effects -
-  click(window, 0.14f, 0.28f);
-  click(window, 0.49f, 0.035f);  // music +: already at 100
-  click(window, 0.14f, 0.035f);  // music -
+  // The window is 560 x 560 on the 800 x 600 picture: its rows stand at 0.7 of their own x and
+  // 0.933 of their own y.
+  click(window, 0.14f, -0.299f);  // effects -
+  click(window, 0.14f, -0.299f);
+  click(window, 0.49f, -0.467f);  // music +: already at 100
+  click(window, 0.14f, -0.467f);  // music -
   ASSERT_TRUE(request_close(window));
   ASSERT_TRUE(game.wait(30));
   EXPECT_EQ(game.exit_code(), 0);

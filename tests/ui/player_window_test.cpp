@@ -52,7 +52,9 @@ bool becomes(const std::string& window, Size size) {
 const float NEW_GAME = 0.005f, SETTINGS = -0.52f, QUIT = -0.695f;
 // The settings window is 560 x 420 in the middle of the 800 x 600 screen: its own -1 .. 1 is
 // 0.7 of the screen's.
-float in_window(float inner) { return 0.7f * inner; }
+// The settings window (560 x 560 on the 800 x 600 picture), centred.
+float in_window_x(float inner) { return 0.7f * inner; }
+float in_window_y(float inner) { return 560.0f / 600.0f * inner; }
 
 // A click at the normalised point of a window of that size (the picture fills it: 4:3).
 void click_at(const std::string& window, Size size, float x, float y) {
@@ -223,11 +225,11 @@ TEST_F(PlayerWindow, TheSettingsWindowChangesTheWindowAtOnceAndTheChoiceIsKept) 
   ASSERT_TRUE(wait_for_output(*running, "settings_window loaded", 30)) << running->err();
   wait_seconds(0.5);
   const Size large{1024, 768};
-  click(window, in_window(0.15f), in_window(0.38f));  // "1024 × 768"
+  click(window, in_window_x(0.15f), in_window_y(0.58f));  // "1024 × 768"
   ASSERT_TRUE(becomes(window, large));
   wait_seconds(0.5);
-  click_at(window, large, in_window(-0.7f), in_window(-0.34f));  // frame rate "30"
-  click_at(window, large, 0, in_window(-0.78f));                 // "Close"
+  click_at(window, large, in_window_x(-0.7f), in_window_y(0.08f));  // frame rate "30"
+  click_at(window, large, 0, in_window_y(-0.8f));                   // "Close"
   wait_seconds(0.5);
   click_at(window, large, 0, QUIT);
   ASSERT_TRUE(running->wait(30)) << running->err();
