@@ -164,7 +164,7 @@ void LiveReload::frame_ended() {
   for (const std::string& file : watch_.saved(SaveBatch::Clock::now(), &problem))
     if (std::find(saved_.begin(), saved_.end(), file) == saved_.end()) saved_.push_back(file);
   if (!problem.empty())
-    out_ << "tarnvale: --watch stops: " << problem << "; the game runs on without reloads" << std::endl;
+    out_ << "tarnvale: --watch: " << problem << "; the game runs on" << std::endl;
   if (checking_ && checks_.ready()) check_ended();
   if (!checking_ && !saved_.empty()) start_check();
 }

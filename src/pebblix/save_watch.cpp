@@ -51,29 +51,30 @@ bool SaveWatch::start(const std::string& root, std::function<bool(const std::str
   }
   root_ = root;
   wanted_ = std::move(wanted);
-  root_watch_ = inotify_add_watch(fd_, root.c_str(), kFolderEvents);
+  root_watch_ = watch_tree(root);
   if (root_watch_ < 0) {
     *error = "\"" + root + "\": " + std::strerror(errno);
     close(fd_);
     fd_ = -1;
     return false;
   }
-  folders_[root_watch_] = root;
-  std::error_code failure;
-  for (std::filesystem::directory_iterator it(root, failure), end; !failure && it != end;
-       it.increment(failure))
-    if (it->is_directory(failure) && !hidden(it->path())) watch_tree(it->path().string());
   return true;
 }
 
-void SaveWatch::watch_tree(const std::string& folder) {
+int SaveWatch::watch_tree(const std::string& folder) {
   const int watch = inotify_add_watch(fd_, folder.c_str(), kFolderEvents);
-  if (watch < 0) return;  // gone again, or the watch limit reached: its saves are not seen
+  if (watch < 0) {
+    // A folder gone again is no loss; the watch limit reached is said, once.
+    if (errno != ENOENT && unwatched_.empty() && !folders_.empty())
+      unwatched_ = "cannot watch \"" + folder + "\" (" + std::strerror(errno) + "), its saves are not seen";
+    return -1;
+  }
   folders_[watch] = folder;
   std::error_code failure;
   for (std::filesystem::directory_iterator it(folder, failure), end; !failure && it != end;
        it.increment(failure))
     if (it->is_directory(failure) && !hidden(it->path())) watch_tree(it->path().string());
+  return watch;
 }
 
 void SaveWatch::stop(const std::string& why, std::string* problem) {
@@ -85,13 +86,17 @@ void SaveWatch::stop(const std::string& why, std::string* problem) {
 
 std::vector<std::string> SaveWatch::saved(SaveBatch::Clock::time_point now, std::string* problem) {
   if (fd_ < 0) return {};
+  if (!unwatched_.empty() && !unwatched_said_) {
+    *problem = unwatched_;
+    unwatched_said_ = true;
+  }
   alignas(inotify_event) char buffer[16384];
   for (;;) {
     const ssize_t n = read(fd_, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno == EAGAIN) break;
     if (n <= 0) {
-      stop("inotify: " + std::string(n < 0 ? std::strerror(errno) : "no more events"), problem);
+      stop("inotify: " + std::string(n < 0 ? std::strerror(errno) : "no more events") + "; no more reloads", problem);
       return {};
     }
     for (ssize_t at = 0; at < n;) {
@@ -103,7 +108,7 @@ std::vector<std::string> SaveWatch::saved(SaveBatch::Clock::time_point now, std:
         continue;
       }
       if (event->wd == root_watch_ && (event->mask & (IN_DELETE_SELF | IN_MOVE_SELF))) {
-        stop("the watched folder \"" + root_ + "\" went away", problem);
+        stop("the watched folder \"" + root_ + "\" went away; no more reloads", problem);
         return {};
       }
       const auto folder = folders_.find(event->wd);

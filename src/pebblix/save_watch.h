@@ -45,13 +45,14 @@ public:
   // in *error when inotify cannot watch it.
   bool start(const std::string& root, std::function<bool(const std::string&)> wanted,
              std::string* error);
-  // Reads what inotify has queued without waiting and gives out the settled saves. Once the
-  // watch broke (the root went away, inotify failed), *problem says so the first time and the
-  // watch stays silent from then on.
+  // Reads what inotify has queued without waiting and gives out the settled saves. *problem
+  // says, once, that a folder could not be watched, or that the watch broke (the root went
+  // away, inotify failed), after which the watch stays silent.
   std::vector<std::string> saved(SaveBatch::Clock::time_point now, std::string* problem);
 
 private:
-  void watch_tree(const std::string& folder);
+  // The folder's watch descriptor, or -1 (errno says why).
+  int watch_tree(const std::string& folder);
   void stop(const std::string& why, std::string* problem);
 
   int fd_ = -1;
@@ -60,4 +61,6 @@ private:
   std::function<bool(const std::string&)> wanted_;
   std::map<int, std::string> folders_;  // watch descriptor -> folder
   SaveBatch batch_;
+  std::string unwatched_;  // the first folder that could not be watched, and why
+  bool unwatched_said_ = false;
 };

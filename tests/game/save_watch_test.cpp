@@ -90,7 +90,7 @@ TEST_F(SaveWatchOnDisk, AWatchedFolderThatGoesIsOneProblemThenSilence) {
     watch.saved(Clock::now(), &problem);
     std::this_thread::sleep_for(milliseconds(5));
   }
-  EXPECT_EQ(problem, "the watched folder \"" + folder.file("res") + "\" went away");
+  EXPECT_EQ(problem, "the watched folder \"" + folder.file("res") + "\" went away; no more reloads");
   problem.clear();
   EXPECT_EQ(watch.saved(Clock::now(), &problem), Files{});
   EXPECT_EQ(problem, "");
