@@ -1,6 +1,10 @@
 #include "voskar/scenemanager.h"
 
+#include <algorithm>
+#include <functional>
 #include <map>
+#include <set>
+#include <vector>
 
 #include "carrow/config.h"
 #include "olvane/video.h"
@@ -30,8 +34,17 @@ struct SceneList {
   std::map<std::string, Entry> entries;
   // The next scene is to be made anew before it runs.
   bool fresh = false;
+  // Every scene is to be made anew at the end of the cycle, the list read again first.
+  bool renew_all = false, reread_list = false;
+  std::vector<std::function<void()>> while_no_scene;
+  std::string list_file;    // the scene list last loaded
+  std::string first_scene;  // where the run began: the fallback when the current scene went
+  // The configurations made before the first scene list loaded: the program's own. The others
+  // came from scene data and go with the scenes when every scene is made anew.
+  std::set<std::string> program_configs;
+  bool program_configs_known = false;
   Signal keyboard_press, keyboard_release, mouse_press, mouse_release, mouse_move, character;
-  RunObserver* observer = nullptr;
+  std::vector<RunObserver*> observers;
 };
 
 // Never destroyed: scenes and their objects stay until the process ends.
@@ -79,7 +92,8 @@ void pump_events() {
   if (!video) return;
   for (int i = 0; i < 1000; ++i) {
     const Event event = video->_get_event();
-    if (list.observer && event.type != NO_EVENT) list.observer->event_taken(event);
+    if (event.type != NO_EVENT)
+      for (RunObserver* observer : list.observers) observer->event_taken(event);
     switch (event.type) {
       case KEYBOARD_PRESS: rise_number_signal(list.keyboard_press, event.key); break;
       case KEYBOARD_RELEASE: rise_number_signal(list.keyboard_release, event.key); break;
@@ -128,6 +142,28 @@ void renew_scene(const std::string& name) {
   create_scene(name, made_from);
 }
 
+// Every scene made anew, not loaded: each loads when it is next entered.
+void renew_every_scene() {
+  SceneList& list = scene_list();
+  for (const auto& entry : list.entries) {
+    if (Scene* old = scene_named(entry.first)) dispose_scene(old);
+    list.scenes.remove(entry.first);
+  }
+  for (const std::string& name : config_names())
+    if (list.program_configs.count(name) == 0) config_remove(name);
+  std::vector<std::function<void()>> tasks;
+  tasks.swap(list.while_no_scene);
+  for (const std::function<void()>& task : tasks) task();
+  if (list.reread_list) {
+    list.entries.clear();
+    load_scenes(list.list_file, list.video_name, list.file_manager);
+  } else {
+    const std::map<std::string, SceneList::Entry> entries = list.entries;
+    for (const auto& entry : entries) create_scene(entry.first, entry.second);
+  }
+  list.renew_all = list.reread_list = list.fresh = false;
+}
+
 }  // namespace
 
 void init(std::string video_name) {
@@ -157,6 +193,12 @@ void init(std::string video_name) {
 bool load_scenes(std::string file, std::string video_name, Brannow::FileManager* file_manager) {
   SceneList& list = scene_list();
   list.file_manager = file_manager;
+  list.list_file = file;
+  if (!list.program_configs_known) {
+    const std::vector<std::string> names = config_names();
+    list.program_configs.insert(names.begin(), names.end());
+    list.program_configs_known = true;
+  }
   // A later list starts afresh: merged into the earlier one, whose values win, it would be
   // ignored, and a second create of the same name is refused anyway.
   config_remove("ScenesLoader");
@@ -202,6 +244,7 @@ void process_scene(std::string name) {
   SceneList& list = scene_list();
   list.current_scene = name;
   list.next_scene = name;
+  list.first_scene = name;
 
   Video_Interface* video = video_get_interface(list.video_name);
   if (!video) {
@@ -219,13 +262,16 @@ void process_scene(std::string name) {
 
   for (;;) {
     video->_flip();
-    if (list.observer) list.observer->frame_ended();
+    for (RunObserver* observer : list.observers) observer->frame_ended();
     pump_events();
 
-    if (list.next_scene != list.current_scene || list.fresh) {
+    if (list.next_scene != list.current_scene || list.fresh || list.renew_all) {
       if (list.next_scene == kExit) return;
       scene->slot__on_deactivate(nullptr);
-      if (list.fresh) {
+      if (list.renew_all) {
+        renew_every_scene();
+        if (!scene_named(list.current_scene)) list.current_scene = list.first_scene;
+      } else if (list.fresh) {
         list.fresh = false;
         renew_scene(list.next_scene);
       }
@@ -251,7 +297,19 @@ void process_scene(std::string name) {
   }
 }
 
-void set_run_observer(RunObserver* observer) { scene_list().observer = observer; }
+void add_run_observer(RunObserver* observer) { scene_list().observers.push_back(observer); }
+
+void remove_run_observer(RunObserver* observer) {
+  std::vector<RunObserver*>& observers = scene_list().observers;
+  observers.erase(std::remove(observers.begin(), observers.end(), observer), observers.end());
+}
+
+void renew_all_scenes(bool reread_list, std::function<void()> while_no_scene) {
+  SceneList& list = scene_list();
+  list.renew_all = true;
+  list.reread_list = list.reread_list || reread_list;
+  if (while_no_scene) list.while_no_scene.push_back(std::move(while_no_scene));
+}
 
 void set_next_scene(std::string name) {
   scene_list().next_scene = name;

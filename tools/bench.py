@@ -267,7 +267,24 @@ def start_up(bench):
                 ratio <= 1.5)]
 
 
-FIGURES = [configuration, signals, png, sprites, text, game_frame, field, teardown, start_up]
+def reload_on_save(bench):
+    """A style set saved under --watch, to the first frame that shows it, against a restart."""
+    figure = "Style set saved to the first frame showing it (`--watch`) vs process start to the first frame"
+    game = os.path.join(bench.bin_dir, "tarnvale")
+    done = subprocess.run(XVFB + [os.path.join(bench.bin_dir, "game_reload_frame"), game, "15"],
+                          capture_output=True, text=True)
+    found = re.search(r"median save to frame (\d+) ms", done.stdout)
+    restart = bench.first_frames({"restart": [game]}, 5).get("restart")
+    if not found or not restart:
+        bench.failures.append("reload on save: %s" % done.stdout.strip()[-200:])
+        return [missing(figure, "at most 200 ms")]
+    ours = float(found.group(1))
+    return [row(figure, number(ours) + " ms", number(restart) + " ms", ours / restart, "at most 200 ms",
+                ours <= 200)]
+
+
+FIGURES = [configuration, signals, png, sprites, text, game_frame, field, teardown, start_up,
+           reload_on_save]
 
 
 # ---- the table -----------------------------------------------------------------------------

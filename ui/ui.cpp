@@ -1,5 +1,6 @@
 #include "panolet/ui.h"
 
+#include <filesystem>
 #include <map>
 
 #include "carrow/config.h"
@@ -21,6 +22,12 @@ namespace {
 std::string active_style_set;
 ui_setting_listener setting_listener = nullptr;
 Brannow::FileManager* style_file_manager = nullptr;
+
+// The file each style set was loaded from, by the set's name.
+std::map<std::string, std::string>& style_files() {
+  static std::map<std::string, std::string> files;
+  return files;
+}
 
 std::map<std::string, std::string>& settings() {
   static std::map<std::string, std::string> values;
@@ -68,7 +75,20 @@ bool ui_load_styleset(const std::string& file, const std::string& name,
     PANOLET_LOG("ui_load_styleset",
                 "Error while loading style from file: " + file + " (" + config_error() + ")");
   if (active_style_set.empty()) active_style_set = name;
+  style_files()[name] = file;
   return true;
+}
+
+int ui_reload_style_file(const std::string& file) {
+  int reloaded = 0;
+  for (const auto& [name, source] : style_files()) {
+    if (std::filesystem::path(source).lexically_normal() != std::filesystem::path(file).lexically_normal())
+      continue;
+    // A configuration keeps the values loaded into it: the set starts afresh, under its name.
+    config_remove(name);
+    if (ui_load_styleset(file, name, style_file_manager)) ++reloaded;
+  }
+  return reloaded;
 }
 
 bool ui_set_active_style_set(std::string name) {

@@ -1,5 +1,10 @@
 #include "vistrel/imageloader.h"
 
+#include <filesystem>
+#include <map>
+#include <tuple>
+
+#include "olvane/video.h"
 #include "plugin_registry.h"
 
 namespace {
@@ -9,12 +14,32 @@ Plugin_Registry<Image_Loader>& registry() {
   return *r;
 }
 
+// Where each surface's pixels came from, for a reload of the file: one entry per surface,
+// the latest load winning.
+struct LoadedPicture {
+  std::string loader_name, file_name;
+  Brannow::FileManager* files;
+};
+using SurfaceKey = std::tuple<std::string, std::string, std::string>;  // video, group, surface
+
+std::map<SurfaceKey, LoadedPicture>& loaded_pictures() {
+  static auto* pictures = new std::map<SurfaceKey, LoadedPicture>;
+  return *pictures;
+}
+
+// One spelling of a path for comparisons ("./res/a.png" and "res//a.png" are "res/a.png").
+std::string normal_path(const std::string& file_name) {
+  return std::filesystem::path(file_name).lexically_normal().string();
+}
+
 // Loaders are plug-ins: nothing they throw may leave this library.
-bool call_loader(Image_Loader* loader, const std::string& video_name, const std::string& file_name,
-                 const std::string& scene_name, const std::string& surface_name,
-                 Brannow::FileManager* files, int flag) {
+bool call_loader(const std::string& loader_name, Image_Loader* loader, const std::string& video_name,
+                 const std::string& file_name, const std::string& scene_name,
+                 const std::string& surface_name, Brannow::FileManager* files, int flag) {
   try {
-    return loader->loadimage(video_name, file_name, scene_name, surface_name, files, flag);
+    if (!loader->loadimage(video_name, file_name, scene_name, surface_name, files, flag)) return false;
+    loaded_pictures()[SurfaceKey(video_name, scene_name, surface_name)] = {loader_name, file_name, files};
+    return true;
   } catch (const std::exception& e) {
     registry().error = "Can`t load \"" + file_name + "\": " + e.what();
   } catch (...) {
@@ -59,7 +84,8 @@ bool imageloader_loadimage(std::string loader_name, std::string video_name, std:
     registry().error = "No such loader \"" + loader_name + "\"";
     return false;
   }
-  return call_loader(loader, video_name, file_name, scene_name, surface_name, files, flag);
+  return call_loader(loader_name, loader, video_name, file_name, scene_name, surface_name, files,
+                     flag);
 }
 
 bool imageloader_loadimage_noext(std::string video_name, std::string file_name,
@@ -70,13 +96,38 @@ bool imageloader_loadimage_noext(std::string video_name, std::string file_name,
     return true;
   const std::string first_reason = registry().error;
   for (auto& entry : registry().plugins())
-    if (call_loader(entry.second, video_name, file_name + "." + entry.first, scene_name,
+    if (call_loader(entry.first, entry.second, video_name, file_name + "." + entry.first, scene_name,
                     surface_name, files, flag))
       return true;
   // A file that is there but broken: why its own loader refused it, not that "X.png.png" is
   // missing.
   if (file_exists(file_name, files)) registry().error = first_reason;
   return false;
+}
+
+bool imageloader_reload(std::string file_name, int* reloaded) {
+  const std::string wanted = normal_path(file_name);
+  int count = 0;
+  bool all = true;
+  for (auto it = loaded_pictures().begin(); it != loaded_pictures().end();) {
+    const auto& [video_name, group, surface] = it->first;
+    const LoadedPicture picture = it->second;
+    Video_Interface* video = video_get_interface(video_name);
+    // A surface removed since (its scene went) is forgotten, not made again.
+    if (video == nullptr || video->_get_surface(surface, group) == nullptr) {
+      it = loaded_pictures().erase(it);
+      continue;
+    }
+    ++it;
+    if (normal_path(picture.file_name) != wanted) continue;
+    if (imageloader_loadimage(picture.loader_name, video_name, picture.file_name, group, surface,
+                              picture.files, 1))
+      ++count;
+    else
+      all = false;
+  }
+  if (reloaded != nullptr) *reloaded = count;
+  return all;
 }
 
 bool imageloader_remove(std::string loader_name) { return registry().remove(loader_name); }

@@ -88,6 +88,12 @@ const std::vector<OptionDoc>& options() {
        "a problem the start-up check of the data finds fails start-up with exit code 1 (without "
        "it, the problems are printed on standard error and the game runs on)",
        [](CommandLine& l, const std::string&, std::string*) { return l.strict = true; }},
+      {"--watch", nullptr, nullptr, nullptr,
+       "reloads what is saved under `res/` while the game runs (scenes, levels, style sets, "
+       "pictures, fonts, the scene list): checked first as `--check` does, then pictures and "
+       "style sets in place and the current scene anew, the others when next entered; a save "
+       "that brings problems is refused with the checker's lines and the running version stays",
+       [](CommandLine& l, const std::string&, std::string*) { return l.watch = true; }},
       {"--record", nullptr, "FILE", nullptr,
        "writes the seed, the data's checksum, every input event and each frame's time to FILE "
        "(window only)",
@@ -117,6 +123,8 @@ bool conflicts(const CommandLine& l, std::string* error) {
     return usage_error("--record cannot record a replay", error);
   if (!l.replay_file.empty() && !l.input_file.empty())
     return usage_error("--input cannot add to a replay's own input", error);
+  if ((!l.replay_file.empty() || !l.record_file.empty()) && l.watch)
+    return usage_error("--watch would change the data under a replay or a recording", error);
   if (!l.replay_file.empty() && l.seed_given)
     return usage_error("--seed cannot change a replay's own seed", error);
   if (!l.record_file.empty() && (l.headless || !l.input_file.empty()))
@@ -196,7 +204,7 @@ std::string command_line_reference() {
          "only; the files are never written. An unknown option or a bad value prints one usage "
          "line naming it and exits with 2; without arguments the program starts as it always "
          "did (exit 0 after a normal run, 1 when start-up fails). `-q` and `-v` contradict each "
-         "other, as do `--replay` with `--record`, `--input` or `--seed`, and `--record` with "
+         "other, as do `--replay` with `--record`, `--input` or `--seed`, `--watch` with `--replay` or `--record`, and `--record` with "
          "`--headless` or `--input`. A value follows its option as the next argument or after "
          "`=` (`--frames=600`); `--` ends the options.\n\n"
          "| option | stands in for | meaning |\n|---|---|---|\n";

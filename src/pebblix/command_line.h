@@ -8,7 +8,7 @@
 struct CommandLine {
   bool help = false, version = false;
   bool headless = false, quiet = false, verbose = false;
-  bool check = false, strict = false;
+  bool check = false, strict = false, watch = false;
   std::string scene;                  // start scene; empty: Options->StartScene
   long frames = 0;                    // quit after that many frames; 0: run on
   std::string input_file, trace_file;

@@ -1,5 +1,8 @@
 #include "data_check.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +26,26 @@ void write_all(int fd, const std::string& text) {
   }
 }
 
+// The body of a check's process: the checker's lines to `fd`, its code as the exit status.
+[[noreturn]] void run_check(int fd) {
+  // The check reads the game's data, never the player's kept files: a broken scores file is the
+  // program's to report and move aside, not the check's.
+  unsetenv("XDG_DATA_HOME");
+  unsetenv("HOME");
+  std::ostringstream lines;
+  const int code = check_data_folder("", lines, lines);
+  write_all(fd, lines.str());
+  // Without the exit handlers: the engine the checker loaded is the process's to drop.
+  _exit(code);
+}
+
+// What the program wrote so far must not come out of a forked process a second time.
+void flush_everything() {
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+}
+
 }  // namespace
 
 DataCheck::~DataCheck() {
@@ -35,10 +58,7 @@ DataCheck::~DataCheck() {
 bool DataCheck::start() {
   int pipe_ends[2];
   if (pipe(pipe_ends) != 0) return false;
-  // What the program wrote so far must not come out of the child a second time.
-  std::cout.flush();
-  std::cerr.flush();
-  std::fflush(nullptr);
+  flush_everything();
   pid_ = fork();
   if (pid_ < 0) {
     close(pipe_ends[0]);
@@ -47,15 +67,7 @@ bool DataCheck::start() {
   }
   if (pid_ == 0) {
     close(pipe_ends[0]);
-    // The check reads the game's data, never the player's kept files: a broken scores file is
-    // the program's to report and move aside, not the check's.
-    unsetenv("XDG_DATA_HOME");
-    unsetenv("HOME");
-    std::ostringstream lines;
-    const int code = check_data_folder("", lines, lines);
-    write_all(pipe_ends[1], lines.str());
-    // Without the exit handlers: the engine the checker loaded is the child's to drop.
-    _exit(code);
+    run_check(pipe_ends[1]);
   }
   close(pipe_ends[1]);
   from_child_ = pipe_ends[0];
@@ -82,4 +94,85 @@ int DataCheck::finish(std::ostream& out) {
     return 2;
   }
   return WEXITSTATUS(status);
+}
+
+CheckServer::~CheckServer() {
+  if (pid_ <= 0) return;
+  close(socket_);
+  while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+  }
+}
+
+bool CheckServer::start() {
+  int ends[2];
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
+  flush_everything();
+  pid_ = fork();
+  if (pid_ < 0) {
+    close(ends[0]);
+    close(ends[1]);
+    return false;
+  }
+  if (pid_ == 0) {
+    close(ends[0]);
+    char request = 0;
+    // Until the program closes its end (it ended): one check per request byte.
+    while (read(ends[1], &request, 1) == 1) {
+      const pid_t check = fork();
+      if (check == 0) {
+        // The objects the checker loads may print as they would in the game: not here.
+        const int nowhere = open("/dev/null", O_WRONLY);
+        dup2(nowhere, STDOUT_FILENO);
+        dup2(nowhere, STDERR_FILENO);
+        run_check(ends[1]);
+      }
+      int status = 0;
+      while (check > 0 && waitpid(check, &status, 0) < 0 && errno == EINTR) {
+      }
+      // The checker's lines never hold a NUL: it ends them, the code follows.
+      const char end[2] = {'\0', static_cast<char>(check > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : 2)};
+      write_all(ends[1], std::string(end, 2));
+    }
+    _exit(0);
+  }
+  close(ends[1]);
+  socket_ = ends[0];
+  return true;
+}
+
+bool CheckServer::request() {
+  if (pid_ <= 0 || checking_) return false;
+  const char request = 1;
+  // No SIGPIPE when the server is gone: the program runs on without checks.
+  checking_ = send(socket_, &request, 1, MSG_NOSIGNAL) == 1;
+  return checking_;
+}
+
+bool CheckServer::ready() const {
+  if (!checking_) return false;
+  pollfd wanted{socket_, POLLIN, 0};
+  return poll(&wanted, 1, 0) > 0;
+}
+
+int CheckServer::finish(std::ostream& out) {
+  if (!checking_) return 2;
+  checking_ = false;
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    const size_t end = text.find('\0');
+    if (end != std::string::npos && end + 1 < text.size()) {
+      out << text.substr(0, end);
+      return static_cast<unsigned char>(text[end + 1]);
+    }
+    const ssize_t n = read(socket_, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  out << "tarnvale: the data check ended without a result" << std::endl;
+  close(socket_);
+  socket_ = -1;
+  pid_ = -1;
+  return 2;
 }

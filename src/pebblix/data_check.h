@@ -1,7 +1,7 @@
 #pragma once
-// The checker's checks of the game's data at start-up: tarnvale-check's own code, run in a
-// process of its own that is forked before the program loads anything, so that it loads the data
-// as the checker does, beside the program's start-up, and leaves the program's engine alone.
+// The checker's checks of the game's data at start-up and after saves: tarnvale-check's own code,
+// run in a process of its own that is forked before the program loads anything, so that it loads
+// the data as the checker does, beside the program, and leaves the program's engine alone.
 
 #include <ostream>
 
@@ -21,4 +21,30 @@ public:
 private:
   int pid_ = -1;
   int from_child_ = -1;
+};
+
+// Checks on request while the game runs (its engine loaded, so no fresh one to fork from): a
+// process forked at start-up, before anything loads, forks a check of its own for each request.
+class CheckServer {
+public:
+  CheckServer() = default;
+  CheckServer(const CheckServer&) = delete;
+  CheckServer& operator=(const CheckServer&) = delete;
+  ~CheckServer();  // ends the server (after a check it runs)
+
+  // Before anything loads; false when no process could be made.
+  bool start();
+  // Starts a check of the working directory's data; false when the server is gone or a check
+  // runs already.
+  bool request();
+  // Whether the check requested has something to say: finish() then waits no longer than the
+  // check takes to write it.
+  bool ready() const;
+  // As DataCheck::finish, for the check requested; 2 (and why) when the server went.
+  int finish(std::ostream& out);
+
+private:
+  int pid_ = -1;
+  int socket_ = -1;  // both ways: a request byte out, the check's lines and code back
+  bool checking_ = false;
 };

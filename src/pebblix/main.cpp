@@ -7,6 +7,7 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 #include "../GameEngine/flow/player_video.h"
@@ -15,6 +16,7 @@
 #include "check.h"
 #include "command_line.h"
 #include "data_check.h"
+#include "live_reload.h"
 #include "olvane/video.h"
 #include "recording.h"
 #include "startup.h"
@@ -22,6 +24,8 @@
 #include "voskar/scenemanager.h"
 
 namespace {
+
+const char* const SCENE_LIST = "res/scenes.scns";
 
 // File names are the shell's: they are made absolute before the program enters DIR.
 std::string absolute(const std::string& path) {
@@ -85,6 +89,13 @@ int main(int argc, char** argv) {
   // Before anything loads: the libraries and plug-ins read it too.
   if (line.quiet) setenv("TARNVALE_QUIET", "1", 1);
   if (line.verbose) mark_start_up_stages();
+  // Forked, as the start-up check is, before anything loads.
+  CheckServer save_checks;
+  if (line.watch && !save_checks.start())
+    std::cerr << "tarnvale: --watch cannot check saves: no process for it" << std::endl;
+  Brannow::FileManager* file_manager = new Brannow::FileManager(100);
+  LiveReload live_reload(file_manager, SCENE_LIST, save_checks, std::cerr);
+  const bool watching = line.watch && live_reload.start();
   DataCheck data_check;
   if (!data_check.start()) std::cerr << "tarnvale: the data is not checked: no process for it" << std::endl;
 
@@ -103,14 +114,16 @@ int main(int argc, char** argv) {
   // A recording and its replay read one clock that moves only at frame ends, from the start.
   if (recording || !line.replay_file.empty()) Time::use_stepped_clock();
 
-  Brannow::FileManager* file_manager = new Brannow::FileManager(100);
   file_manager->register_brannow(Brannow::CreatePosixFile);
   if (!init(file_manager, startup_options(line, line.replay_file.empty() ? nullptr : &recorded)))
     return 1;
 
-  load_scenes("res/scenes.scns", "Video", file_manager);
+  load_scenes(SCENE_LIST, "Video", file_manager);
   startup_mark("scene list");
-  if (data_check.finish(std::cerr) != 0 && line.strict) {
+  std::ostringstream problems;
+  const int checked = data_check.finish(problems);
+  std::cerr << problems.str();
+  if (checked != 0 && line.strict) {
     std::cerr << "tarnvale: start-up fails on the data problems above (--strict)" << std::endl;
     return 1;
   }
@@ -124,10 +137,15 @@ int main(int argc, char** argv) {
       std::cerr << error << std::endl;
       return 1;
     }
-    set_run_observer(&recorder);
+    add_run_observer(&recorder);
+  }
+  if (watching) {
+    live_reload.learn_problems(problems.str());
+    add_run_observer(&live_reload);
   }
   process_scene(start_scene);
-  set_run_observer(nullptr);
+  remove_run_observer(&live_reload);
+  remove_run_observer(&recorder);
 
   keep_player_window_mode();
   if (Video_Interface* video = video_get_interface("Video")) video->_deinit();

@@ -28,6 +28,12 @@ namespace {
 const char* const CONFIG_PLUGIN = "libquorra";
 const char* const VIDEO_NAME = "Video";
 
+bool create_text_renderer() {
+  if (textrenderer_create("ttf", "libmordent", true)) return true;
+  GAME_CRITICAL("init_loaders", "Failed to load TTF renderer \"libmordent_x\"" << textrenderer_error());
+  return false;
+}
+
 bool create_config(const char* name, const char* function) {
   if (config_create(name, CONFIG_PLUGIN, true)) return true;
   GAME_CRITICAL(function, "Error while trying to create config from libquorra: " << config_error());
@@ -124,11 +130,21 @@ bool init_loaders(Brannow::FileManager* file_manager) {
     GAME_CRITICAL("init_loaders", "Failed to load PNG loader \"libgrisk_png\"" << imageloader_error());
     return false;
   }
-  if (!textrenderer_create("ttf", "libmordent", true)) {
-    GAME_CRITICAL("init_loaders", "Failed to load TTF renderer \"libmordent_x\"" << textrenderer_error());
-    return false;
-  }
-  return init_fonts(file_manager);
+  return load_text_renderer(file_manager);
+}
+
+bool load_text_renderer(Brannow::FileManager* file_manager) {
+  return create_text_renderer() && init_fonts(file_manager);
+}
+
+std::vector<std::string> font_files() {
+  std::vector<std::string> files;
+  if (Config_Interface* config = config_get_interface("GameConfig"))
+    tarnvale::for_each_listed(config, "Fonts->Font", "->", "name",
+                              [&](const std::string& prefix, const std::string&, int) {
+                                files.push_back(config->get_value(prefix + "source", ""));
+                              });
+  return files;
 }
 
 void init_sound(Brannow::FileManager* file_manager) {

@@ -22,10 +22,16 @@ struct StartupOptions {
 
 // The whole start-up; false (after a critical log line) when a step failed.
 bool init(Brannow::FileManager* file_manager, const StartupOptions& options = StartupOptions());
-// Registers the image loaders "jpg" and "png" and the text renderer "ttf", then loads the fonts.
+// Registers the image loaders "jpg" and "png", then the text renderer "ttf" with its fonts.
 bool init_loaders(Brannow::FileManager* file_manager);
 // Loads every font of "GameConfig"'s list Fonts->Font into the "ttf" renderer.
 bool init_fonts(Brannow::FileManager* file_manager);
+// Makes the "ttf" renderer (anew, when there is one: it keeps the first font of each name) and
+// loads the fonts into it: at start-up, and again for fonts changed on disk, once nothing holds
+// the old renderer.
+bool load_text_renderer(Brannow::FileManager* file_manager);
+// The font files of "GameConfig"'s list Fonts->Font.
+std::vector<std::string> font_files();
 
 // Opens the sound driver named by cfg/Sound.cfg's Sound->Driver, with the loaders "wav" and "ogg".
 // No file or no driver named: no sound. A driver that cannot start is reported in one line and

@@ -16,10 +16,10 @@ TEST(CommandLine, OptionsAndTheFolderAreRead) {
   CommandLine line;
   std::string error;
   ASSERT_TRUE(parse({"--headless", "--frames", "600", "--trace=t.txt", "--input", "in.txt",
-                     "--seed", "4294967295", "-q", "--scene", "game", "--strict", "my game"},
+                     "--seed", "4294967295", "-q", "--scene", "game", "--strict", "--watch", "my game"},
                     &line, &error))
       << error;
-  EXPECT_TRUE(line.headless && line.quiet && line.strict);
+  EXPECT_TRUE(line.headless && line.quiet && line.strict && line.watch);
   EXPECT_FALSE(line.verbose || line.check || line.help);
   EXPECT_EQ(line.frames, 600);
   EXPECT_EQ(line.trace_file, "t.txt");
@@ -58,6 +58,7 @@ TEST(CommandLine, AFaultGivesOneUsageLineNamingIt) {
       {{"--replay", "r", "--input", "i"}, "--input"},
       {{"--replay", "r", "--seed", "1"}, "--seed"},
       {{"--record", "r", "--headless"}, "--record records a window's input"},
+      {{"--watch", "--replay", "r"}, "--watch would change the data under a replay"},
   };
   for (const auto& c : cases) {
     CommandLine line;

@@ -168,6 +168,26 @@ TEST_F(PngLoader, ReplacesOnlyWhenTheFlagSaysSo) {
   EXPECT_NE(imageloader_error().find("no video driver \"NoSuchVideo\""), std::string::npos);
 }
 
+// A picture saved anew goes into the surfaces loaded from it; a surface removed since is not
+// made again.
+TEST_F(PngLoader, AReloadRefillsTheSurfacesOfTheFile) {
+  auto grey = [](unsigned level) {
+    return png_file(picture(PNG_COLOR_TYPE_GRAY, 8, 1, [level](int, int, int) { return level; }));
+  };
+  ASSERT_TRUE(load(grey(9), "a.png", "png"));
+  dir_.write("a.png", grey(200));
+  int reloaded = -1;
+  EXPECT_TRUE(imageloader_reload(dir_.path() + "/./a.png", &reloaded));
+  EXPECT_EQ(reloaded, 1);
+  expect_picture(W, H, [](int, int) { return Rgba{200, 200, 200, 255}; });
+  EXPECT_TRUE(imageloader_reload(dir_.file("b.png"), &reloaded));
+  EXPECT_EQ(reloaded, 0);
+  ASSERT_TRUE(video_->_remove_surface("pic", "scene"));
+  EXPECT_TRUE(imageloader_reload(dir_.file("a.png"), &reloaded));
+  EXPECT_EQ(reloaded, 0);
+  EXPECT_EQ(surface(), nullptr);
+}
+
 TEST_F(PngLoader, BrokenFilesAreRefusedWithAReason) {
   const std::string good = png_file(picture(PNG_COLOR_TYPE_RGBA, 8, 4,
                                             [](int x, int y, int s) { return level(x, y, s); }));

@@ -1,6 +1,7 @@
 #pragma once
 // The scene list and the run loop: what turns a set of scenes into a running program.
 
+#include <functional>
 #include <string>
 
 #include "brannow/brannow.h"
@@ -22,7 +23,7 @@ bool load_scenes(std::string file, std::string video_name, Brannow::FileManager*
 void process_scene(std::string name);
 
 // Sees the run loop from outside, as a recorder of the game does: the end of each frame, and
-// each event the pump then takes from the video device. Null (the default) sees nothing.
+// each event the pump then takes from the video device.
 class RunObserver {
 public:
   virtual ~RunObserver() = default;
@@ -31,7 +32,9 @@ public:
   // Each event, quit included, before it is acted on.
   virtual void event_taken(const Event& event) = 0;
 };
-void set_run_observer(RunObserver* observer);
+// Observers are told in the order they were added; none by default.
+void add_run_observer(RunObserver* observer);
+void remove_run_observer(RunObserver* observer);
 
 // Asks for a switch at the end of the current cycle ("exit" ends the loop).
 void set_next_scene(std::string name);
@@ -40,6 +43,14 @@ void set_next_scene(std::string name);
 // with everything in it, then created and loaded again from its entry of the scene list. Also
 // for the current scene. A name the scene list does not hold is switched to as usual.
 void set_next_scene_fresh(std::string name);
+
+// Asks for every scene to be made anew from its data at the end of the cycle, with the scene
+// list file read again first when `reread_list`: the current scene (or, when the list no
+// longer holds it, the scene the run began with) is loaded and entered again, the others load
+// when next entered. The configurations their loads made go with them; those made before the
+// first scene list loaded stay. `while_no_scene` (when given) runs once the old scenes are gone
+// and before any is made anew: for what must not change under a living scene.
+void renew_all_scenes(bool reread_list, std::function<void()> while_no_scene = nullptr);
 
 // The scene of that name, or null.
 Scene* get_scene(std::string name);

@@ -18,6 +18,11 @@ void ui_init();
 bool ui_load_styleset(const std::string& file, const std::string& name,
                       Brannow::FileManager* file_manager);
 
+// Loads every style set that came from the file again, in place under its name (the active set
+// stays active). Widgets read their style when they load: their scenes must load again to show
+// it. Returns how many sets were reloaded.
+int ui_reload_style_file(const std::string& file);
+
 // false, keeping the active set, when no configuration of that name exists.
 bool ui_set_active_style_set(std::string name);
 std::string ui_get_active_style_set();

@@ -45,6 +45,10 @@ bool imageloader_loadimage(std::string loader_name, std::string video_name, std:
 bool imageloader_loadimage_noext(std::string video_name, std::string file_name,
                                  std::string scene_name, std::string surface_name,
                                  Brannow::FileManager* files, int flag);
+// Loads every surface whose pixels last came from file_name again from it, by the same loader,
+// in place: its sprites stay and show the new picture. *reloaded (when not null) is the number
+// of surfaces reloaded; false (with imageloader_error) when one of them could not be.
+bool imageloader_reload(std::string file_name, int* reloaded);
 // Destroys the loader and unloads its module; always true.
 bool imageloader_remove(std::string loader_name);
 void imageloader_seterror(std::string text);

@@ -1,0 +1,89 @@
+// Reload on save: the shipped game under --watch in a real window, its data saved as editors
+// save it while the window is read back.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "game_process.h"
+#include "window_picture.h"
+#include "xserver.h"
+
+using namespace game_test;
+using ::testing::HasSubstr;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// Most of the time goes to the checker's run over the data, which the sanitizers slow several
+// times over; without them a save shows well within the second (see docs/performance.md).
+#if defined(__SANITIZE_ADDRESS__)
+const double kShownWithin = 5.0;
+#else
+const double kShownWithin = 1.0;
+#endif
+
+// Pixels in the caption colour the test gives the menu buttons: magenta, found nowhere else.
+int magenta_pixels() {
+  const WindowPicture picture(800, 600);
+  int count = 0;
+  for (int y = 0; y < 600; y += 2)
+    for (int x = 0; x < 800; x += 2) {
+      const WindowPicture::Colour c = picture.colour(x, y);
+      count += c.red > 200 && c.blue > 200 && c.green < 60;
+    }
+  return count;
+}
+
+class Watch : public ::testing::Test {
+protected:
+  void SetUp() override {
+    REQUIRE_X_SERVER();
+    prepare_game_folder(folder, "start_screen");
+    ASSERT_TRUE(game.start({test_support::built_program("tarnvale"), "--watch", "-q"}, folder.path(), GAME_ENV));
+    ASSERT_FALSE(find_window(60).empty()) << game.err();
+    // The start screen's last picture.
+    ASSERT_TRUE(wait_for_output(game, "sound_settingshoverimage loaded", 60)) << game.err();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  }
+  // As most editors save: a temporary file renamed over the old one.
+  void save(const std::string& file, const std::string& from, const std::string& to) {
+    std::string text = folder.read(file);
+    text.replace(text.find(from), from.size(), to);
+    folder.write(file + ".tmp", text);
+    ASSERT_EQ(std::rename(folder.file(file + ".tmp").c_str(), folder.file(file).c_str()), 0);
+  }
+  test_support::ScratchDir folder;
+  test_support::ChildProcess game;
+};
+
+TEST_F(Watch, ASavedStyleShowsAtOnceAndABrokenSceneIsRefused) {
+  ASSERT_EQ(magenta_pixels(), 0);
+  save("res/interface/base.style", "font_color 0xe8eef8ff", "font_color 0xff00ffff");
+  const Clock::time_point saved = Clock::now();
+  int shown = 0;
+  while (shown == 0 && Clock::now() - saved < std::chrono::seconds(5)) shown = magenta_pixels();
+  const double seconds = std::chrono::duration<double>(Clock::now() - saved).count();
+  ASSERT_GT(shown, 50) << game.err();
+  EXPECT_LT(seconds, kShownWithin) << game.err();
+  ASSERT_TRUE(wait_for_output(game, "tarnvale: reloaded res/interface/base.style: the style set", 5));
+
+  // Written in place, as other editors do: the checker's line, and the old scene drawn on.
+  std::string scene = folder.read("res/scenes/start_screen.scn");
+  scene.replace(scene.find("type SceneSwitcher"), 18, "type SceneSwitch");
+  folder.write("res/scenes/start_screen.scn", scene);
+  ASSERT_TRUE(wait_for_output(game, "not reloaded", 10)) << game.err();
+  EXPECT_THAT(game.err(), HasSubstr("res/scenes/start_screen.scn:118: unknown object type \"SceneSwitch\"; "
+                                    "did you mean \"SceneSwitcher\"?\n"
+                                    "tarnvale: res/scenes/start_screen.scn not reloaded for the "
+                                    "problems above; the running version stays\n"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_GT(magenta_pixels(), shown / 2);
+  EXPECT_EQ(count_of(game.err(), "tarnvale: reloaded"), 1);
+  EXPECT_TRUE(game.running());
+}
+
+}  // namespace
