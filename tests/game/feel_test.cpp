@@ -55,6 +55,9 @@ protected:
     const b2Vec2 at = stone(name)->_get_body()->GetPosition();
     return b2Vec2(world_to_scene(at.x), world_to_scene(at.y));
   }
+  Video_Sprite* glow(const std::string& stone_name) {
+    return video()->_find_sprite(stone_name + "hintGlow", scene->get_name());
+  }
   Numeric* numeric(const std::string& name) { return dynamic_cast<Numeric*>(scene->get_object(name)); }
   void wire_score() { connect(scene->get_name() + "->group_scored", scene->get_name() + "->score->add_value"); }
   int popups() {
@@ -265,14 +268,20 @@ TEST_F(Feel, AHintNamesASwapThatMakesAGroupUntilTheNextClick) {
   ASSERT_THAT((std::vector<std::string>{first, second}), UnorderedElementsAre("A", "X")) << out;
   EXPECT_THAT(out, HasSubstr("INFO:Hint: " + first + " with " + second + "\n"));
   EXPECT_EQ(hints.packs.size(), 1u);
-  // The two blink, in a few shades a second: frames in between show the same picture.
+  // A glow pulses around the two, in a few shades a second: frames in between show the same
+  // picture. The stones themselves stay as they are: only a selection darkens.
+  ASSERT_NE(glow("A"), nullptr);
+  ASSERT_NE(glow("X"), nullptr);
+  EXPECT_EQ(glow("B1"), nullptr);
   float faintest = 1.0f;
   std::set<float> shades;
   for (int i = 0; i < 30; ++i) {
     tick();
-    faintest = std::min(faintest, stone("A")->_get__sprite_()->_get_alpha());
-    shades.insert(stone("A")->_get__sprite_()->_get_alpha());
-    EXPECT_FLOAT_EQ(stone("A")->_get__sprite_()->_get_alpha(), stone("X")->_get__sprite_()->_get_alpha());
+    faintest = std::min(faintest, glow("A")->_get_alpha());
+    shades.insert(glow("A")->_get_alpha());
+    EXPECT_FLOAT_EQ(glow("A")->_get_alpha(), glow("X")->_get_alpha());
+    EXPECT_FLOAT_EQ(stone("A")->_get__sprite_()->_get_alpha(), 1.0f);
+    EXPECT_FLOAT_EQ(stone("A")->_get__sprite_()->_get_blend_r(), 1.0f);
   }
   EXPECT_LT(faintest, 0.5f);
   EXPECT_GE(shades.size(), 5u);
@@ -280,9 +289,11 @@ TEST_F(Feel, AHintNamesASwapThatMakesAGroupUntilTheNextClick) {
   EXPECT_FALSE(shown("label"));
 
   // The swap it names makes the group.
-  swap(first, second);
+  click(first);
   EXPECT_EQ(scene->feel().hinted().first, "");
-  EXPECT_FLOAT_EQ(stone("A")->_get__sprite_()->_get_alpha(), 1.0f);
+  EXPECT_EQ(glow("A"), nullptr);
+  EXPECT_LT(stone(first)->_get__sprite_()->_get_blend_r(), 0.6f) << "the selection darkens";
+  click(second);
   tick();
   EXPECT_FALSE(has("X") || has("B1") || has("B2"));
 }
@@ -290,13 +301,13 @@ TEST_F(Feel, AHintNamesASwapThatMakesAGroupUntilTheNextClick) {
 TEST_F(Feel, AGameThatEndsLeavesNoMarkedStones) {
   load_course("\thintSeconds 1\n");
   swap_layout(0, 0);
-  tick(76);  // the hint, and a quarter second of blinking: at its faintest
+  tick(76);
   ASSERT_NE(scene->feel().hinted().first, "");
-  ASSERT_LT(stone("A")->_get__sprite_()->_get_alpha(), 0.5f);
+  ASSERT_NE(glow("A"), nullptr);
   scene->end_game();
   EXPECT_EQ(scene->feel().hinted().first, "");
-  EXPECT_FLOAT_EQ(stone("A")->_get__sprite_()->_get_alpha(), 1.0f);
-  EXPECT_FLOAT_EQ(stone("X")->_get__sprite_()->_get_alpha(), 1.0f);
+  EXPECT_EQ(glow("A"), nullptr);
+  EXPECT_EQ(glow("X"), nullptr);
 }
 
 TEST_F(Feel, WithNoSwapToMakeTheHintSaysSoAndDropsAFreshRow) {

@@ -98,12 +98,15 @@ inline constexpr NumberLimit kNumberLimits[] = {
     // The game's rules (the game scene file).
     {"Scene->gameOverHold", 0, 3600, "2", false, OnBadNumber::use_default, false},
     {"Scene->gameOverLineColor", 0, 4294967295.0, "0xffffff40", true, OnBadNumber::use_default, false},
+    // 0: the line keeps its colour while stones rest above it.
+    {"Scene->gameOverLineWarningColor", 0, 4294967295.0, "0", true, OnBadNumber::use_default, false},
     // Larger groups never score less than their size.
     {"Scene->groupBonus", 0, 1e6, "0", true, OnBadNumber::use_default, false},
     {"Scene->swapSeconds", 0, 3600, "0", false, OnBadNumber::use_default, false},
     {"Scene->rejectSeconds", 0, 3600, "0", false, OnBadNumber::use_default, false},
     // 0: no hints.
     {"Scene->hintSeconds", 0, 3600, "0", false, OnBadNumber::use_default, false},
+    {"Scene->hintColor", 0, 4294967295.0, "0xffffffc0", true, OnBadNumber::use_default, false},
     {"Scene->Pace->StepN->refillTime", 0, 3600, "0", false, OnBadNumber::use_default, false},
     {"Scene->Pace->StepN->emitCount", 0, 1000, "0", true, OnBadNumber::use_default, false},
     // Walls of the level file.
@@ -271,6 +274,7 @@ inline constexpr FlagLimit kFlagLimits[] = {
     {"Scene->bestScores", "false", "true", "false"},
     {"Scene->pauseKeys", "false", "true", "false"},
     {"Scene->cascadeScoring", "false", "true", "false"},
+    {"Scene->cancelSelection", "false", "true", "false"},
     {"Video->DoubleBuffer", "yes", "yes", "no"},
     {"Video->FullScreen", "yes", "yes", "no"},
     {"Video->HideMouse", "yes", "yes", "no"},

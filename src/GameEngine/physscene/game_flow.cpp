@@ -26,7 +26,9 @@ void PhysScene::read_flow_keys(Config_Interface* config) {
   field_model.set_rules(rules);
   uint32_t line_colour = 0;
   read_scene_number(config, storage_file, "Scene->gameOverLineColor", &line_colour);
-  line.set(video_name, name, rules.line_y, line_colour);
+  uint32_t warning_colour = 0;
+  read_scene_number(config, storage_file, "Scene->gameOverLineWarningColor", &warning_colour);
+  line.set(video_name, name, rules.line_y, line_colour, warning_colour);
   flow.window = value("gameOverWindow", "");
   flow.score_object = value("scoreObject", "");
   flow.best_scores = tarnvale::read_flag(config, "", "Scene->bestScores");
@@ -35,6 +37,7 @@ void PhysScene::read_flow_keys(Config_Interface* config) {
   flow.pause_keys = tarnvale::read_flag(config, "", "Scene->pauseKeys");
   flow.pause_label = value("pauseLabel", "");
   flow.playing_setting = value("playingSetting", "");
+  flow.cancel_selection = tarnvale::read_flag(config, "", "Scene->cancelSelection");
 }
 
 void PhysScene::start_game() {
@@ -80,9 +83,11 @@ bool PhysScene::slot__on_deactivate(SlotArgs* args) {
 }
 
 bool PhysScene::slot__on_key_press(SlotArgs* args) {
-  if (!flow.pause_keys || !args || args->int_params.empty()) return false;
+  if (!args || args->int_params.empty()) return false;
   const int64_t key = args->int_params[0];
-  if (key != VKEY_ESC && key != KEY_P) return false;
+  // Esc takes a selection back before it pauses.
+  if (key == VKEY_ESC && flow.cancel_selection && cancel_selection()) return true;
+  if (!flow.pause_keys || (key != VKEY_ESC && key != KEY_P)) return false;
   toggle_pause();
   return true;
 }
@@ -128,6 +133,7 @@ void PhysScene::game_over(const FieldEvent& event) {
     GAME_INFO("The pile rested above the line for " << event.hold_seconds << " s");
   if (!event.stones.empty()) static_cast<BaseStone*>(event.stones.front())->set_blend(1.0f);
   game_feel.end();
+  clear_effects();
   const long score = event.score;
   GAME_INFO("Game over, score " << score);
   if (!flow.playing_setting.empty()) ui_set_setting(flow.playing_setting, "0");

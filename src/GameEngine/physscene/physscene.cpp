@@ -66,6 +66,7 @@ PhysScene::PhysScene()
       left_running(false),
       drawn_since_start(false),
       stone_left(false),
+      hint_drawn(false),
       key_press_slot(this, &PhysScene::slot__on_key_press),
       game_feel(this) {
   register_game_object_fabrics();
@@ -209,10 +210,12 @@ bool PhysScene::draw() {
   if (accepts_moves()) {
     field_model.begin_frame();
     game_feel.update();
+    game_feel.warn(field_model.seconds_above(), field_model.get_rules().hold_seconds);
   }
+  hint_drawn = false;
   const bool drawn = Scene::draw();
   // The game-over window stands over the field then; the line would cross it.
-  if (can_end() && get_play() != Play::OVER) line.draw(width);
+  if (can_end() && get_play() != Play::OVER) line.draw(width, field_model.seconds_above() > 0);
   return drawn;
 }
 
@@ -221,20 +224,37 @@ void PhysScene::draw_object(SceneObject* object) {
   if (auto* stone = dynamic_cast<BaseStone*>(object)) {
     stone_left = false;
     if (field_model.settle(stone) && stone_left) return;
+    if (!hint_drawn) {
+      hint_drawn = true;
+      game_feel.draw_hint();
+    }
   } else if (auto* particles = dynamic_cast<StoneParticles*>(object)) {
     if (particles->burnt_out()) {
-      particles->release_resources();
-      dispose_object(particles);
+      dispose_effect(particles);
       return;
     }
   } else if (auto* popup = dynamic_cast<ScorePopup*>(object)) {
     if (popup->faded()) {
-      release_picture(video_name, popup->_get__object_name_(), name);
-      dispose_object(popup);
+      dispose_effect(popup);
       return;
     }
   }
   object->draw();
+}
+
+void PhysScene::dispose_effect(SceneObject* effect) {
+  if (auto* particles = dynamic_cast<StoneParticles*>(effect))
+    particles->release_resources();
+  else
+    release_picture(video_name, effect->_get__object_name_(), name);
+  dispose_object(effect);
+}
+
+void PhysScene::clear_effects() {
+  for (const std::string& object_name : get_object_names()) {
+    SceneObject* object = get_object(object_name);
+    if (dynamic_cast<StoneParticles*>(object) || dynamic_cast<ScorePopup*>(object)) dispose_effect(object);
+  }
 }
 
 BaseStone* PhysScene::get_selected_stone() const { return static_cast<BaseStone*>(field_model.selected()); }
@@ -242,7 +262,31 @@ BaseStone* PhysScene::get_selected_stone() const { return static_cast<BaseStone*
 void PhysScene::stone_clicked(BaseStone* stone) {
   if (!accepts_moves() || !stone->body) return;
   game_feel.player_clicked();
+  if (flow.cancel_selection && stone == get_selected_stone()) {
+    cancel_selection();
+    return;
+  }
   field_model.click(stone);
+}
+
+bool PhysScene::cancel_selection() {
+  if (!accepts_moves()) return false;
+  auto* stone = static_cast<BaseStone*>(field_model.deselect());
+  if (!stone) return false;
+  stone->set_blend(1.0f);
+  GAME_INFO("Selection of " << stone->_get__object_name_() << " cancelled");
+  rise("selection_cancelled");
+  return true;
+}
+
+bool PhysScene::slot__on_mouse_press(SlotArgs* args) {
+  if (!flow.cancel_selection || !args || args->float_params.size() < 2 || args->int_params.empty())
+    return Scene::slot__on_mouse_press(args);
+  const bool right = (args->int_params[0] & MOUSE_BUTTON_RIGHT) != 0;
+  const bool on_stone = dynamic_cast<BaseStone*>(object_at(args->float_params[0], args->float_params[1]));
+  if (right || !on_stone) cancel_selection();
+  if (right && on_stone) return true;
+  return Scene::slot__on_mouse_press(args);
 }
 
 void PhysScene::on_field_event(const FieldEvent& event) {
@@ -250,6 +294,7 @@ void PhysScene::on_field_event(const FieldEvent& event) {
   switch (event.kind) {
     case FieldEvent::Kind::STONE_SELECTED:
       first->set_blend(0.5f);
+      GAME_INFO("Selected " << first->_get__object_name_());
       rise("stone_selected");
       break;
     case FieldEvent::Kind::OUT_OF_REACH:
@@ -286,7 +331,6 @@ void PhysScene::judge_swap(const FieldEvent& event) {
   selected->set_blend(1.0f);
   const bool near = event.kind != FieldEvent::Kind::OUT_OF_REACH;
   GAME_INFO("Dist>maxSize" << event.distance << ">" << event.reach << "=" << (near ? 0 : 1));
-  clicked->disconnect_release(selected);
   if (!near) return;
   for (size_t size : event.group_sizes)
     GAME_DEBUG(RELEASE_HANDLER, "same_type:" << static_cast<unsigned>(size));

@@ -91,8 +91,14 @@ public:
   // The field's rules; the scene acts on what they report.
   FieldModel& field() { return field_model; }
   BaseStone* get_selected_stone() const;
-  // A click on a stone: a running game passes it to the rules.
+  // A click on a stone: a running game passes it to the rules (with "Scene->cancelSelection" on,
+  // a click on the selected stone cancels the selection).
   void stone_clicked(BaseStone* stone);
+  // Clears the selection of a running game; whether there was one.
+  bool cancel_selection();
+  // With "Scene->cancelSelection" on, a press beside the stones or with the right button cancels
+  // the selection; a right press does not select a stone either.
+  bool slot__on_mouse_press(SlotArgs* args) override;
 
   // The game's course on this field (game_flow.cpp). Every part of it is off unless the scene
   // file's keys switch it on; without them the game runs on as it always has.
@@ -154,11 +160,16 @@ private:
     bool pause_keys = false;       // "Scene->pauseKeys"
     std::string pause_label;       // "Scene->pauseLabel": object shown while paused
     std::string playing_setting;   // "Scene->playingSetting": "1" while a game runs
+    bool cancel_selection = false;  // "Scene->cancelSelection"
   };
   void read_flow_keys(Config_Interface* config);
   // A fresh game: running, nothing above the line, the playing setting on.
   void start_game();
   void game_over(const FieldEvent& event);
+  // Takes a burst or a rising number off the scene for good.
+  void dispose_effect(SceneObject* effect);
+  // Every burst and rising number goes: the field that stands still keeps none frozen.
+  void clear_effects();
   // While the field stands still (paused, over, or just back from another scene) the objects'
   // clocks do not count the time; after a slow frame they count only the one step it simulated.
   void hold_clocks_while_still();
@@ -178,6 +189,8 @@ private:
   bool drawn_since_start;
   // The stone whose turn it is left the field while the rules looked at it.
   bool stone_left;
+  // The hint's glow was drawn this frame (before the first stone).
+  bool hint_drawn;
   Slot<PhysScene> key_press_slot;
   GameFeel game_feel;
 };
