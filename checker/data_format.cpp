@@ -276,6 +276,13 @@ std::vector<TypeDoc> make_types() {
         {"ScoreTable->columns", "-0.6 -0.5 0.35 0.45", K::text, "x of the four columns"},
         {"ScoreTable->empty_text", "", K::text, "shown while there are no scores"}},
        {}, {}, {}});
+  types.push_back({"ScorePopup", false, {"Text"},
+                   "The look of the numbers that rise where groups go: the section the game scene's "
+                   "scorePopup names, of type Text, copied for each score.",
+                   {{"ScorePopup->lifeTime", kFromTable, K::real, "seconds a number shows"},
+                    {"ScorePopup->rise", kFromTable, K::real, "how far it rises over its life"},
+                    {"ScorePopup->holdTime", kFromTable, K::real, "seconds at full opacity before it fades"}},
+                   {}, {}, {}});
   types.push_back({"generic", true, {}, "A scene of objects.",
                    {{"Scene->show_mouse_cursor", kFromTable, K::whole, "above 0 shows the pointer"},
                     {"Scene->Objects->ObjectN->name", "", K::text,
@@ -312,6 +319,9 @@ std::vector<TypeDoc> make_types() {
         {"Scene->cancelSelection", kFromTable, K::flag,
          "a click on the selected stone, beside the stones or with the right button, or Escape, cancels "
          "the selection"},
+        {"Scene->keyboardCursor", kFromTable, K::flag,
+         "the arrow keys move a cursor to the nearest stone their way; Space or Enter clicks its stone"},
+        {"Scene->cursorColor", kFromTable, K::color, "colour of the glow around the cursor's stone"},
         {"Scene->subSteps", kFromTable, K::whole, "sub-steps of each physics step (1 to 64)"},
         {"Scene->cascadeScoring", kFromTable, K::flag,
          "groups that form after a swap score with a rising multiplier"},

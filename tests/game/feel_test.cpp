@@ -178,6 +178,20 @@ TEST_F(Feel, ARisingNumberStartsAtItsGroupRisesAndFades) {
   EXPECT_LT(sprite->_get_alpha(), first_alpha - 0.4f);
 }
 
+TEST_F(Feel, ARisingNumberWithAHoldTimeStaysOpaqueThenFades) {
+  std::string sections = POPUP_AND_COMBO;
+  sections.replace(sections.find("\t\t\trise 0.2\n"), 0, "\t\t\tholdTime 0.25\n");
+  load_course(SCORING, false, {"combo"}, sections, NO_PARTICLES);
+  diagonal("W", {2, 2, 2}, -0.3f, -0.3f);
+  tick(2);
+  Video_Sprite* sprite = dynamic_cast<ScorePopup*>(scene->get_object("scorePopup1"))->_get__sprite_();
+  tick(12);
+  EXPECT_FLOAT_EQ(sprite->_get_alpha(), 1.0f) << "within its hold time";
+  tick(8);
+  EXPECT_LT(sprite->_get_alpha(), 0.8f);
+  EXPECT_GT(sprite->_get_alpha(), 0.4f) << "the fade takes the rest of the half second";
+}
+
 TEST_F(Feel, AStandingSwapTravelsBeforeItsGroupGoesAndARejectedOneShakes) {
   load_course("\tswapSeconds 0.15\n\trejectSeconds 0.3\n", false, {}, "", NO_PARTICLES);
   swap_layout(0, 0);
@@ -308,6 +322,28 @@ TEST_F(Feel, AGameThatEndsLeavesNoMarkedStones) {
   EXPECT_EQ(scene->feel().hinted().first, "");
   EXPECT_EQ(glow("A"), nullptr);
   EXPECT_EQ(glow("X"), nullptr);
+}
+
+TEST_F(Feel, ArrowKeysMoveACursorToTheNearestStoneTheirWayAndSpaceClicksIt) {
+  load_course("\tkeyboardCursor true\n", false, {}, "", NO_PARTICLES);
+  swap_layout(0, 0);
+  tick();
+  press_key(VKEY_LEFT);  // the first key shows the cursor on the stone nearest the middle
+  ASSERT_EQ(scene->get_cursor_stone(), stone("A"));
+  EXPECT_NE(video()->_find_sprite("AcursorGlow", scene->get_name()), nullptr);
+  press_key(VKEY_LEFT);
+  EXPECT_EQ(scene->get_cursor_stone(), stone("A")) << "no stone that way";
+  press_key(VKEY_SPACE);
+  EXPECT_EQ(scene->get_selected_stone(), stone("A"));
+  press_key(VKEY_DOWN);
+  ASSERT_EQ(scene->get_cursor_stone(), stone("X"));
+  EXPECT_EQ(video()->_find_sprite("AcursorGlow", scene->get_name()), nullptr);
+  press_key(VKEY_ENTER);
+  tick();
+  EXPECT_FALSE(has("X") || has("B1") || has("B2")) << "the swap stood and its group went";
+  EXPECT_EQ(scene->get_cursor_stone(), nullptr);
+  press_key(VKEY_UP);
+  EXPECT_EQ(scene->get_cursor_stone(), stone("A")) << "back near where its stone went";
 }
 
 TEST_F(Feel, WithNoSwapToMakeTheHintSaysSoAndDropsAFreshRow) {

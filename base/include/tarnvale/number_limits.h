@@ -78,6 +78,7 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"ScoreTable->row_height", 0, kMaxPlace, "0.1", false, OnBadNumber::use_default, false},
     {"ScorePopup->lifeTime", 0, 3600, "1", false, OnBadNumber::use_default, false},
     {"ScorePopup->rise", -kMaxPlace, kMaxPlace, "0.15", false, OnBadNumber::use_default, false},
+    {"ScorePopup->holdTime", 0, 3600, "0", false, OnBadNumber::use_default, false},
     // A timer of time 0 fires every frame; its re-entry is bounded by the signal depth limit.
     {"Timer->time", 0, 1e9, "1.0", false, OnBadNumber::use_default, false},
     // Sounds: a volume is a share of full loudness; pitches beyond two octaves are noise.
@@ -107,6 +108,7 @@ inline constexpr NumberLimit kNumberLimits[] = {
     // 0: no hints.
     {"Scene->hintSeconds", 0, 3600, "0", false, OnBadNumber::use_default, false},
     {"Scene->hintColor", 0, 4294967295.0, "0xffffffc0", true, OnBadNumber::use_default, false},
+    {"Scene->cursorColor", 0, 4294967295.0, "0x60d0ffff", true, OnBadNumber::use_default, false},
     {"Scene->Pace->StepN->refillTime", 0, 3600, "0", false, OnBadNumber::use_default, false},
     {"Scene->Pace->StepN->emitCount", 0, 1000, "0", true, OnBadNumber::use_default, false},
     // Walls of the level file.
@@ -275,6 +277,7 @@ inline constexpr FlagLimit kFlagLimits[] = {
     {"Scene->pauseKeys", "false", "true", "false"},
     {"Scene->cascadeScoring", "false", "true", "false"},
     {"Scene->cancelSelection", "false", "true", "false"},
+    {"Scene->keyboardCursor", "false", "true", "false"},
     {"Video->DoubleBuffer", "yes", "yes", "no"},
     {"Video->FullScreen", "yes", "yes", "no"},
     {"Video->HideMouse", "yes", "yes", "no"},

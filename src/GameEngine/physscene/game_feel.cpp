@@ -70,7 +70,7 @@ void GameFeel::read_keys(Config_Interface* config) {
   read_scene_number(config, file, "Scene->hintSeconds", &keys.hint_seconds);
   keys.no_move_label = value("noMoveLabel", "");
   read_scene_number(config, file, "Scene->hintColor", &keys.hint_colour);
-  glow.set(scene->get_video_name(), scene->get_name(), keys.hint_colour);
+  glow.set(scene->get_video_name(), scene->get_name(), keys.hint_colour, "hintGlow");
   keys.warning_label = value("warningLabel", "");
   keys.warning_text = value("warningText", "{n}");
   tarnvale::for_each_listed(config, "Scene->Pace->Step", "->", "score", [&](const std::string& step,
@@ -171,7 +171,10 @@ void GameFeel::warn(double seconds_above, double hold_seconds) {
   const long left = seconds_above > 0 ? std::max(1L, static_cast<long>(std::ceil(hold_seconds - seconds_above))) : 0;
   if (left == warning_shown) return;
   warning_shown = left;
-  if (left > 0) set_text(warning_label, keys.warning_text, left);
+  if (left > 0) {
+    GAME_INFO("Warning: the game ends in " << left << " s");
+    set_text(warning_label, keys.warning_text, left);
+  }
   warning_label->_set_show(left > 0);
 }
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "hint_glow.h"
+#include "stone_glow.h"
 #include "tessim/time.h"
 
 class BaseStone;
@@ -101,7 +101,7 @@ private:
   Time since_move;
   Time hint_clock;  // the hint's blinking, and how long "no move" shows
   std::pair<std::string, std::string> hint;
-  HintGlow glow;
+  StoneGlow glow;
   float glow_alpha = 1.0f;
   // The whole seconds the warning label shows (0: hidden).
   long warning_shown = 0;

@@ -38,10 +38,16 @@ void PhysScene::read_flow_keys(Config_Interface* config) {
   flow.pause_label = value("pauseLabel", "");
   flow.playing_setting = value("playingSetting", "");
   flow.cancel_selection = tarnvale::read_flag(config, "", "Scene->cancelSelection");
+  flow.keyboard_cursor = tarnvale::read_flag(config, "", "Scene->keyboardCursor");
+  uint32_t cursor_colour = 0;
+  read_scene_number(config, storage_file, "Scene->cursorColor", &cursor_colour);
+  cursor_glow.set(video_name, name, cursor_colour, "cursorGlow");
 }
 
 void PhysScene::start_game() {
   field_model.start();
+  // The stones of a field loaded anew are new ones.
+  cursor = nullptr;
   left_running = false;
   drawn_since_start = false;
   // The objects' clocks start now: what loading took does not count, or a refill timer loaded
@@ -85,6 +91,7 @@ bool PhysScene::slot__on_deactivate(SlotArgs* args) {
 bool PhysScene::slot__on_key_press(SlotArgs* args) {
   if (!args || args->int_params.empty()) return false;
   const int64_t key = args->int_params[0];
+  if (flow.keyboard_cursor && accepts_moves() && cursor_key(key)) return true;
   // Esc takes a selection back before it pauses.
   if (key == VKEY_ESC && flow.cancel_selection && cancel_selection()) return true;
   if (!flow.pause_keys || (key != VKEY_ESC && key != KEY_P)) return false;
@@ -134,6 +141,7 @@ void PhysScene::game_over(const FieldEvent& event) {
   if (!event.stones.empty()) static_cast<BaseStone*>(event.stones.front())->set_blend(1.0f);
   game_feel.end();
   clear_effects();
+  set_cursor(nullptr);
   const long score = event.score;
   GAME_INFO("Game over, score " << score);
   if (!flow.playing_setting.empty()) ui_set_setting(flow.playing_setting, "0");

@@ -5,6 +5,7 @@
 #include "../GameObjects/stone_particles/stone_particles.h"
 #include "../game_fabrics.h"
 #include "../game_log.h"
+#include "field_cursor.h"
 #include "carrow/config.h"
 #include "olvane/video.h"
 #include "tarnvale/indexed_list.h"
@@ -66,7 +67,9 @@ PhysScene::PhysScene()
       left_running(false),
       drawn_since_start(false),
       stone_left(false),
-      hint_drawn(false),
+      glows_drawn(false),
+      cursor(nullptr),
+      cursor_place(scene_to_world(0.0f, 0.0f)),
       key_press_slot(this, &PhysScene::slot__on_key_press),
       game_feel(this) {
   register_game_object_fabrics();
@@ -212,7 +215,7 @@ bool PhysScene::draw() {
     game_feel.update();
     game_feel.warn(field_model.seconds_above(), field_model.get_rules().hold_seconds);
   }
-  hint_drawn = false;
+  glows_drawn = false;
   const bool drawn = Scene::draw();
   // The game-over window stands over the field then; the line would cross it.
   if (can_end() && get_play() != Play::OVER) line.draw(width, field_model.seconds_above() > 0);
@@ -224,9 +227,10 @@ void PhysScene::draw_object(SceneObject* object) {
   if (auto* stone = dynamic_cast<BaseStone*>(object)) {
     stone_left = false;
     if (field_model.settle(stone) && stone_left) return;
-    if (!hint_drawn) {
-      hint_drawn = true;
+    if (!glows_drawn) {
+      glows_drawn = true;
       game_feel.draw_hint();
+      if (cursor) cursor_glow.draw(cursor, 1.0f);
     }
   } else if (auto* particles = dynamic_cast<StoneParticles*>(object)) {
     if (particles->burnt_out()) {
@@ -277,6 +281,37 @@ bool PhysScene::cancel_selection() {
   GAME_INFO("Selection of " << stone->_get__object_name_() << " cancelled");
   rise("selection_cancelled");
   return true;
+}
+
+bool PhysScene::cursor_key(int64_t key) {
+  b2Vec2 direction(0.0f, 0.0f);
+  switch (key) {
+    case VKEY_UP: direction.y = 1.0f; break;
+    case VKEY_DOWN: direction.y = -1.0f; break;
+    case VKEY_LEFT: direction.x = -1.0f; break;
+    case VKEY_RIGHT: direction.x = 1.0f; break;
+    case VKEY_SPACE:
+    case VKEY_ENTER:
+      if (cursor) stone_clicked(cursor);
+      return true;
+    default: return false;
+  }
+  if (!cursor) {
+    // It shows first on the selected stone, or where it last was.
+    BaseStone* selected = get_selected_stone();
+    set_cursor(selected ? selected : static_cast<BaseStone*>(field_cursor::nearest_to(world, cursor_place)));
+  } else if (FieldStone* next = field_cursor::next_in_direction(world, cursor, direction)) {
+    set_cursor(static_cast<BaseStone*>(next));
+  }
+  return true;
+}
+
+void PhysScene::set_cursor(BaseStone* stone) {
+  if (cursor) cursor_glow.release(cursor->_get__object_name_());
+  cursor = stone;
+  if (!cursor) return;
+  cursor_glow.make(cursor);
+  GAME_INFO("Cursor on " << cursor->_get__object_name_());
 }
 
 bool PhysScene::slot__on_mouse_press(SlotArgs* args) {
@@ -357,6 +392,10 @@ void PhysScene::clear_group(const FieldEvent& event) {
 
 void PhysScene::dispose_stone(BaseStone* stone) {
   field_model.forget(stone);
+  if (stone == cursor) {
+    if (stone->body) cursor_place = stone->body->GetPosition();
+    set_cursor(nullptr);
+  }
   if (stone->body && world) {
     // A sleeping pile stays asleep when a body goes; what rested on this stone must fall.
     for (b2ContactEdge* edge = stone->body->GetContactList(); edge; edge = edge->next) edge->other->SetAwake(true);

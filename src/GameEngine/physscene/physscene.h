@@ -12,6 +12,7 @@
 #include "field_model.h"
 #include "game_feel.h"
 #include "game_over_line.h"
+#include "stone_glow.h"
 #include "tarnvale/number_limits.h"
 #include "tessim/time.h"
 #include "voskar/scene.h"
@@ -99,6 +100,9 @@ public:
   // With "Scene->cancelSelection" on, a press beside the stones or with the right button cancels
   // the selection; a right press does not select a stone either.
   bool slot__on_mouse_press(SlotArgs* args) override;
+  // With "Scene->keyboardCursor" on, the stone the arrow keys moved the cursor to (null while it
+  // shows on none); Space and Enter click it.
+  BaseStone* get_cursor_stone() const { return cursor; }
 
   // The game's course on this field (game_flow.cpp). Every part of it is off unless the scene
   // file's keys switch it on; without them the game runs on as it always has.
@@ -161,11 +165,16 @@ private:
     std::string pause_label;       // "Scene->pauseLabel": object shown while paused
     std::string playing_setting;   // "Scene->playingSetting": "1" while a game runs
     bool cancel_selection = false;  // "Scene->cancelSelection"
+    bool keyboard_cursor = false;   // "Scene->keyboardCursor"
   };
   void read_flow_keys(Config_Interface* config);
   // A fresh game: running, nothing above the line, the playing setting on.
   void start_game();
   void game_over(const FieldEvent& event);
+  // An arrow key moves the cursor (the first shows it), Space or Enter clicks its stone; whether
+  // the key was one of them.
+  bool cursor_key(int64_t key);
+  void set_cursor(BaseStone* stone);
   // Takes a burst or a rising number off the scene for good.
   void dispose_effect(SceneObject* effect);
   // Every burst and rising number goes: the field that stands still keeps none frozen.
@@ -189,8 +198,12 @@ private:
   bool drawn_since_start;
   // The stone whose turn it is left the field while the rules looked at it.
   bool stone_left;
-  // The hint's glow was drawn this frame (before the first stone).
-  bool hint_drawn;
+  // The hint's and the cursor's glows were drawn this frame (before the first stone).
+  bool glows_drawn;
+  BaseStone* cursor;
+  // Where the cursor shows first, and where it was when its stone went (world units).
+  b2Vec2 cursor_place;
+  StoneGlow cursor_glow;
   Slot<PhysScene> key_press_slot;
   GameFeel game_feel;
 };

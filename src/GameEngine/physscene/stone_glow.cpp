@@ -1,4 +1,4 @@
-#include "hint_glow.h"
+#include "stone_glow.h"
 
 #include "../GameObjects/basestone/basestone.h"
 #include "olvane/video.h"
@@ -9,7 +9,7 @@ namespace {
 const float GLOW_SCALE = 1.35f;
 }  // namespace
 
-bool HintGlow::make(BaseStone* stone) const {
+bool StoneGlow::make(BaseStone* stone) const {
   Video_Interface* driver = video_get_interface(video);
   Video_Sprite* stone_sprite = stone->_get__sprite_();
   if (!driver || !stone_sprite) return false;
@@ -45,7 +45,7 @@ bool HintGlow::make(BaseStone* stone) const {
   return true;
 }
 
-void HintGlow::draw(BaseStone* stone, float alpha) const {
+void StoneGlow::draw(BaseStone* stone, float alpha) const {
   Video_Interface* driver = video_get_interface(video);
   Video_Sprite* sprite = driver ? driver->_find_sprite(name_of(stone->_get__object_name_()), group) : nullptr;
   if (!sprite || !stone->_get_body()) return;
@@ -59,6 +59,6 @@ void HintGlow::draw(BaseStone* stone, float alpha) const {
   driver->_draw_sprite(sprite);
 }
 
-void HintGlow::release(const std::string& stone_name) const {
+void StoneGlow::release(const std::string& stone_name) const {
   if (!stone_name.empty()) release_picture(video, name_of(stone_name), group);
 }

@@ -1,20 +1,24 @@
 #pragma once
-// The hint's mark: behind each hinted stone a larger silhouette of it in the glow colour, so the
-// hint reads as light around the stones while a selection darkens its stone.
+// A mark of light around a stone: behind it a larger silhouette of it in the glow colour. The hint
+// and the keyboard's cursor mark their stones so, each in its colour, while a selection darkens
+// its stone.
 
 #include <cstdint>
 #include <string>
 
 class BaseStone;
 
-class HintGlow {
+class StoneGlow {
 public:
-  // The silhouettes are filed under the scene's name as their group.
-  void set(const std::string& video_name, const std::string& scene_name, uint32_t rgba) {
+  // The silhouettes are filed under the scene's name as their group, each under its stone's name
+  // and the suffix.
+  void set(const std::string& video_name, const std::string& scene_name, uint32_t rgba, const std::string& suffix) {
     video = video_name;
     group = scene_name;
     colour = rgba;
+    name_suffix = suffix;
   }
+  uint32_t get_colour() const { return colour; }
   // Makes the stone's silhouette (false when its picture cannot give one).
   bool make(BaseStone* stone) const;
   // Draws the stone's silhouette where the stone is, at the given opacity. The driver draws the
@@ -25,7 +29,7 @@ public:
   void release(const std::string& stone_name) const;
 
 private:
-  std::string name_of(const std::string& stone_name) const { return stone_name + "hintGlow"; }
-  std::string video, group;
+  std::string name_of(const std::string& stone_name) const { return stone_name + name_suffix; }
+  std::string video, group, name_suffix;
   uint32_t colour = 0xffffffffu;  // 0xRRGGBBAA
 };
