@@ -21,8 +21,9 @@
 
 namespace {
 const double NO_MOVE_SECONDS = 2.0;
+const double WARNING_AFTER_SECONDS = 0.25;
 // The glow around the hinted stones pulses twice a second between full and this opacity.
-const float HINT_FAINTEST = 0.25f;
+const float HINT_FAINTEST = 0.45f;
 const double HINT_BLINKS_PER_SECOND = 2.0;
 // The shade changes in this many steps a second, not every frame: frames in between show the
 // same picture, which the driver need not draw again.
@@ -166,15 +167,15 @@ void GameFeel::show_combo() {
 }
 
 void GameFeel::warn(double seconds_above, double hold_seconds) {
-  if (!warning_label) return;
+  // A stone flung up by a burst rests for a moment at the top of its flight: no warning for it.
+  const bool resting = seconds_above >= WARNING_AFTER_SECONDS;
   // Whole seconds left, rounded up: the label changes (and its text is drawn anew) once a second.
-  const long left = seconds_above > 0 ? std::max(1L, static_cast<long>(std::ceil(hold_seconds - seconds_above))) : 0;
+  const long left = resting ? std::max(1L, static_cast<long>(std::ceil(hold_seconds - seconds_above))) : 0;
   if (left == warning_shown) return;
   warning_shown = left;
-  if (left > 0) {
-    GAME_INFO("Warning: the game ends in " << left << " s");
-    set_text(warning_label, keys.warning_text, left);
-  }
+  if (left > 0) GAME_INFO("Warning: the game ends in " << left << " s");
+  if (!warning_label) return;
+  if (left > 0) set_text(warning_label, keys.warning_text, left);
   warning_label->_set_show(left > 0);
 }
 

@@ -49,11 +49,13 @@ public:
 
   // Called each drawn frame of a running game, after the world stepped.
   void update();
-  // The hint's glow under its stones; drawn before the first stone of each frame.
+  // The hint's glow around its stones; drawn after the stones each frame.
   void draw_hint();
-  // Stones have rested above the line for so many seconds (0: none does): the warning label
-  // counts down the seconds left of the hold, or hides.
+  // Stones have rested above the line for so many seconds (0: none does): once they have for a
+  // quarter second, the warning label counts down the seconds left of the hold; else it hides.
   void warn(double seconds_above, double hold_seconds);
+  // The warning shows (the line brightens meanwhile).
+  bool warning() const { return warning_shown > 0; }
   // While the game stands still its clocks do not count.
   void delay(double seconds);
 

@@ -67,7 +67,6 @@ PhysScene::PhysScene()
       left_running(false),
       drawn_since_start(false),
       stone_left(false),
-      glows_drawn(false),
       cursor(nullptr),
       cursor_place(scene_to_world(0.0f, 0.0f)),
       key_press_slot(this, &PhysScene::slot__on_key_press),
@@ -215,10 +214,13 @@ bool PhysScene::draw() {
     game_feel.update();
     game_feel.warn(field_model.seconds_above(), field_model.get_rules().hold_seconds);
   }
-  glows_drawn = false;
   const bool drawn = Scene::draw();
+  // Over the stones: the glows lie around them, and the driver draws the stones of one picture
+  // together, before anything queued after the first of them.
+  game_feel.draw_hint();
+  if (cursor) cursor_glow.draw(cursor, 1.0f);
   // The game-over window stands over the field then; the line would cross it.
-  if (can_end() && get_play() != Play::OVER) line.draw(width, field_model.seconds_above() > 0);
+  if (can_end() && get_play() != Play::OVER) line.draw(width, game_feel.warning());
   return drawn;
 }
 
@@ -227,11 +229,6 @@ void PhysScene::draw_object(SceneObject* object) {
   if (auto* stone = dynamic_cast<BaseStone*>(object)) {
     stone_left = false;
     if (field_model.settle(stone) && stone_left) return;
-    if (!glows_drawn) {
-      glows_drawn = true;
-      game_feel.draw_hint();
-      if (cursor) cursor_glow.draw(cursor, 1.0f);
-    }
   } else if (auto* particles = dynamic_cast<StoneParticles*>(object)) {
     if (particles->burnt_out()) {
       dispose_effect(particles);

@@ -198,8 +198,6 @@ private:
   bool drawn_since_start;
   // The stone whose turn it is left the field while the rules looked at it.
   bool stone_left;
-  // The hint's and the cursor's glows were drawn this frame (before the first stone).
-  bool glows_drawn;
   BaseStone* cursor;
   // Where the cursor shows first, and where it was when its stone went (world units).
   b2Vec2 cursor_place;

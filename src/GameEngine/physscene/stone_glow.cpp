@@ -5,8 +5,8 @@
 #include "physscene.h"
 
 namespace {
-// The silhouette's size against its stone's: the rim that shows around it.
-const float GLOW_SCALE = 1.35f;
+// The glow's outer size against its stone's.
+const float GLOW_SCALE = 1.6f;
 }  // namespace
 
 bool StoneGlow::make(BaseStone* stone) const {
@@ -17,18 +17,27 @@ bool StoneGlow::make(BaseStone* stone) const {
       driver->_get_surface(stone_sprite->_get_surface_name(), stone_sprite->_get_surface_group());
   if (!picture || !picture->_get_surface_data()) return false;
   const int width = picture->_get_width(), height = picture->_get_height();
+  const int ring_width = static_cast<int>(width * GLOW_SCALE + 0.5f);
+  const int ring_height = static_cast<int>(height * GLOW_SCALE + 0.5f);
   const std::string name = name_of(stone->_get__object_name_());
-  if (!driver->_create_surface(width, height, name, group, true)) return false;
+  if (!driver->_create_surface(ring_width, ring_height, name, group, true)) return false;
   Video_Surface* glow = driver->_get_surface(name, group);
   if (!glow || !glow->_get_surface_data() || glow->_get_bpp() != 4) return false;
   const auto* from = static_cast<const unsigned char*>(picture->_get_surface_data());
+  // The picture's own transparency gives the shape; a picture without one is a whole rectangle.
+  auto opacity = [&](int column, int row) -> unsigned {
+    if (column < 0 || row < 0 || column >= width || row >= height) return 0;
+    return picture->_get_bpp() == 4 ? from[row * picture->_get_pitch() + column * 4 + 3] : 255u;
+  };
+  const int left = (ring_width - width) / 2, bottom = (ring_height - height) / 2;
   auto* to = static_cast<unsigned char*>(glow->_get_surface_data());
-  const bool has_alpha = picture->_get_bpp() == 4;
-  for (int row = 0; row < height; ++row)
-    for (int column = 0; column < width; ++column) {
+  for (int row = 0; row < ring_height; ++row)
+    for (int column = 0; column < ring_width; ++column) {
+      // The shape grown, less the shape itself: a ring that lies around the stone, not over it.
+      const unsigned outer = opacity(static_cast<int>(column / GLOW_SCALE), static_cast<int>(row / GLOW_SCALE));
+      const unsigned inner = opacity(column - left, row - bottom);
+      const unsigned alpha = outer > inner ? outer - inner : 0u;
       unsigned char* pixel = to + row * glow->_get_pitch() + column * 4;
-      // The picture's own transparency gives the silhouette; a picture without one glows whole.
-      const unsigned alpha = has_alpha ? from[row * picture->_get_pitch() + column * 4 + 3] : 255u;
       pixel[0] = static_cast<unsigned char>(colour >> 24);
       pixel[1] = static_cast<unsigned char>(colour >> 16);
       pixel[2] = static_cast<unsigned char>(colour >> 8);
@@ -41,7 +50,7 @@ bool StoneGlow::make(BaseStone* stone) const {
   if (!sprite) return false;
   sprite->_set_base_point(stone_sprite->_get_base_x() / stone_sprite->_get_h_offset(),
                           stone_sprite->_get_base_y() / stone_sprite->_get_v_offset());
-  sprite->_set_scale(GLOW_SCALE * stone_sprite->_get_scale_x(), GLOW_SCALE * stone_sprite->_get_scale_y());
+  sprite->_set_scale(stone_sprite->_get_scale_x(), stone_sprite->_get_scale_y());
   return true;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// A mark of light around a stone: behind it a larger silhouette of it in the glow colour. The hint
-// and the keyboard's cursor mark their stones so, each in its colour, while a selection darkens
-// its stone.
+// A mark of light around a stone: a ring in the glow colour of the stone's own shape, grown, drawn
+// over the stone's edge. The hint and the keyboard's cursor mark their stones so, each in its
+// colour, while a selection darkens its stone.
 
 #include <cstdint>
 #include <string>
@@ -10,7 +10,7 @@ class BaseStone;
 
 class StoneGlow {
 public:
-  // The silhouettes are filed under the scene's name as their group, each under its stone's name
+  // The rings are filed under the scene's name as their group, each under its stone's name
   // and the suffix.
   void set(const std::string& video_name, const std::string& scene_name, uint32_t rgba, const std::string& suffix) {
     video = video_name;
@@ -19,13 +19,11 @@ public:
     name_suffix = suffix;
   }
   uint32_t get_colour() const { return colour; }
-  // Makes the stone's silhouette (false when its picture cannot give one).
+  // Makes the stone's ring (false when its picture cannot give one).
   bool make(BaseStone* stone) const;
-  // Draws the stone's silhouette where the stone is, at the given opacity. The driver draws the
-  // stones of one picture together where the first of them comes: the silhouettes must come
-  // before the first stone of the frame to lie under their stones.
+  // Draws the stone's ring where the stone is, at the given opacity; drawn after the stones.
   void draw(BaseStone* stone, float alpha) const;
-  // Releases the silhouette of the stone named so.
+  // Releases the ring of the stone named so.
   void release(const std::string& stone_name) const;
 
 private:
