@@ -297,7 +297,8 @@ BENCHMARK(BM_FullFieldAt60)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // The settled field of 50 stones whose game is over, with (1) or without (0) bursts flying when
 // it ends: once the end is drawn, frames cost the same either way (with
-// FIELD_BENCH_SKIP_UNCHANGED=1 the driver draws none of them again).
+// FIELD_BENCH_SKIP_UNCHANGED=1 the driver draws none of them again). Run one argument at a time:
+// in a process that loaded another field before, this one's frames are drawn either way.
 void BM_GameOverField(benchmark::State& state) {
   std::string error;
   if (!start_program(&error)) {
