@@ -66,7 +66,9 @@ std::vector<KeyDoc> burst_keys() {
            "particle picture"},
           {"StoneParticles->lifeTime", kFromTable, K::real, "seconds a burst lasts"},
           {"StoneParticles->outline", kFromTable, K::flag, "outline the particles"},
-          {"StoneParticles->stoneColour", kFromTable, K::flag, "particles in the colour of their stone"}};
+          {"StoneParticles->stoneColour", kFromTable, K::flag, "particles in the colour of their stone"},
+          {"StoneParticles->underSprites", kFromTable, K::flag,
+           "particles drawn behind the pictures (stones, rising numbers, windows)"}};
 }
 
 void take_table_defaults(std::vector<KeyDoc>& keys) {

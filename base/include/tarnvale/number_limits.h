@@ -273,6 +273,7 @@ inline constexpr FlagLimit kFlagLimits[] = {
     {"Scenes->SceneN->preload", "false", "true", "false"},
     {"StoneParticles->outline", "true", "true", "false"},
     {"StoneParticles->stoneColour", "false", "true", "false"},
+    {"StoneParticles->underSprites", "false", "true", "false"},
     {"Scene->bestScores", "false", "true", "false"},
     {"Scene->pauseKeys", "false", "true", "false"},
     {"Scene->cascadeScoring", "false", "true", "false"},
