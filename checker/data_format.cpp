@@ -66,7 +66,9 @@ std::vector<KeyDoc> burst_keys() {
            "particle picture"},
           {"StoneParticles->lifeTime", kFromTable, K::real, "seconds a burst lasts"},
           {"StoneParticles->outline", kFromTable, K::flag, "outline the particles"},
-          {"StoneParticles->stoneColour", kFromTable, K::flag, "particles in the colour of their stone"}};
+          {"StoneParticles->stoneColour", kFromTable, K::flag, "particles in the colour of their stone"},
+          {"StoneParticles->underSprites", kFromTable, K::flag,
+           "particles drawn behind the pictures (stones, rising numbers, windows)"}};
 }
 
 void take_table_defaults(std::vector<KeyDoc>& keys) {
@@ -281,6 +283,13 @@ std::vector<TypeDoc> make_types() {
         {"ScoreTable->player_setting", "", K::text,
          "UI setting with the player's name for such a game; without one it is \"Player\""}},
        {}, {}, {}});
+  types.push_back({"ScorePopup", false, {"Text"},
+                   "The look of the numbers that rise where groups go: the section the game scene's "
+                   "scorePopup names, of type Text, copied for each score.",
+                   {{"ScorePopup->lifeTime", kFromTable, K::real, "seconds a number shows"},
+                    {"ScorePopup->rise", kFromTable, K::real, "how far it rises over its life"},
+                    {"ScorePopup->holdTime", kFromTable, K::real, "seconds at full opacity before it fades"}},
+                   {}, {}, {}});
   types.push_back({"generic", true, {}, "A scene of objects.",
                    {{"Scene->show_mouse_cursor", kFromTable, K::whole, "above 0 shows the pointer"},
                     {"Scene->Objects->ObjectN->name", "", K::text,
@@ -301,6 +310,10 @@ std::vector<TypeDoc> make_types() {
         {"Scene->gameOverLine", "", K::real, "height the pile must stay under"},
         {"Scene->gameOverHold", kFromTable, K::real, "seconds above the line that end the game"},
         {"Scene->gameOverLineColor", kFromTable, K::color, "colour of the line"},
+        {"Scene->gameOverLineWarningColor", kFromTable, K::color,
+         "colour of the line while stones rest above it; 0 keeps the line's"},
+        {"Scene->warningLabel", "", K::object, "a Text that counts down the seconds left while stones rest above the line"},
+        {"Scene->warningText", "{n}", K::text, "the countdown's text; {n} is the whole seconds left"},
         {"Scene->gameOverWindow", "", K::object, "shown when the game is over"},
         {"Scene->scoreObject", "", K::object, "the Numeric that counts the score"},
         {"Scene->bestScores", kFromTable, K::flag, "enters scores in the best scores"},
@@ -310,6 +323,12 @@ std::vector<TypeDoc> make_types() {
         {"Scene->pauseKeys", kFromTable, K::flag, "P and Escape pause"},
         {"Scene->pauseLabel", "", K::object, "shown while paused"},
         {"Scene->playingSetting", "", K::setting, "UI setting that is \"1\" while a game runs"},
+        {"Scene->cancelSelection", kFromTable, K::flag,
+         "a click on the selected stone, beside the stones or with the right button, or Escape, cancels "
+         "the selection"},
+        {"Scene->keyboardCursor", kFromTable, K::flag,
+         "the arrow keys move a cursor to the nearest stone their way; Space or Enter clicks its stone"},
+        {"Scene->cursorColor", kFromTable, K::color, "colour of the glow around the cursor's stone"},
         {"Scene->subSteps", kFromTable, K::whole, "sub-steps of each physics step (1 to 64)"},
         {"Scene->cascadeScoring", kFromTable, K::flag,
          "groups that form after a swap score with a rising multiplier"},
@@ -326,10 +345,11 @@ std::vector<TypeDoc> make_types() {
         {"Scene->Pace->StepN->refillTime", kFromTable, K::real, "refill seconds from the step on; 0 keeps"},
         {"Scene->Pace->StepN->emitCount", kFromTable, K::whole, "stones per row from the step on; 0 keeps"},
         {"Scene->hintSeconds", kFromTable, K::real, "seconds without a move before a hint; 0 is off"},
+        {"Scene->hintColor", kFromTable, K::color, "colour of the glow around the hinted stones"},
         {"Scene->noMoveLabel", "", K::object, "shown when no swap makes a group"}},
        {}, {"on_key_press"},
        {"game_over", "group_removed", "group_scored", "stone_selected", "swap_stood", "swap_rejected", "group_burst",
-        "cascade_step", "level_reached", "hint_shown", "best_score", "paused", "resumed"}});
+        "cascade_step", "level_reached", "hint_shown", "best_score", "paused", "resumed", "selection_cancelled"}});
   // The stones' bursts read their keys under the scene's name ("gameStoneParticles->outline").
   const std::vector<KeyDoc> bursts = with_prefix("SCENE", burst_keys());
   types.back().keys.insert(types.back().keys.end(), bursts.begin(), bursts.end());

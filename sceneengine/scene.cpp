@@ -272,20 +272,25 @@ bool Scene::slot__on_mouse_press(SlotArgs* args) {
   MOUSE_BUTTON button;
   if (!video_get_interface(video_name) || !pointer_args(args, &px, &py, &button)) return false;
 
+  SceneObject* object = object_at(px, py);
+  if (!object) return true;
+  if (focus) focus->disconnect_signals(false);
+  focus = object;
+  focus->connect_signals(false);
+  activate_signal.clear_params();
+  activate_signal.add_params(px);
+  activate_signal.add_params(py);
+  activate_signal.add_params(static_cast<int64_t>(button));
+  activate_signal.rise();
+  return true;
+}
+
+SceneObject* Scene::object_at(float px, float py) {
   for (auto it = z_order.rbegin(); it != z_order.rend(); ++it) {
     SceneObject* object = get_object(it->name);
-    if (!object || !object->_get_show() || !object->_is_point_in_object(px, py)) continue;
-    if (focus) focus->disconnect_signals(false);
-    focus = object;
-    focus->connect_signals(false);
-    activate_signal.clear_params();
-    activate_signal.add_params(px);
-    activate_signal.add_params(py);
-    activate_signal.add_params(static_cast<int64_t>(button));
-    activate_signal.rise();
-    return true;
+    if (object && object->_get_show() && object->_is_point_in_object(px, py)) return object;
   }
-  return true;
+  return nullptr;
 }
 
 bool Scene::slot__on_mouse_move(SlotArgs* args) {

@@ -1,22 +1,26 @@
 #!/usr/bin/env bash
 # Takes the README's pictures: builds the game if needed, runs it on a private Xvfb server, types
 # a name into the start screen's field and photographs the start screen, the how-to-play window,
-# the settings window, a game in progress (also in a 1280 x 720 window), the pause, a game that is
-# over, the start screen with Continue and the best scores, then quits through the menu. The game keeps its files in a folder of its own (never the
-# real home), and ends its games on a line set lower so that the pictures come within a minute.
-# Writes docs/screenshots/{start_screen,how_to_play,settings,game,game_1280x720,paused,game_over,
-# continue,confirm_new_game,best_scores}.png.
+# the settings window, a game in progress (also in a 1280 x 720 window), a selection beside a
+# hint, the rising score numbers, the pause, the countdown before the end, a game that is over,
+# the start screen with Continue and the best scores, then quits through the menu. The game keeps
+# its files in a folder of its own (never the real home), ends its games on a line set lower and
+# hints after 3 s, so that the pictures come within a minute.
+# Writes docs/screenshots/{start_screen,how_to_play,settings,game,game_1280x720,hint_and_selection,
+# score_numbers,paused,warning,game_over,continue,confirm_new_game,best_scores}.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 out=docs/screenshots
 settle_seconds=${SETTLE_SECONDS:-8}
 
-if [ ! -x build/bin/tarnvale ] || [ ! -f build/build.ninja ]; then
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNVALE_TESTS=OFF
+# BUILD_DIR names another build folder to take the program from (built there as it is set up).
+build=${BUILD_DIR:-build}
+if [ ! -x "$build/bin/tarnvale" ] || [ ! -f "$build/build.ninja" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNVALE_TESTS=OFF
 fi
 # The program loads its plug-ins at run time, so they are built alongside it.
-cmake --build build --target tarnvale quorra GL_tessar mordent grisk_png grisk_jpg -j2
+cmake --build "$build" --target tarnvale quorra GL_tessar mordent grisk_png grisk_jpg -j2
 
 work=$(mktemp -d)
 xvfb_pid=""
@@ -59,11 +63,11 @@ export DISPLAY=":$(head -n 1 "$work/display")"
 # name typed in an earlier run.
 mkdir -p "$work/play" "$work/data/tarnvale"
 cp -r cfg res "$work/play/"
-sed -i 's/gameOverLine 0.55/gameOverLine -0.2/' "$work/play/res/game/game.scn"
+sed -i -e 's/gameOverLine 0.55/gameOverLine -0.2/' -e 's/hintSeconds 10/hintSeconds 3/' "$work/play/res/game/game.scn"
 printf '[Scores]\n\t[Score0]\n\t\tname Grace\n\t\tscore 57\n\t\tdate 2024-03-02\n\t[/]\n\t[Score1]\n\t\tname Alan\n\t\tscore 9\n\t\tdate 2024-02-11\n\t[/]\n[/]\n' \
   >"$work/data/tarnvale/scores.cfg"
 printf '[Settings]\n\tPlayerName Ada\n[/]\n' >"$work/data/tarnvale/settings.cfg"
-bin=$PWD/build/bin/tarnvale
+bin=$PWD/$build/bin/tarnvale
 (cd "$work/play" && XDG_DATA_HOME="$work/data" TARNVALE_SEED=1 exec "$bin") >"$work/game.log" 2>&1 &
 game_pid=$!
 
@@ -137,11 +141,40 @@ sleep 1.5
 shot "$out/game_1280x720.png" 1280x720
 xdotool windowsize "$window" 800 600
 sleep 1
+# A stone low in the pile selected (darkened), then the hint glowing around two others.
+for point in "0 -0.75" "0.05 -0.7" "-0.05 -0.7" "0 -0.65"; do
+  # shellcheck disable=SC2086
+  click $point
+  sleep 0.5
+  grep -q "INFO:Selected " "$work/game.log" && break
+done
+hints=$(grep -c "INFO:Hint: " "$work/game.log" || true)
+more_hints() { [ "$(grep -c "INFO:Hint: " "$work/game.log")" -gt "$hints" ]; }
+xdotool mousemove --window "$window" 790 590
+if wait_for 20 more_hints; then
+  sleep 0.2
+  shot "$out/hint_and_selection.png"
+else
+  echo "screenshots: no hint came (no swap left?); hint_and_selection.png not taken" >&2
+fi
+xdotool key --window "$window" Escape   # takes the selection back; without one it pauses
+sleep 0.3
+if grep -q "INFO:Paused" "$work/game.log"; then xdotool key --window "$window" p; fi
+# The numbers that rise where the next groups go.
+groups=$(grep -c "INFO:Group of " "$work/game.log" || true)
+more_groups() { [ "$(grep -c "INFO:Group of " "$work/game.log")" -gt "$groups" ]; }
+if wait_for 30 more_groups; then
+  sleep 0.3
+  shot "$out/score_numbers.png"
+fi
 xdotool key --window "$window" p
 sleep 0.5
 shot "$out/paused.png"
 xdotool key --window "$window" Escape
 
+wait_for 240 grep -q "INFO:Warning: the game ends in" "$work/game.log" || fail "no warning before the end"
+sleep 0.3
+shot "$out/warning.png"
 wait_for 240 grep -q "INFO:Game over" "$work/game.log" || fail "the game did not end"
 sleep 1
 shot "$out/game_over.png"

@@ -295,6 +295,35 @@ void BM_FullFieldAt60(benchmark::State& state) {
 }
 BENCHMARK(BM_FullFieldAt60)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// The settled field of 50 stones whose game is over, with (1) or without (0) bursts flying when
+// it ends: once the end is drawn, frames cost the same either way (with
+// FIELD_BENCH_SKIP_UNCHANGED=1 the driver draws none of them again). Run one argument at a time:
+// in a process that loaded another field before, this one's frames are drawn either way.
+void BM_GameOverField(benchmark::State& state) {
+  std::string error;
+  if (!start_program(&error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  int placed = 0;
+  PhysScene* scene = settled_field(50, &placed);
+  if (scene == nullptr) {
+    state.SkipWithError("the game scene did not load");
+    return;
+  }
+  if (state.range(0) != 0)
+    for (int i = 0; i < 6; ++i)
+      if (auto* stone = dynamic_cast<BaseStone*>(scene->get_object("Stone" + std::to_string(i)))) {
+        scene->burst(stone);
+        scene->dispose_stone(stone);
+      }
+  scene->draw();
+  scene->end_game();
+  measure_frames(state, scene);
+  state.counters["stones"] = placed;
+}
+BENCHMARK(BM_GameOverField)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 // The start screen with its text field (a remembered name) and check box, pointer still.
 void BM_StartScreen(benchmark::State& state) {
   std::string error;

@@ -55,6 +55,9 @@ protected:
     const b2Vec2 at = stone(name)->_get_body()->GetPosition();
     return b2Vec2(world_to_scene(at.x), world_to_scene(at.y));
   }
+  Video_Sprite* glow(const std::string& stone_name) {
+    return video()->_find_sprite(stone_name + "hintGlow", scene->get_name());
+  }
   Numeric* numeric(const std::string& name) { return dynamic_cast<Numeric*>(scene->get_object(name)); }
   void wire_score() { connect(scene->get_name() + "->group_scored", scene->get_name() + "->score->add_value"); }
   int popups() {
@@ -175,6 +178,20 @@ TEST_F(Feel, ARisingNumberStartsAtItsGroupRisesAndFades) {
   EXPECT_LT(sprite->_get_alpha(), first_alpha - 0.4f);
 }
 
+TEST_F(Feel, ARisingNumberWithAHoldTimeStaysOpaqueThenFades) {
+  std::string sections = POPUP_AND_COMBO;
+  sections.replace(sections.find("\t\t\trise 0.2\n"), 0, "\t\t\tholdTime 0.25\n");
+  load_course(SCORING, false, {"combo"}, sections, NO_PARTICLES);
+  diagonal("W", {2, 2, 2}, -0.3f, -0.3f);
+  tick(2);
+  Video_Sprite* sprite = dynamic_cast<ScorePopup*>(scene->get_object("scorePopup1"))->_get__sprite_();
+  tick(12);
+  EXPECT_FLOAT_EQ(sprite->_get_alpha(), 1.0f) << "within its hold time";
+  tick(8);
+  EXPECT_LT(sprite->_get_alpha(), 0.8f);
+  EXPECT_GT(sprite->_get_alpha(), 0.4f) << "the fade takes the rest of the half second";
+}
+
 TEST_F(Feel, AStandingSwapTravelsBeforeItsGroupGoesAndARejectedOneShakes) {
   load_course("\tswapSeconds 0.15\n\trejectSeconds 0.3\n", false, {}, "", NO_PARTICLES);
   swap_layout(0, 0);
@@ -265,14 +282,20 @@ TEST_F(Feel, AHintNamesASwapThatMakesAGroupUntilTheNextClick) {
   ASSERT_THAT((std::vector<std::string>{first, second}), UnorderedElementsAre("A", "X")) << out;
   EXPECT_THAT(out, HasSubstr("INFO:Hint: " + first + " with " + second + "\n"));
   EXPECT_EQ(hints.packs.size(), 1u);
-  // The two blink, in a few shades a second: frames in between show the same picture.
+  // A glow pulses around the two, in a few shades a second: frames in between show the same
+  // picture. The stones themselves stay as they are: only a selection darkens.
+  ASSERT_NE(glow("A"), nullptr);
+  ASSERT_NE(glow("X"), nullptr);
+  EXPECT_EQ(glow("B1"), nullptr);
   float faintest = 1.0f;
   std::set<float> shades;
   for (int i = 0; i < 30; ++i) {
     tick();
-    faintest = std::min(faintest, stone("A")->_get__sprite_()->_get_alpha());
-    shades.insert(stone("A")->_get__sprite_()->_get_alpha());
-    EXPECT_FLOAT_EQ(stone("A")->_get__sprite_()->_get_alpha(), stone("X")->_get__sprite_()->_get_alpha());
+    faintest = std::min(faintest, glow("A")->_get_alpha());
+    shades.insert(glow("A")->_get_alpha());
+    EXPECT_FLOAT_EQ(glow("A")->_get_alpha(), glow("X")->_get_alpha());
+    EXPECT_FLOAT_EQ(stone("A")->_get__sprite_()->_get_alpha(), 1.0f);
+    EXPECT_FLOAT_EQ(stone("A")->_get__sprite_()->_get_blend_r(), 1.0f);
   }
   EXPECT_LT(faintest, 0.5f);
   EXPECT_GE(shades.size(), 5u);
@@ -280,9 +303,11 @@ TEST_F(Feel, AHintNamesASwapThatMakesAGroupUntilTheNextClick) {
   EXPECT_FALSE(shown("label"));
 
   // The swap it names makes the group.
-  swap(first, second);
+  click(first);
   EXPECT_EQ(scene->feel().hinted().first, "");
-  EXPECT_FLOAT_EQ(stone("A")->_get__sprite_()->_get_alpha(), 1.0f);
+  EXPECT_EQ(glow("A"), nullptr);
+  EXPECT_LT(stone(first)->_get__sprite_()->_get_blend_r(), 0.6f) << "the selection darkens";
+  click(second);
   tick();
   EXPECT_FALSE(has("X") || has("B1") || has("B2"));
 }
@@ -290,13 +315,35 @@ TEST_F(Feel, AHintNamesASwapThatMakesAGroupUntilTheNextClick) {
 TEST_F(Feel, AGameThatEndsLeavesNoMarkedStones) {
   load_course("\thintSeconds 1\n");
   swap_layout(0, 0);
-  tick(76);  // the hint, and a quarter second of blinking: at its faintest
+  tick(76);
   ASSERT_NE(scene->feel().hinted().first, "");
-  ASSERT_LT(stone("A")->_get__sprite_()->_get_alpha(), 0.5f);
+  ASSERT_NE(glow("A"), nullptr);
   scene->end_game();
   EXPECT_EQ(scene->feel().hinted().first, "");
-  EXPECT_FLOAT_EQ(stone("A")->_get__sprite_()->_get_alpha(), 1.0f);
-  EXPECT_FLOAT_EQ(stone("X")->_get__sprite_()->_get_alpha(), 1.0f);
+  EXPECT_EQ(glow("A"), nullptr);
+  EXPECT_EQ(glow("X"), nullptr);
+}
+
+TEST_F(Feel, ArrowKeysMoveACursorToTheNearestStoneTheirWayAndSpaceClicksIt) {
+  load_course("\tkeyboardCursor true\n", false, {}, "", NO_PARTICLES);
+  swap_layout(0, 0);
+  tick();
+  press_key(VKEY_LEFT);  // the first key shows the cursor on the stone nearest the middle
+  ASSERT_EQ(scene->get_cursor_stone(), stone("A"));
+  EXPECT_NE(video()->_find_sprite("AcursorGlow", scene->get_name()), nullptr);
+  press_key(VKEY_LEFT);
+  EXPECT_EQ(scene->get_cursor_stone(), stone("A")) << "no stone that way";
+  press_key(VKEY_SPACE);
+  EXPECT_EQ(scene->get_selected_stone(), stone("A"));
+  press_key(VKEY_DOWN);
+  ASSERT_EQ(scene->get_cursor_stone(), stone("X"));
+  EXPECT_EQ(video()->_find_sprite("AcursorGlow", scene->get_name()), nullptr);
+  press_key(VKEY_ENTER);
+  tick();
+  EXPECT_FALSE(has("X") || has("B1") || has("B2")) << "the swap stood and its group went";
+  EXPECT_EQ(scene->get_cursor_stone(), nullptr);
+  press_key(VKEY_UP);
+  EXPECT_EQ(scene->get_cursor_stone(), stone("A")) << "back near where its stone went";
 }
 
 TEST_F(Feel, WithNoSwapToMakeTheHintSaysSoAndDropsAFreshRow) {

@@ -12,7 +12,9 @@
 #include "panolet/ui.h"
 #include "tessim/time.h"
 #include "twinkel/signals.h"
+#include "GameEngine/GameObjects/stone_particles/stone_particles.h"
 #include "voskar/fabric.h"
+#include "voskar/text.h"
 #include "voskar/timer.h"
 #include "window_picture.h"
 
@@ -77,6 +79,79 @@ TEST_F(GameCourse, StonesRestingAboveTheLineForTheHoldTimeEndTheGame) {
   EXPECT_EQ(scene->get_selected_stone(), nullptr);
   scene->end_game();
   EXPECT_EQ(over.packs.size(), 1u);
+}
+
+TEST_F(GameCourse, WhileStonesRestAboveTheLineItTurnsRedAndALabelCountsDown) {
+  load_course(std::string("\tgameOverLine 0.2\n\tgameOverHold 2\n\tgameOverLineColor 0xffffffff\n") +
+              "\tgameOverLineWarningColor 0xff0000ff\n\twarningLabel warn\n\twarningText Ends in {n}\n",
+              false, {"warn"}, "\t[warn]\n\t\ttype Text\n\t\t[Text]\n\t\t\ttext -\n\t\t\tfont Font0\n\t\t[/]\n\t[/]\n");
+  auto* warning = dynamic_cast<Text*>(scene->get_object("warn"));
+  ASSERT_NE(warning, nullptr);
+  // The line's row (scene y 0.2) at the middle of the window, away from the stones.
+  auto line_colour = [] {
+    const WindowPicture picture(800, 600);
+    return picture.colour(700, 240);
+  };
+  tick(2);
+  EXPECT_FALSE(shown("warn"));
+  EXPECT_GT(line_colour().green, 200) << "white while nothing rests above it";
+
+  BaseStone* high = place("High", 0, 0.0f, 0.4f);
+  tick(10);
+  EXPECT_FALSE(shown("warn")) << "a stone at the top of its flight rests for a moment only";
+  tick(8);
+  ASSERT_TRUE(shown("warn"));
+  EXPECT_EQ(warning->_get_text(), "Ends in 2");
+  const auto red = line_colour();
+  EXPECT_GT(red.red, 200);
+  EXPECT_LT(red.green, 60);
+  tick(50);
+  EXPECT_EQ(warning->_get_text(), "Ends in 1");
+
+  // The pile drops below the line: the warning clears and the hold starts again.
+  high->_get_body()->SetTransform(scene_to_world(0.0f, -0.5f), 0);
+  tick(2);
+  EXPECT_FALSE(shown("warn"));
+  EXPECT_GT(line_colour().green, 200);
+  high->_get_body()->SetTransform(scene_to_world(0.0f, 0.4f), 0);
+  tick(18);
+  EXPECT_EQ(warning->_get_text(), "Ends in 2");
+  tick(120);
+  ASSERT_EQ(scene->get_play(), PhysScene::Play::OVER);
+  EXPECT_FALSE(shown("warn")) << "nothing of the warning over the game-over window";
+}
+
+TEST_F(GameCourse, BurstsRunningWhenTheGameEndsLeaveNothingOnTheWindow) {
+  load_course(course_keys(), false, {}, "", "[@SCENE@StoneParticles]\n\tparticleCount 40\n\tlifeTime 5\n[/]\n");
+  for (int i = 0; i < 4; ++i) {
+    BaseStone* stone = place("S" + std::to_string(i), i % 3, -0.3f + 0.2f * i, -0.2f);
+    scene->burst(stone);
+    scene->dispose_stone(stone);
+  }
+  tick(3);
+  auto effects = [this] {
+    int count = 0;
+    for (const std::string& name : scene->get_object_names())
+      count += dynamic_cast<StoneParticles*>(scene->get_object(name)) != nullptr;
+    return count;
+  };
+  ASSERT_EQ(effects(), 4);
+  const WindowPicture bursting(800, 600);
+  scene->end_game();
+  EXPECT_EQ(effects(), 0);
+  tick(60);
+  const WindowPicture after(800, 600);
+  ASSERT_TRUE(bursting.taken() && after.taken());
+  // Outside the game-over picture (a stone at the centre) nothing but the black background.
+  int lit_before = 0, lit_after = 0;
+  for (int y = 0; y < 600; y += 3)
+    for (int x = 0; x < 800; x += 3) {
+      if (x > 370 && x < 430 && y > 270 && y < 330) continue;
+      lit_before += bursting.brightness(x, y) > 40;
+      lit_after += after.brightness(x, y) > 40;
+    }
+  EXPECT_GT(lit_before, 50) << "the bursts showed";
+  EXPECT_EQ(lit_after, 0);
 }
 
 // An object that takes two seconds of the clock to load, as a large picture on a slow machine does.

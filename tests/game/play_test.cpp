@@ -69,6 +69,88 @@ TEST_F(Play, ClicksSelectCompareSwapAndRemoveThenTheWindowCloses) {
   EXPECT_EQ(game.exit_code(), 0);
 }
 
+TEST_F(Play, ASecondClickARightClickOrAClickBesideTheStonesTakesTheSelectionBack) {
+  folder.write("res/game/game.scn", crafted_scene("\tcancelSelection true\n"));
+  start(1);
+  auto selections = [this] { return count_of(game.out(), "INFO:Selected "); };
+  auto cancelled = [this] { return count_of(game.out(), " cancelled\n"); };
+  const float taken_back_by[][2] = {{stick_x(0), ROW_Y}, {stick_x(3), ROW_Y}, {0.0f, -0.6f}};
+  const int buttons[] = {1, 3, 1};
+  for (int i = 0; i < 3; ++i) {
+    click(window, stick_x(0), ROW_Y);
+    ASSERT_TRUE(wait_for_output(game, "INFO:Selected ", 20, i + 1)) << game.out();
+    click(window, taken_back_by[i][0], taken_back_by[i][1], buttons[i]);
+    ASSERT_TRUE(wait_for_output(game, " cancelled\n", 20, i + 1)) << i << game.out();
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(selections(), 3) << "a right click selects nothing";
+  EXPECT_EQ(cancelled(), 3);
+  EXPECT_THAT(game.out(), ::testing::Not(HasSubstr("INFO:Dist>maxSize"))) << "no swap was judged";
+  request_close(window);
+  ASSERT_TRUE(game.wait(30));
+  EXPECT_EQ(game.exit_code(), 0);
+}
+
+TEST_F(Play, ArrowKeysAndSpaceAloneSwapTwoStonesWhoseGroupBursts) {
+  unsigned seed = 0;
+  int swap_at = -1;
+  seed_with_a_swap(&seed, &swap_at);
+  ASSERT_GE(swap_at, 0);
+  folder.write("res/game/game.scn", crafted_scene("\tkeyboardCursor true\n"));
+  start(seed);
+  const auto key = [this](const std::string& name) {
+    test_support::run_process({"xdotool", "key", "--window", window, name}, ".", 10);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  };
+  // The first arrow shows the cursor on the stick nearest the middle of the window: the third.
+  key("Right");
+  ASSERT_TRUE(wait_for_output(game, "INFO:Cursor on ", 20)) << game.out();
+  for (int at = 2; at != swap_at; at += swap_at > at ? 1 : -1) key(swap_at > at ? "Right" : "Left");
+  key("space");
+  key("Right");
+  key("space");
+  ASSERT_TRUE(wait_for_output(game, "removing object:", 20, 3)) << game.out() << game.err();
+  EXPECT_THAT(game.out(), HasSubstr("INFO:Group of 3 scores"));
+  request_close(window);
+  ASSERT_TRUE(game.wait(30));
+  EXPECT_EQ(game.exit_code(), 0);
+}
+
+// From the shipped start screen: New game, a stone of the settled pile selected, then Esc takes
+// the selection back, and only the next Esc pauses.
+TEST(PlayFromTheStartScreen, EscTakesTheSelectionBackBeforeItPauses) {
+  REQUIRE_X_SERVER();
+  test_support::ScratchDir folder;
+  prepare_game_folder(folder, "start_screen");
+  test_support::ChildProcess game;
+  ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(), GAME_ENV));
+  const std::string window = find_window(60);
+  ASSERT_FALSE(window.empty()) << game.err();
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  click(window, 0.0f, -0.06f);  // New game
+  ASSERT_TRUE(wait_for_output(game, "Stone5 position:", 60)) << game.err();
+  std::this_thread::sleep_for(std::chrono::seconds(4));  // the first rows settle in the V
+  // Points low in the V, where the settled pile surely has stones (one may be a gap).
+  const float tries[][2] = {{0.0f, -0.75f}, {0.05f, -0.7f}, {-0.05f, -0.7f}, {0.0f, -0.65f}, {0.1f, -0.6f}};
+  bool selected = false;
+  for (const auto& at : tries) {
+    click(window, at[0], at[1]);
+    if ((selected = wait_for_output(game, "INFO:Selected ", 1))) break;
+  }
+  ASSERT_TRUE(selected) << game.out();
+  const auto key = [&window](const char* name) {
+    test_support::run_process({"xdotool", "key", "--window", window, name}, ".", 10);
+  };
+  key("Escape");
+  ASSERT_TRUE(wait_for_output(game, " cancelled\n", 10)) << game.out();
+  EXPECT_EQ(count_of(game.out(), "INFO:Paused"), 0);
+  key("Escape");
+  ASSERT_TRUE(wait_for_output(game, "INFO:Paused", 10)) << game.out();
+  request_close(window);
+  ASSERT_TRUE(game.wait(30));
+  EXPECT_EQ(game.exit_code(), 0);
+}
+
 // Pixels of the window in the stick colour of the kind (red, blue, green): one channel strong,
 // the other two weak.
 int pixels_of_kind(const WindowPicture& picture, int kind) {

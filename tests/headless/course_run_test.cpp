@@ -91,8 +91,9 @@ TEST_F(Course, GameOverThenNewGameMenuAndContinue) {
   EXPECT_EQ(test_support::count_of(last.out, "INFO:Game over, score "), 1);
   const size_t at = last.out.find("INFO:Game over, score ");
   const std::string score = last.out.substr(at + 22, last.out.find('\n', at) - at - 22);
-  // The line is drawn until the end and the window shows the score; the game's pictures stay.
-  EXPECT_NE(frames.at(over - 1).sprite("gameOverLine"), nullptr);
+  // The line is drawn until the end, in its warning colour as the pile rests above it, and the
+  // window shows the score; the game's pictures stay.
+  EXPECT_NE(frames.at(over - 1).sprite("gameOverLineWarning"), nullptr);
   EXPECT_NE(frames.at(over).sprite("final_score"), nullptr);
   EXPECT_NE(frames.at(over).sprite("rank"), nullptr) << "the first game makes the list";
   // The field stands still: the same stones at the same places a second later.
@@ -155,8 +156,8 @@ TEST_F(Course, AnUnreadableScoresFileIsMovedAsideAndAFolderThatCannotBeWrittenIs
   EXPECT_THAT(last.err, HasSubstr("Can't make the folder"));
 }
 
-// With the shipped data, ten seconds without a move mark two stones (they blink) until the next
-// click; clicked, the swap they name makes a group.
+// With the shipped data, ten seconds without a move mark two stones (a glow around each) until the
+// next click; clicked, the swap they name makes a group.
 TEST_F(Course, TenSecondsWithoutAMoveMarkASwapThatMakesAGroup) {
   game_test::prepare_game_folder(folder, "start_screen");  // the shipped line: no early end
   auto frames = play(click(5, START_NEW_GAME), 720);
@@ -165,20 +166,19 @@ TEST_F(Course, TenSecondsWithoutAMoveMarkASwapThatMakesAGroup) {
   std::istringstream hint(last.out.substr(at + 11, last.out.find('\n', at) - at - 11));
   std::string first, with, second;
   hint >> first >> with >> second;
-  auto faint = [&](int number, const std::string& name) {
-    const TracedSprite* s = frames.at(number).sprite(name);
-    return s && s->alpha < 1;
+  auto glowing = [&](int number, const std::string& name) {
+    return frames.at(number).sprite(name + "hintGlow") != nullptr;
   };
   int marked = 0;
   for (const auto& [number, frame] : frames)
-    if (faint(number, first) && faint(number, second)) {
+    if (glowing(number, first) && glowing(number, second)) {
       marked = number;
       break;
     }
   ASSERT_GT(marked, 5 + 600) << "ten seconds after New game, not before";
-  int faint_frames = 0;
-  for (int number = marked; number < marked + 60; ++number) faint_frames += faint(number, first);
-  EXPECT_GT(faint_frames, 20) << "still blinking a second later";
+  int glowing_frames = 0;
+  for (int number = marked; number < marked + 60; ++number) glowing_frames += glowing(number, first);
+  EXPECT_EQ(glowing_frames, 60) << "still glowing a second later";
 
   const int click_at = marked + 60;
   const TracedSprite a = *frames.at(click_at - 1).sprite(first), b = *frames.at(click_at - 1).sprite(second);
@@ -189,7 +189,7 @@ TEST_F(Course, TenSecondsWithoutAMoveMarkASwapThatMakesAGroup) {
   ASSERT_NE(same, std::string::npos);
   EXPECT_GE(std::atoi(last.err.c_str() + same + 10), 3) << "the swap stood with a group";
   // The marks went with the first click; a stone of the swap went with its group.
-  for (const std::string& name : {first, second}) EXPECT_FALSE(faint(click_at + 2, name)) << name;
+  for (const std::string& name : {first, second}) EXPECT_FALSE(glowing(click_at + 2, name)) << name;
   EXPECT_TRUE(!frames.at(click_at + 30).sprite(first) || !frames.at(click_at + 30).sprite(second));
 }
 

@@ -69,7 +69,7 @@ TEST(ReplayedGame, SaysAndDrawsWhatTheRecordHolds) {
   // A lower line: the pile reaches it within the minute the record lasts.
   std::string scene = folder.read("res/game/game.scn");
   ASSERT_NE(scene.find("gameOverLine 0.55"), std::string::npos);
-  scene.replace(scene.find("gameOverLine 0.55"), 17, "gameOverLine -0.1");
+  scene.replace(scene.find("gameOverLine 0.55"), 17, "gameOverLine -0.3");
   folder.write("res/game/game.scn", scene);
   folder.write("input.txt", test_support::read_file(std::string(RECORD) + "input.txt"));
 

@@ -22,16 +22,16 @@ std::string find_window(const std::string& caption, double timeout_seconds) {
   return "";
 }
 
-void click(const std::string& window, float x, float y) {
+void click(const std::string& window, float x, float y, int button) {
   click_pixel(window, static_cast<int>((x + 1.0f) * 400.0f + 0.5f),
-              static_cast<int>((1.0f - y) * 300.0f + 0.5f));
+              static_cast<int>((1.0f - y) * 300.0f + 0.5f), button);
 }
 
-void click_pixel(const std::string& window, int px, int py) {
+void click_pixel(const std::string& window, int px, int py, int button) {
   run_process({"xdotool", "mousemove", "--window", window, std::to_string(px), std::to_string(py)},
               ".", 10);
   pause(0.15);  // the move must arrive before the press
-  run_process({"xdotool", "click", "1"}, ".", 10);
+  run_process({"xdotool", "click", std::to_string(button)}, ".", 10);
   pause(0.3);   // and the release before whatever the test does next
 }
 

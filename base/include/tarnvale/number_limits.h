@@ -78,6 +78,7 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"ScoreTable->row_height", 0, kMaxPlace, "0.1", false, OnBadNumber::use_default, false},
     {"ScorePopup->lifeTime", 0, 3600, "1", false, OnBadNumber::use_default, false},
     {"ScorePopup->rise", -kMaxPlace, kMaxPlace, "0.15", false, OnBadNumber::use_default, false},
+    {"ScorePopup->holdTime", 0, 3600, "0", false, OnBadNumber::use_default, false},
     // A timer of time 0 fires every frame; its re-entry is bounded by the signal depth limit.
     {"Timer->time", 0, 1e9, "1.0", false, OnBadNumber::use_default, false},
     // Sounds: a volume is a share of full loudness; pitches beyond two octaves are noise.
@@ -98,12 +99,16 @@ inline constexpr NumberLimit kNumberLimits[] = {
     // The game's rules (the game scene file).
     {"Scene->gameOverHold", 0, 3600, "2", false, OnBadNumber::use_default, false},
     {"Scene->gameOverLineColor", 0, 4294967295.0, "0xffffff40", true, OnBadNumber::use_default, false},
+    // 0: the line keeps its colour while stones rest above it.
+    {"Scene->gameOverLineWarningColor", 0, 4294967295.0, "0", true, OnBadNumber::use_default, false},
     // Larger groups never score less than their size.
     {"Scene->groupBonus", 0, 1e6, "0", true, OnBadNumber::use_default, false},
     {"Scene->swapSeconds", 0, 3600, "0", false, OnBadNumber::use_default, false},
     {"Scene->rejectSeconds", 0, 3600, "0", false, OnBadNumber::use_default, false},
     // 0: no hints.
     {"Scene->hintSeconds", 0, 3600, "0", false, OnBadNumber::use_default, false},
+    {"Scene->hintColor", 0, 4294967295.0, "0xffffffc0", true, OnBadNumber::use_default, false},
+    {"Scene->cursorColor", 0, 4294967295.0, "0x60d0ffff", true, OnBadNumber::use_default, false},
     {"Scene->Pace->StepN->refillTime", 0, 3600, "0", false, OnBadNumber::use_default, false},
     {"Scene->Pace->StepN->emitCount", 0, 1000, "0", true, OnBadNumber::use_default, false},
     // Walls of the level file.
@@ -268,9 +273,12 @@ inline constexpr FlagLimit kFlagLimits[] = {
     {"Scenes->SceneN->preload", "false", "true", "false"},
     {"StoneParticles->outline", "true", "true", "false"},
     {"StoneParticles->stoneColour", "false", "true", "false"},
+    {"StoneParticles->underSprites", "false", "true", "false"},
     {"Scene->bestScores", "false", "true", "false"},
     {"Scene->pauseKeys", "false", "true", "false"},
     {"Scene->cascadeScoring", "false", "true", "false"},
+    {"Scene->cancelSelection", "false", "true", "false"},
+    {"Scene->keyboardCursor", "false", "true", "false"},
     {"Video->DoubleBuffer", "yes", "yes", "no"},
     {"Video->FullScreen", "yes", "yes", "no"},
     {"Video->HideMouse", "yes", "yes", "no"},

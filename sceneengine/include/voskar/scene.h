@@ -127,6 +127,8 @@ protected:
   // Records a new object under its name and level.
   void remember_object(const std::string& object_name, SceneObject* object, int z_level);
   void rebuild_z_order();
+  // The shown object on top at the point (scene units), or null.
+  SceneObject* object_at(float px, float py);
 
 private:
   void bind_slots();

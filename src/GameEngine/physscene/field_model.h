@@ -103,6 +103,8 @@ public:
   // A click on a stone of a running game: selects it, or judges the swap with the selected one.
   void click(FieldStone* stone);
   FieldStone* selected() const { return selection; }
+  // Clears the selection; the stone that was selected (null when none was).
+  FieldStone* deselect() { return std::exchange(selection, nullptr); }
   // The stone leaves the field (its body is destroyed by the caller).
   void forget(FieldStone* stone);
 
@@ -112,6 +114,8 @@ public:
   bool settle(FieldStone* stone);
   // After a world step of the given seconds: the pile above the line, and the cascade's end.
   void after_step(float seconds);
+  // How long stones have rested above the line without a break (0 while none does).
+  double seconds_above() const { return seconds_above_line; }
   // The start of a drawn frame: a new frame counts a new wave of the cascade.
   void begin_frame() { wave_counted = false; }
   // The multiplier of the running cascade; 0 when none runs.

@@ -1,5 +1,6 @@
 #include "game_feel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,8 +21,9 @@
 
 namespace {
 const double NO_MOVE_SECONDS = 2.0;
-// The hinted stones blink twice a second between full and this opacity.
-const float HINT_FAINTEST = 0.35f;
+const double WARNING_AFTER_SECONDS = 0.25;
+// The glow around the hinted stones pulses twice a second between full and this opacity.
+const float HINT_FAINTEST = 0.45f;
 const double HINT_BLINKS_PER_SECOND = 2.0;
 // The shade changes in this many steps a second, not every frame: frames in between show the
 // same picture, which the driver need not draw again.
@@ -31,6 +33,14 @@ const double TWO_PI = 6.283185307179586;
 void replace_n(std::string& text, long n) {
   const size_t at = text.find("{n}");
   if (at != std::string::npos) text.replace(at, 3, std::to_string(n));
+}
+
+void set_text(Text* label, const std::string& template_text, long n) {
+  std::string text = template_text;
+  replace_n(text, n);
+  SlotArgs args;
+  args.string_params.push_back(text);
+  label->slot__on_set_text(&args);
 }
 }  // namespace
 
@@ -44,6 +54,7 @@ void GameFeel::read_keys(Config_Interface* config) {
   pace_timer = nullptr;
   pace_emitter = nullptr;
   combo_label = nullptr;
+  warning_label = nullptr;
   level_shown = nullptr;
   FieldModel::Rules rules = scene->field().get_rules();
   rules.cascade_scoring = tarnvale::read_flag(config, "", "Scene->cascadeScoring");
@@ -59,6 +70,10 @@ void GameFeel::read_keys(Config_Interface* config) {
   keys.level_object = value("levelObject", "");
   read_scene_number(config, file, "Scene->hintSeconds", &keys.hint_seconds);
   keys.no_move_label = value("noMoveLabel", "");
+  read_scene_number(config, file, "Scene->hintColor", &keys.hint_colour);
+  glow.set(scene->get_video_name(), scene->get_name(), keys.hint_colour, "hintGlow");
+  keys.warning_label = value("warningLabel", "");
+  keys.warning_text = value("warningText", "{n}");
   tarnvale::for_each_listed(config, "Scene->Pace->Step", "->", "score", [&](const std::string& step,
                                                                               const std::string& score, int i) {
     PaceStep pace;
@@ -83,12 +98,15 @@ BaseStone* GameFeel::stone(const std::string& name) const {
 }
 
 void GameFeel::start() {
-  hint = {};
+  clear_hint();
   no_move_shown = false;
+  warning_shown = 0;
   since_move.reset();
   pace_timer = dynamic_cast<Timer*>(scene->get_object(keys.pace_timer));
   pace_emitter = dynamic_cast<StoneEmitter*>(scene->get_object(keys.pace_emitter));
   combo_label = dynamic_cast<Text*>(scene->get_object(keys.combo_label));
+  warning_label = dynamic_cast<Text*>(scene->get_object(keys.warning_label));
+  scene->show_object(keys.warning_label, false);
   level_shown = dynamic_cast<Numeric*>(scene->get_object(keys.level_object));
   scene->show_object(keys.combo_label, false);
   scene->show_object(keys.no_move_label, false);
@@ -98,9 +116,9 @@ void GameFeel::start() {
 }
 
 void GameFeel::end() {
-  mark_hint(1.0f);
-  hint = {};
+  clear_hint();
   show_combo();
+  warn(0, 0);
 }
 
 int GameFeel::multiplier() const { return scene->field().multiplier(); }
@@ -108,8 +126,7 @@ int GameFeel::multiplier() const { return scene->field().multiplier(); }
 int GameFeel::level() const { return scene->field().level(); }
 
 void GameFeel::player_clicked() {
-  mark_hint(1.0f);
-  hint = {};
+  clear_hint();
   since_move.reset();
 }
 
@@ -145,14 +162,21 @@ void GameFeel::show_popup(long points, float x, float y) {
 void GameFeel::show_combo() {
   if (!combo_label) return;
   const bool shown = multiplier() >= 2;
-  if (shown) {
-    std::string text = keys.combo_text;
-    replace_n(text, multiplier());
-    SlotArgs args;
-    args.string_params.push_back(text);
-    combo_label->slot__on_set_text(&args);
-  }
+  if (shown) set_text(combo_label, keys.combo_text, multiplier());
   combo_label->_set_show(shown);
+}
+
+void GameFeel::warn(double seconds_above, double hold_seconds) {
+  // A stone flung up by a burst rests for a moment at the top of its flight: no warning for it.
+  const bool resting = seconds_above >= WARNING_AFTER_SECONDS;
+  // Whole seconds left, rounded up: the label changes (and its text is drawn anew) once a second.
+  const long left = resting ? std::max(1L, static_cast<long>(std::ceil(hold_seconds - seconds_above))) : 0;
+  if (left == warning_shown) return;
+  warning_shown = left;
+  if (left > 0) GAME_INFO("Warning: the game ends in " << left << " s");
+  if (!warning_label) return;
+  if (left > 0) set_text(warning_label, keys.warning_text, left);
+  warning_label->_set_show(left > 0);
 }
 
 void GameFeel::update() { watch_hint(); }
@@ -181,10 +205,16 @@ void GameFeel::delay(double seconds) {
   hint_clock.postpone(seconds);
 }
 
-void GameFeel::mark_hint(float alpha) {
+void GameFeel::clear_hint() {
+  glow.release(hint.first);
+  glow.release(hint.second);
+  hint = {};
+}
+
+void GameFeel::draw_hint() {
+  if (hint.first.empty() || keys.hint_colour == 0) return;
   for (const std::string& name : {hint.first, hint.second})
-    if (BaseStone* marked = stone(name))
-      if (Video_Sprite* sprite = marked->_get__sprite_()) sprite->_set_alpha(alpha);
+    if (BaseStone* marked = stone(name)) glow.draw(marked, glow_alpha);
 }
 
 void GameFeel::watch_hint() {
@@ -196,15 +226,14 @@ void GameFeel::watch_hint() {
   if (!hint.first.empty()) {
     // A hinted stone that went (in a group of its own) takes the hint with it.
     if (!stone(hint.first) || !stone(hint.second)) {
-      mark_hint(1.0f);
-      hint = {};
+      clear_hint();
       since_move.reset();
       return;
     }
     const double shown_at =
         std::floor(hint_clock.get_elapsed_time_noreset() * HINT_SHADES_PER_SECOND) / HINT_SHADES_PER_SECOND;
     const double phase = std::cos(TWO_PI * HINT_BLINKS_PER_SECOND * shown_at);
-    mark_hint(static_cast<float>(HINT_FAINTEST + (1.0 - HINT_FAINTEST) * (0.5 + 0.5 * phase)));
+    glow_alpha = static_cast<float>(HINT_FAINTEST + (1.0 - HINT_FAINTEST) * (0.5 + 0.5 * phase));
     return;
   }
   if (since_move.get_elapsed_time_noreset() < keys.hint_seconds) return;
@@ -213,6 +242,9 @@ void GameFeel::watch_hint() {
   const auto [a, b] = scene->field().find_swap();
   if (a && b) {
     hint = {static_cast<BaseStone*>(a)->_get__object_name_(), static_cast<BaseStone*>(b)->_get__object_name_()};
+    glow_alpha = 1.0f;
+    if (keys.hint_colour != 0)
+      for (BaseStone* marked : {static_cast<BaseStone*>(a), static_cast<BaseStone*>(b)}) glow.make(marked);
     GAME_INFO("Hint: " << hint.first << " with " << hint.second);
     Signal shown(scene->get_name() + "->hint_shown");
     shown.rise();

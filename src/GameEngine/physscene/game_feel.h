@@ -3,10 +3,12 @@
 // numbers where groups go, the swap's motion, a pace that rises with the score, and hints. Every
 // part is off unless the game scene's keys switch it on.
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "stone_glow.h"
 #include "tessim/time.h"
 
 class BaseStone;
@@ -26,7 +28,7 @@ public:
   void read_keys(Config_Interface* config);
   // A fresh game: no hint, the first pace; finds the objects named by the keys.
   void start();
-  // The game is over: no marks or multiplier stay on the still field.
+  // The game is over: no marks, multiplier or warning stay on the still field.
   void end();
 
   // Seconds a standing swap takes to travel, and a rejected one to shake (0: at once, no shake).
@@ -47,6 +49,13 @@ public:
 
   // Called each drawn frame of a running game, after the world stepped.
   void update();
+  // The hint's glow around its stones; drawn after the stones each frame.
+  void draw_hint();
+  // Stones have rested above the line for so many seconds (0: none does): once they have for a
+  // quarter second, the warning label counts down the seconds left of the hold; else it hides.
+  void warn(double seconds_above, double hold_seconds);
+  // The warning shows (the line brightens meanwhile).
+  bool warning() const { return warning_shown > 0; }
   // While the game stands still its clocks do not count.
   void delay(double seconds);
 
@@ -71,12 +80,15 @@ private:
     std::string level_object;      // "Scene->levelObject": Numeric showing the level
     float hint_seconds = 0;        // "Scene->hintSeconds" (0: no hints)
     std::string no_move_label;     // "Scene->noMoveLabel": shown when no swap makes a group
+    uint32_t hint_colour = 0;      // "Scene->hintColor": the glow around the hinted stones
+    std::string warning_label;     // "Scene->warningLabel": Text counting down to the end
+    std::string warning_text = "{n}";  // "Scene->warningText"
   };
 
   void show_popup(long points, float x, float y);
   void keep_pace();
   void watch_hint();
-  void mark_hint(float alpha);
+  void clear_hint();
   BaseStone* stone(const std::string& name) const;
 
   PhysScene* scene;
@@ -85,11 +97,16 @@ private:
   Timer* pace_timer = nullptr;
   StoneEmitter* pace_emitter = nullptr;
   Text* combo_label = nullptr;
+  Text* warning_label = nullptr;
   Numeric* level_shown = nullptr;
   int popups = 0;
   Time since_move;
   Time hint_clock;  // the hint's blinking, and how long "no move" shows
   std::pair<std::string, std::string> hint;
+  StoneGlow glow;
+  float glow_alpha = 1.0f;
+  // The whole seconds the warning label shows (0: hidden).
+  long warning_shown = 0;
   bool no_move_shown = false;
   // The refill interval and row as loaded: the pace's steps change them from there.
   float base_refill_seconds = 0;

@@ -26,7 +26,9 @@ void PhysScene::read_flow_keys(Config_Interface* config) {
   field_model.set_rules(rules);
   uint32_t line_colour = 0;
   read_scene_number(config, storage_file, "Scene->gameOverLineColor", &line_colour);
-  line.set(video_name, name, rules.line_y, line_colour);
+  uint32_t warning_colour = 0;
+  read_scene_number(config, storage_file, "Scene->gameOverLineWarningColor", &warning_colour);
+  line.set(video_name, name, rules.line_y, line_colour, warning_colour);
   flow.window = value("gameOverWindow", "");
   flow.score_object = value("scoreObject", "");
   flow.best_scores = tarnvale::read_flag(config, "", "Scene->bestScores");
@@ -35,10 +37,17 @@ void PhysScene::read_flow_keys(Config_Interface* config) {
   flow.pause_keys = tarnvale::read_flag(config, "", "Scene->pauseKeys");
   flow.pause_label = value("pauseLabel", "");
   flow.playing_setting = value("playingSetting", "");
+  flow.cancel_selection = tarnvale::read_flag(config, "", "Scene->cancelSelection");
+  flow.keyboard_cursor = tarnvale::read_flag(config, "", "Scene->keyboardCursor");
+  uint32_t cursor_colour = 0;
+  read_scene_number(config, storage_file, "Scene->cursorColor", &cursor_colour);
+  cursor_glow.set(video_name, name, cursor_colour, "cursorGlow");
 }
 
 void PhysScene::start_game() {
   field_model.start();
+  // The stones of a field loaded anew are new ones.
+  cursor = nullptr;
   left_running = false;
   drawn_since_start = false;
   // The objects' clocks start now: what loading took does not count, or a refill timer loaded
@@ -80,9 +89,12 @@ bool PhysScene::slot__on_deactivate(SlotArgs* args) {
 }
 
 bool PhysScene::slot__on_key_press(SlotArgs* args) {
-  if (!flow.pause_keys || !args || args->int_params.empty()) return false;
+  if (!args || args->int_params.empty()) return false;
   const int64_t key = args->int_params[0];
-  if (key != VKEY_ESC && key != KEY_P) return false;
+  if (flow.keyboard_cursor && accepts_moves() && cursor_key(key)) return true;
+  // Esc takes a selection back before it pauses.
+  if (key == VKEY_ESC && flow.cancel_selection && cancel_selection()) return true;
+  if (!flow.pause_keys || (key != VKEY_ESC && key != KEY_P)) return false;
   toggle_pause();
   return true;
 }
@@ -128,6 +140,8 @@ void PhysScene::game_over(const FieldEvent& event) {
     GAME_INFO("The pile rested above the line for " << event.hold_seconds << " s");
   if (!event.stones.empty()) static_cast<BaseStone*>(event.stones.front())->set_blend(1.0f);
   game_feel.end();
+  clear_effects();
+  set_cursor(nullptr);
   const long score = event.score;
   GAME_INFO("Game over, score " << score);
   if (!flow.playing_setting.empty()) ui_set_setting(flow.playing_setting, "0");

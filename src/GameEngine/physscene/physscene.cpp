@@ -5,6 +5,7 @@
 #include "../GameObjects/stone_particles/stone_particles.h"
 #include "../game_fabrics.h"
 #include "../game_log.h"
+#include "field_cursor.h"
 #include "carrow/config.h"
 #include "olvane/video.h"
 #include "tarnvale/indexed_list.h"
@@ -66,6 +67,8 @@ PhysScene::PhysScene()
       left_running(false),
       drawn_since_start(false),
       stone_left(false),
+      cursor(nullptr),
+      cursor_place(scene_to_world(0.0f, 0.0f)),
       key_press_slot(this, &PhysScene::slot__on_key_press),
       game_feel(this) {
   register_game_object_fabrics();
@@ -209,10 +212,15 @@ bool PhysScene::draw() {
   if (accepts_moves()) {
     field_model.begin_frame();
     game_feel.update();
+    game_feel.warn(field_model.seconds_above(), field_model.get_rules().hold_seconds);
   }
   const bool drawn = Scene::draw();
+  // Over the stones: the glows lie around them, and the driver draws the stones of one picture
+  // together, before anything queued after the first of them.
+  game_feel.draw_hint();
+  if (cursor) cursor_glow.draw(cursor, 1.0f);
   // The game-over window stands over the field then; the line would cross it.
-  if (can_end() && get_play() != Play::OVER) line.draw(width);
+  if (can_end() && get_play() != Play::OVER) line.draw(width, game_feel.warning());
   return drawn;
 }
 
@@ -223,18 +231,31 @@ void PhysScene::draw_object(SceneObject* object) {
     if (field_model.settle(stone) && stone_left) return;
   } else if (auto* particles = dynamic_cast<StoneParticles*>(object)) {
     if (particles->burnt_out()) {
-      particles->release_resources();
-      dispose_object(particles);
+      dispose_effect(particles);
       return;
     }
   } else if (auto* popup = dynamic_cast<ScorePopup*>(object)) {
     if (popup->faded()) {
-      release_picture(video_name, popup->_get__object_name_(), name);
-      dispose_object(popup);
+      dispose_effect(popup);
       return;
     }
   }
   object->draw();
+}
+
+void PhysScene::dispose_effect(SceneObject* effect) {
+  if (auto* particles = dynamic_cast<StoneParticles*>(effect))
+    particles->release_resources();
+  else
+    release_picture(video_name, effect->_get__object_name_(), name);
+  dispose_object(effect);
+}
+
+void PhysScene::clear_effects() {
+  for (const std::string& object_name : get_object_names()) {
+    SceneObject* object = get_object(object_name);
+    if (dynamic_cast<StoneParticles*>(object) || dynamic_cast<ScorePopup*>(object)) dispose_effect(object);
+  }
 }
 
 BaseStone* PhysScene::get_selected_stone() const { return static_cast<BaseStone*>(field_model.selected()); }
@@ -242,7 +263,62 @@ BaseStone* PhysScene::get_selected_stone() const { return static_cast<BaseStone*
 void PhysScene::stone_clicked(BaseStone* stone) {
   if (!accepts_moves() || !stone->body) return;
   game_feel.player_clicked();
+  if (flow.cancel_selection && stone == get_selected_stone()) {
+    cancel_selection();
+    return;
+  }
   field_model.click(stone);
+}
+
+bool PhysScene::cancel_selection() {
+  if (!accepts_moves()) return false;
+  auto* stone = static_cast<BaseStone*>(field_model.deselect());
+  if (!stone) return false;
+  stone->set_blend(1.0f);
+  GAME_INFO("Selection of " << stone->_get__object_name_() << " cancelled");
+  rise("selection_cancelled");
+  return true;
+}
+
+bool PhysScene::cursor_key(int64_t key) {
+  b2Vec2 direction(0.0f, 0.0f);
+  switch (key) {
+    case VKEY_UP: direction.y = 1.0f; break;
+    case VKEY_DOWN: direction.y = -1.0f; break;
+    case VKEY_LEFT: direction.x = -1.0f; break;
+    case VKEY_RIGHT: direction.x = 1.0f; break;
+    case VKEY_SPACE:
+    case VKEY_ENTER:
+      if (cursor) stone_clicked(cursor);
+      return true;
+    default: return false;
+  }
+  if (!cursor) {
+    // It shows first on the selected stone, or where it last was.
+    BaseStone* selected = get_selected_stone();
+    set_cursor(selected ? selected : static_cast<BaseStone*>(field_cursor::nearest_to(world, cursor_place)));
+  } else if (FieldStone* next = field_cursor::next_in_direction(world, cursor, direction)) {
+    set_cursor(static_cast<BaseStone*>(next));
+  }
+  return true;
+}
+
+void PhysScene::set_cursor(BaseStone* stone) {
+  if (cursor) cursor_glow.release(cursor->_get__object_name_());
+  cursor = stone;
+  if (!cursor) return;
+  cursor_glow.make(cursor);
+  GAME_INFO("Cursor on " << cursor->_get__object_name_());
+}
+
+bool PhysScene::slot__on_mouse_press(SlotArgs* args) {
+  if (!flow.cancel_selection || !args || args->float_params.size() < 2 || args->int_params.empty())
+    return Scene::slot__on_mouse_press(args);
+  const bool right = (args->int_params[0] & MOUSE_BUTTON_RIGHT) != 0;
+  const bool on_stone = dynamic_cast<BaseStone*>(object_at(args->float_params[0], args->float_params[1]));
+  if (right || !on_stone) cancel_selection();
+  if (right && on_stone) return true;
+  return Scene::slot__on_mouse_press(args);
 }
 
 void PhysScene::on_field_event(const FieldEvent& event) {
@@ -250,6 +326,7 @@ void PhysScene::on_field_event(const FieldEvent& event) {
   switch (event.kind) {
     case FieldEvent::Kind::STONE_SELECTED:
       first->set_blend(0.5f);
+      GAME_INFO("Selected " << first->_get__object_name_());
       rise("stone_selected");
       break;
     case FieldEvent::Kind::OUT_OF_REACH:
@@ -286,7 +363,6 @@ void PhysScene::judge_swap(const FieldEvent& event) {
   selected->set_blend(1.0f);
   const bool near = event.kind != FieldEvent::Kind::OUT_OF_REACH;
   GAME_INFO("Dist>maxSize" << event.distance << ">" << event.reach << "=" << (near ? 0 : 1));
-  clicked->disconnect_release(selected);
   if (!near) return;
   for (size_t size : event.group_sizes)
     GAME_DEBUG(RELEASE_HANDLER, "same_type:" << static_cast<unsigned>(size));
@@ -313,6 +389,10 @@ void PhysScene::clear_group(const FieldEvent& event) {
 
 void PhysScene::dispose_stone(BaseStone* stone) {
   field_model.forget(stone);
+  if (stone == cursor) {
+    if (stone->body) cursor_place = stone->body->GetPosition();
+    set_cursor(nullptr);
+  }
   if (stone->body && world) {
     // A sleeping pile stays asleep when a body goes; what rested on this stone must fall.
     for (b2ContactEdge* edge = stone->body->GetContactList(); edge; edge = edge->next) edge->other->SetAwake(true);

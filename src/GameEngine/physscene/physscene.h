@@ -12,6 +12,7 @@
 #include "field_model.h"
 #include "game_feel.h"
 #include "game_over_line.h"
+#include "stone_glow.h"
 #include "tarnvale/number_limits.h"
 #include "tessim/time.h"
 #include "voskar/scene.h"
@@ -91,8 +92,17 @@ public:
   // The field's rules; the scene acts on what they report.
   FieldModel& field() { return field_model; }
   BaseStone* get_selected_stone() const;
-  // A click on a stone: a running game passes it to the rules.
+  // A click on a stone: a running game passes it to the rules (with "Scene->cancelSelection" on,
+  // a click on the selected stone cancels the selection).
   void stone_clicked(BaseStone* stone);
+  // Clears the selection of a running game; whether there was one.
+  bool cancel_selection();
+  // With "Scene->cancelSelection" on, a press beside the stones or with the right button cancels
+  // the selection; a right press does not select a stone either.
+  bool slot__on_mouse_press(SlotArgs* args) override;
+  // With "Scene->keyboardCursor" on, the stone the arrow keys moved the cursor to (null while it
+  // shows on none); Space and Enter click it.
+  BaseStone* get_cursor_stone() const { return cursor; }
 
   // The game's course on this field (game_flow.cpp). Every part of it is off unless the scene
   // file's keys switch it on; without them the game runs on as it always has.
@@ -154,11 +164,21 @@ private:
     bool pause_keys = false;       // "Scene->pauseKeys"
     std::string pause_label;       // "Scene->pauseLabel": object shown while paused
     std::string playing_setting;   // "Scene->playingSetting": "1" while a game runs
+    bool cancel_selection = false;  // "Scene->cancelSelection"
+    bool keyboard_cursor = false;   // "Scene->keyboardCursor"
   };
   void read_flow_keys(Config_Interface* config);
   // A fresh game: running, nothing above the line, the playing setting on.
   void start_game();
   void game_over(const FieldEvent& event);
+  // An arrow key moves the cursor (the first shows it), Space or Enter clicks its stone; whether
+  // the key was one of them.
+  bool cursor_key(int64_t key);
+  void set_cursor(BaseStone* stone);
+  // Takes a burst or a rising number off the scene for good.
+  void dispose_effect(SceneObject* effect);
+  // Every burst and rising number goes: the field that stands still keeps none frozen.
+  void clear_effects();
   // While the field stands still (paused, over, or just back from another scene) the objects'
   // clocks do not count the time; after a slow frame they count only the one step it simulated.
   void hold_clocks_while_still();
@@ -178,6 +198,10 @@ private:
   bool drawn_since_start;
   // The stone whose turn it is left the field while the rules looked at it.
   bool stone_left;
+  BaseStone* cursor;
+  // Where the cursor shows first, and where it was when its stone went (world units).
+  b2Vec2 cursor_place;
+  StoneGlow cursor_glow;
   Slot<PhysScene> key_press_slot;
   GameFeel game_feel;
 };

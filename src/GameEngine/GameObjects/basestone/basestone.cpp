@@ -96,6 +96,8 @@ bool BaseStone::slot__on_activate(SlotArgs*) {
 bool BaseStone::slot__on_mouse_release(SlotArgs* args) {
   // The pack of a release: the buttons, then x, y, dx, dy. Anything shorter is not ours to act on.
   if (!args || args->int_params.size() < 1 || args->float_params.size() < 4) return true;
+  // One press, one release: a selected stone would take every later release for a click on it.
+  disconnect_release();
   return _on_mouse_release_handler();
 }
 
@@ -103,10 +105,9 @@ void BaseStone::set_blend(float shade) {
   if (Video_Sprite* sprite = _get__sprite_()) sprite->_set_blend_color(shade, shade, shade);
 }
 
-void BaseStone::disconnect_release(BaseStone* other) {
-  const std::string signal = _get__video_name_() + "->mouse_release";
-  disconnect(signal, _get__scene_name_() + "->" + _get__object_name_() + "->_on_mouse_release");
-  disconnect(signal, other->_get__scene_name_() + "->" + other->_get__object_name_() + "->_on_mouse_release");
+void BaseStone::disconnect_release() {
+  disconnect(_get__video_name_() + "->mouse_release",
+             _get__scene_name_() + "->" + _get__object_name_() + "->_on_mouse_release");
 }
 
 bool BaseStone::_on_mouse_release_handler() {

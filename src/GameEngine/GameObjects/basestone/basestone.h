@@ -39,8 +39,8 @@ public:
   void _set_restitution(float value) { restitution = value; }
   b2Body* _get_body() const { return body; }
 
-  // The stone no longer takes the mouse's releases, nor does the other.
-  void disconnect_release(BaseStone* other);
+  // The stone no longer takes the mouse's releases (until it is pressed again).
+  void disconnect_release();
   // The swap's feedback: the stones travel to their new places, or shake where they are.
   void show_swap(BaseStone* other, bool stood, float swap_seconds, float reject_seconds);
   void set_blend(float shade);

@@ -1,7 +1,8 @@
 #pragma once
 // A number that rises from where a group went and fades out, then leaves the scene. Its look
 // (font, size, colour) is a Text section of the scene file; "ScorePopup->lifeTime" (seconds,
-// default 1) and "ScorePopup->rise" (scene units, default 0.15) in the same section set its motion.
+// default 1), "ScorePopup->rise" (scene units, default 0.15) and "ScorePopup->holdTime" (seconds
+// at full opacity before the fade, default 0) in the same section set its motion.
 
 #include <string>
 
@@ -28,6 +29,7 @@ public:
 private:
   float life_time;
   float rise;
+  float hold_time;
   float start_x, start_y;
   Time timer;
 };

@@ -27,7 +27,7 @@ float share_of_burst(int particle_count) { return particle_count > 0 ? 1.0f / pa
 }  // namespace
 
 StoneParticles::StoneParticles()
-    : particle_count(50), particle_size(32.0f), power(10.0f), life_time(0.5f), outline(true), stone_colour(false), colour{255, 255, 255} {}
+    : particle_count(50), particle_size(32.0f), power(10.0f), life_time(0.5f), outline(true), stone_colour(false), under_sprites(false), colour{255, 255, 255} {}
 
 // Bodies left at deletion belong to a world that is going away with its scene.
 StoneParticles::~StoneParticles() = default;
@@ -45,6 +45,7 @@ bool StoneParticles::load(Scene* scene, std::string storage_name, std::string st
   read_limited(config, "StoneParticles->lifeTime", &life_time);
   outline = config->get_value(p + "outline", "true") == "true";
   stone_colour = config->get_value(p + "stoneColour", "false") == "true";
+  under_sprites = config->get_value(p + "underSprites", "false") == "true";
   return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
 }
 
@@ -116,7 +117,7 @@ void StoneParticles::draw() {
     particles->_set_particle(static_cast<int>(i), world_to_scene(position.x), world_to_scene(position.y), colour.red,
                              colour.green, colour.blue, alpha);
   }
-  video->_draw_particles(particles_name(), _get__scene_name_(), false);
+  video->_draw_particles(particles_name(), _get__scene_name_(), under_sprites);
 }
 
 void StoneParticles::draw_outline(Video_Interface* video, const b2Body* body) {

@@ -59,6 +59,9 @@ private:
   float life_time;
   bool outline;  // each particle's box outlined too ("StoneParticles->outline", on by default)
   bool stone_colour;
+  // Drawn before the pictures, so stones, rising numbers and windows stand in front
+  // ("StoneParticles->underSprites", off by default: over every picture).
+  bool under_sprites;
   struct {
     int red, green, blue;
   } colour;
