@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -46,7 +47,7 @@ protected:
     ASSERT_TRUE(game.start({test_support::built_program("tarnvale"), "--watch", "-q"}, folder.path(), GAME_ENV));
     ASSERT_FALSE(find_window(60).empty()) << game.err();
     // The start screen's last picture.
-    ASSERT_TRUE(wait_for_output(game, "sound_settingshoverimage loaded", 60)) << game.err();
+    ASSERT_TRUE(wait_for_output(game, "settingshoverimage loaded", 60)) << game.err();
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
   }
   // As most editors save: a temporary file renamed over the old one.
@@ -73,10 +74,13 @@ TEST_F(Watch, ASavedStyleShowsAtOnceAndABrokenSceneIsRefused) {
 
   // Written in place, as other editors do: the checker's line, and the old scene drawn on.
   std::string scene = folder.read("res/scenes/start_screen.scn");
-  scene.replace(scene.find("type SceneSwitcher"), 18, "type SceneSwitch");
+  const size_t broken = scene.find("type SceneSwitcher");
+  const long line = 1 + std::count(scene.begin(), scene.begin() + static_cast<long>(broken), '\n');
+  scene.replace(broken, 18, "type SceneSwitch");
   folder.write("res/scenes/start_screen.scn", scene);
   ASSERT_TRUE(wait_for_output(game, "not reloaded", 10)) << game.err();
-  EXPECT_THAT(game.err(), HasSubstr("res/scenes/start_screen.scn:118: unknown object type \"SceneSwitch\"; "
+  EXPECT_THAT(game.err(), HasSubstr("res/scenes/start_screen.scn:" + std::to_string(line) +
+                                    ": unknown object type \"SceneSwitch\"; "
                                     "did you mean \"SceneSwitcher\"?\n"
                                     "tarnvale: res/scenes/start_screen.scn not reloaded for the "
                                     "problems above; the running version stays\n"));
