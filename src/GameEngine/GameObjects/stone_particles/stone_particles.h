@@ -59,6 +59,9 @@ private:
   float life_time;
   bool outline;  // each particle's box outlined too ("StoneParticles->outline", on by default)
   bool stone_colour;
+  // Bursts knock stones about ("StoneParticles->hitStones", on by default); off, particles fly
+  // through the pile, whose stones then move only by the rules.
+  bool hit_stones;
   struct {
     int red, green, blue;
   } colour;
