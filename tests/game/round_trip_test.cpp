@@ -110,7 +110,7 @@ protected:
     prepare_game_folder(folder, GetParam());
     // No refill: once the first stones have fallen and their groups have gone, the pile stays.
     std::string scene = folder.read("res/game/game.scn");
-    scene.replace(scene.find("time 6"), 6, "time 100000");
+    scene.replace(scene.find("time 5"), 6, "time 100000");
     // No hint either: its blinking would change the brightness the clicks are judged by.
     scene.replace(scene.find("hintSeconds 10"), 14, "hintSeconds 0");
     folder.write("res/game/game.scn", scene);
