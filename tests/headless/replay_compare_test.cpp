@@ -15,7 +15,7 @@ namespace {
 
 const char* const RECORD = TARNVALE_TEST_DATA "/replay/";
 const int FRAMES = 3600;
-const unsigned SEED = 7;
+const unsigned SEED = 2;
 
 // One line per frame: its number and a 64-bit FNV-1a digest of its lines. The full trace of a
 // run this long is tens of megabytes; a digest per frame still tells which frame differs.
