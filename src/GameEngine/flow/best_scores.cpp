@@ -74,8 +74,6 @@ bool BestScores::save() {
 }
 
 size_t BestScores::rank_of(long score) const {
-  // A game that scored nothing is no best score, however empty the list.
-  if (score <= 0) return 0;
   size_t ahead = 0;
   while (ahead < entries_.size() && entries_[ahead].score >= score) ++ahead;
   return ahead < KEPT ? ahead + 1 : 0;

@@ -26,8 +26,8 @@ public:
   // Writes the list; false (reported) when it cannot.
   bool save();
 
-  // Where a score would stand (1 = best), or 0 when it would not make the list (a score of 0
-  // never does). An equal score that is already there stays ahead.
+  // Where a score would stand (1 = best), or 0 when it would not make the list. An equal
+  // score that is already there stays ahead.
   size_t rank_of(long score) const;
   // Enters a game and returns its rank, or 0 when it did not make the list.
   size_t add(const std::string& name, long score, const std::string& date);
