@@ -115,7 +115,7 @@ protected:
     scene.replace(scene.find("hintSeconds 10"), 14, "hintSeconds 0");
     folder.write("res/game/game.scn", scene);
     ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(),
-                           {GAME_ENV[0], "TARNVALE_SEED=11"}));
+                           {GAME_ENV[0], "TARNVALE_SEED=12"}));
     window = find_window(60);
     ASSERT_FALSE(window.empty()) << game.err();
   }
