@@ -68,7 +68,9 @@ std::vector<KeyDoc> burst_keys() {
           {"StoneParticles->outline", kFromTable, K::flag, "outline the particles"},
           {"StoneParticles->stoneColour", kFromTable, K::flag, "particles in the colour of their stone"},
           {"StoneParticles->underSprites", kFromTable, K::flag,
-           "particles drawn behind the pictures (stones, rising numbers, windows)"}};
+           "particles drawn behind the pictures (stones, rising numbers, windows)"},
+          {"StoneParticles->hitStones", kFromTable, K::flag,
+           "particles knock the stones about (false: they fly through them and bounce off the walls)"}};
 }
 
 void take_table_defaults(std::vector<KeyDoc>& keys) {
@@ -331,8 +333,10 @@ std::vector<TypeDoc> make_types() {
         {"Scene->cursorColor", kFromTable, K::color, "colour of the glow around the cursor's stone"},
         {"Scene->subSteps", kFromTable, K::whole, "sub-steps of each physics step (1 to 64)"},
         {"Scene->cascadeScoring", kFromTable, K::flag,
-         "groups that form after a swap score with a rising multiplier"},
+         "groups that stones set falling by a swap's bursts make score with a rising multiplier"},
         {"Scene->groupBonus", kFromTable, K::whole, "points for each stone of a group beyond three"},
+        {"Scene->refillGroupPercent", kFromTable, K::whole,
+         "percent of its points a group scores that no swap of the player's set off (the refill's own)"},
         {"Scene->scorePopup", "", K::model, "a Text section whose copies rise where groups go"},
         {"Scene->comboLabel", "", K::object, "a Text that shows the multiplier of a cascade"},
         {"Scene->comboText", "x{n}", K::text, "the multiplier's text; {n} is the multiplier"},

@@ -18,13 +18,14 @@ run_list pictures "$(generator picgen "${PICGEN:-}")" "$0" "### pictures ###"
 exit
 
 ### pictures ###
-# game: five stone kinds, each its own colour and symbol (32x24 is square in the game's world;
+# game: six stone kinds, each its own colour and symbol (32x24 is square in the game's world;
 # symbols are turned back by 45 degrees because stones are drawn turned by 45 degrees)
 res/game/stone0.png 32 24 circle 0xfff4f4ff --background 0xe04040ff 0x9c1c1cff --margin 6 --outline 0x5a0a0aff 1
 res/game/stone1.png 32 24 triangle 0xfff8e0ff --background 0x3a78e8ff 0x1c3c9cff --margin 5 --rotate 45 --outline 0x0a1a5aff 1
 res/game/stone2.png 32 24 plus 0xf0fff0ff --background 0x3cc050ff 0x17782aff --margin 5 --thickness 4 --rotate 45
 res/game/stone3.png 32 24 star 0x5a3c00ff --background 0xffd23cff 0xc89a10ff --margin 4 --points 5 --rotate 45
 res/game/stone4.png 32 24 ring 0xfff0ffff --background 0xb050e0ff 0x6c2098ff --margin 5 --thickness 3
+res/game/stone5.png 32 24 hexagon 0x003c40ff --background 0x40d8d0ff 0x14908aff --margin 5
 # game: walls, the background and the burst particle (loaded without extension)
 res/game/wall.png 360 12 roundrect 0x9aa4b0ff --gradient 0x5a626cff --radius 4 --outline 0x2c3036ff 1
 res/game/wall_tall.png 600 12 roundrect 0x9aa4b0ff --gradient 0x5a626cff --radius 4 --outline 0x2c3036ff 1

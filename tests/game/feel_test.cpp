@@ -103,7 +103,7 @@ TEST_F(Feel, ABonusBelowZeroAndAHintTimeThatIsNoNumberAreOff) {
   EXPECT_THAT(out, Not(HasSubstr("No move left"))) << "no hint search";
 }
 
-TEST_F(Feel, WavesAfterASwapScoreRisingMultiplesUntilTheFieldIsStill) {
+TEST_F(Feel, WavesThatTheSwapSetFallingScoreRisingMultiplesUntilTheFieldIsStill) {
   load_course(SCORING, false, {"combo"}, POPUP_AND_COMBO, NO_PARTICLES);
   wire_score();
   Catcher scores(scene->get_name() + "->group_scored");
@@ -112,6 +112,19 @@ TEST_F(Feel, WavesAfterASwapScoreRisingMultiplesUntilTheFieldIsStill) {
   // A stone on the move keeps the field from being still.
   place("Mover", 4, 0.8f, 0.8f)->_get_body()->SetLinearVelocity(b2Vec2(-3, 0));
   swap_layout(0, 0);
+  // Pairs that rest while the swap's group goes, and the stones that then fall in beside them.
+  diagonal("W", {2, 2}, -0.6f, -0.6f);
+  diagonal("U", {4, 4}, -0.6f, 0.3f);
+  diagonal("V", {3, 3}, 0.3f, -0.6f);
+  place("W2", 2, 0.8f, -0.8f);
+  place("W3", 2, 0.8f, -0.6f);
+  place("U2", 4, 0.8f, -0.4f);
+  place("V2", 3, 0.8f, -0.2f);
+  // Into the diagonal's place i beside the pair at (x, y), as a fall takes it there.
+  auto fall = [this](const std::string& name, float x, float y, int i) {
+    b2Body* body = stone(name)->_get_body();
+    body->SetTransform(scene_to_world(x + i * FACE_OFFSET, y + i * FACE_OFFSET), body->GetAngle());
+  };
   tick();
   swap("X", "A");
   EXPECT_EQ(scene->feel().multiplier(), 0) << "the swap's group has not gone yet";
@@ -125,8 +138,9 @@ TEST_F(Feel, WavesAfterASwapScoreRisingMultiplesUntilTheFieldIsStill) {
   EXPECT_EQ(popups(), 1);
 
   // Two groups in one frame are one wave; a group of four scores 4 + 2.
-  diagonal("W", {2, 2, 2, 2}, -0.6f, -0.6f);
-  diagonal("U", {4, 4, 4}, -0.6f, 0.3f);
+  fall("W2", -0.6f, -0.6f, 2);
+  fall("W3", -0.6f, -0.6f, 3);
+  fall("U2", -0.6f, 0.3f, 2);
   tick(3);
   ASSERT_EQ(scores.packs.size(), 3u);
   EXPECT_THAT((std::vector<std::vector<int64_t>>{scored(scores.packs[1]), scored(scores.packs[2])}),
@@ -134,14 +148,14 @@ TEST_F(Feel, WavesAfterASwapScoreRisingMultiplesUntilTheFieldIsStill) {
   EXPECT_TRUE(shown("combo"));
   EXPECT_EQ(dynamic_cast<Text*>(scene->get_object("combo"))->_get_text(), "x2");
 
-  diagonal("V", {3, 3, 3}, 0.3f, -0.6f);
+  fall("V2", 0.3f, -0.6f, 2);
   tick();
   EXPECT_EQ(scored(scores.packs.at(3)), (std::vector<int64_t>{9, 3}));
   EXPECT_EQ(dynamic_cast<Text*>(scene->get_object("combo"))->_get_text(), "x3");
   ASSERT_EQ(steps.packs.size(), 2u) << "one step a wave, not a group";
   EXPECT_EQ(scored(steps.packs[1]), std::vector<int64_t>{3});
 
-  // Still for 0.3 s: the cascade is over, and a group now scores plainly, as refill's do.
+  // Still for 0.3 s: the cascade is over, and a group now scores plainly, as the refill's do.
   stone("Mover")->_get_body()->SetLinearVelocity(b2Vec2(0, 0));
   tick(17);
   EXPECT_EQ(scene->feel().multiplier(), 3) << "not yet still long enough";

@@ -135,14 +135,16 @@ TEST_F(Field, TheSecondClickJudgesTheSwap) {
   EXPECT_EQ(model.selected(), nullptr);
 }
 
-TEST_F(Field, GroupsAfterAStandingSwapScoreMoreWaveByWaveUntilTheFieldIsStill) {
+TEST_F(Field, GroupsThatTheSwapsBurstsSetFallingScoreMoreWaveByWaveAndTheRefillsOwnScorePlainly) {
   FieldModel::Rules rules;
   rules.cascade_scoring = true;
   rules.group_bonus = 2;
+  rules.unearned_percent = 50;
   model.set_rules(rules);
   auto line = row({1, 0, 0}, 0.0f, 0.0f);
   FieldStone* above = stone(0, 0.0f, SIDE);
-  auto later = row({3, 3, 3, 3}, 0.0f, 0.5f);
+  auto later = row({3, 3, 3}, 0.0f, 0.5f);
+  FieldStone* falling = stone(3, 3 * SIDE, 0.5f + 2 * SIDE);
   touch();
   model.click(line[0]);
   model.click(above);
@@ -150,13 +152,24 @@ TEST_F(Field, GroupsAfterAStandingSwapScoreMoreWaveByWaveUntilTheFieldIsStill) {
 
   model.begin_frame();
   model.settle(above);
+  // Resting when the swap's group went, it falls into place after: the cascade's second wave.
+  falling->body->SetTransform(scene_to_world(3 * SIDE, 0.5f), 0.0f);
+  // A row the refill drops meanwhile makes a group of its own.
+  auto refill = row({4, 4, 4, 4}, 0.0f, -0.5f);
+  touch();
   model.begin_frame();
+  model.settle(refill[0]);
   model.settle(later[0]);
-  ASSERT_EQ(kinds(), (std::vector<Kind>{Kind::GROUP_CLEARED, Kind::CASCADE_STEP, Kind::GROUP_CLEARED}));
+  ASSERT_EQ(kinds(), (std::vector<Kind>{Kind::GROUP_CLEARED, Kind::GROUP_CLEARED, Kind::CASCADE_STEP,
+                                        Kind::GROUP_CLEARED}));
   EXPECT_EQ(events[0].points, 3);
   EXPECT_EQ(events[0].multiplier, 1);
-  EXPECT_EQ(events[1].multiplier, 2);
-  EXPECT_EQ(events[2].points, (4 + 2) * 2) << "a stone beyond three, second wave";
+  EXPECT_TRUE(events[0].set_off);
+  EXPECT_FALSE(events[1].set_off);
+  EXPECT_EQ(events[1].times, 1);
+  EXPECT_EQ(events[1].points, (4 + 2) / 2) << "plainly, at the refill's share";
+  EXPECT_EQ(events[2].multiplier, 2);
+  EXPECT_EQ(events[3].points, (4 + 2) * 2) << "a stone beyond three, second wave";
   EXPECT_EQ(model.multiplier(), 2);
 
   for (int i = 0; i < 17; ++i) model.after_step(1.0f / 60.0f);
@@ -210,6 +223,13 @@ TEST_F(Field, RoomPaceAndHint) {
   ASSERT_TRUE(first && second);
   EXPECT_TRUE(FieldModel::swap_makes_group(first, second));
   EXPECT_TRUE((first == line[0] && second == above) || (first == above && second == line[0]));
+  // A swap that makes a group of four is the best one.
+  row({2, 1, 2, 2}, 0.0f, -0.5f);
+  stone(2, SIDE, -0.5f + SIDE);
+  touch();
+  const auto best = model.best_swap();
+  ASSERT_TRUE(best.first && best.second);
+  EXPECT_EQ(FieldModel::largest_group_after_swap(best.first, best.second), 4u);
 
   FieldModel::Rules rules;
   rules.pace_scores = {10, 20};

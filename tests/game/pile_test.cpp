@@ -59,7 +59,9 @@ protected:
     for (const char* key :
          {"stoneName", "stoneTypeCount", "stoneWidth", "stoneHeight", "width", "emitCount", "initialEmit"})
       text += std::string("\t\t\t") + key + " " + shipped->get_value(std::string("Objects->emitter->StoneEmitter->") + key, "") + "\n";
-    text += "\t\t[/]\n\t[/]\n[/]\n[@SCENE@StoneParticles]\n\toutline false\n[/]\n";
+    // The bursts as shipped: whether their particles knock stones about decides how the pile falls.
+    text += "\t\t[/]\n\t[/]\n[/]\n[@SCENE@StoneParticles]\n\toutline false\n\thitStones " +
+            shipped->get_value("gameStoneParticles->hitStones", "true") + "\n[/]\n";
     refill_frames = static_cast<int>(
         (refill_seconds > 0 ? refill_seconds : atof(shipped->get_value("Objects->refill->Timer->time", "6").c_str())) * 60);
     line = static_cast<float>(atof(shipped->get_value("Scene->gameOverLine", "0.55").c_str()));

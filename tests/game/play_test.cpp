@@ -209,8 +209,8 @@ TEST_F(Play, SoakWithRandomClicksRunsInBoundedMemory) {
   // Refill often and with four kinds, so that groups burst all the time, and end a game when its
   // pile rests above the lower third for a second.
   std::string scene = folder.read("res/game/game.scn");
-  scene.replace(scene.find("time 6"), 6, "time 1");
-  scene.replace(scene.find("stoneTypeCount 5"), 16, "stoneTypeCount 4");
+  scene.replace(scene.find("time 5"), 6, "time 1");
+  scene.replace(scene.find("stoneTypeCount 6"), 16, "stoneTypeCount 4");
   scene.replace(scene.find("gameOverLine 0.55"), 17, "gameOverLine -0.45");
   scene.replace(scene.find("gameOverHold 2"), 14, "gameOverHold 1");
   // The pace's refill times are the shipped game's, far slower than this one's: left alone.

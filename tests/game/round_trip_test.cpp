@@ -110,12 +110,12 @@ protected:
     prepare_game_folder(folder, GetParam());
     // No refill: once the first stones have fallen and their groups have gone, the pile stays.
     std::string scene = folder.read("res/game/game.scn");
-    scene.replace(scene.find("time 6"), 6, "time 100000");
+    scene.replace(scene.find("time 5"), 6, "time 100000");
     // No hint either: its blinking would change the brightness the clicks are judged by.
     scene.replace(scene.find("hintSeconds 10"), 14, "hintSeconds 0");
     folder.write("res/game/game.scn", scene);
     ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(),
-                           {GAME_ENV[0], "TARNVALE_SEED=11"}));
+                           {GAME_ENV[0], "TARNVALE_SEED=12"}));
     window = find_window(60);
     ASSERT_FALSE(window.empty()) << game.err();
   }

@@ -111,7 +111,7 @@ TEST_F(BadData, RunawayStructuresEndWithAMessage) {
 
   // A timer of time 0 whose time_out rises its own cycle slot.
   SetUp();
-  edit("res/game/game.scn", "\t\t\trepeat true\n\t\t\ttime 6", "\t\t\trepeat true\n\t\t\ttime 0");
+  edit("res/game/game.scn", "\t\t\trepeat true\n\t\t\ttime 5", "\t\t\trepeat true\n\t\t\ttime 0");
   edit("res/game/game.scn", "\t\t\t\tslot_name _on_new_cycle\n\t\t\t[/]\n\t\t[/]\n\t[/]\n\t// ",
        "\t\t\t\tslot_name _on_new_cycle\n\t\t\t[/]\n\t\t\t[signal2]\n\t\t\t\tconnect on_load\n"
        "\t\t\t\tsignal_source game->refill\n\t\t\t\tsignal_name time_out\n\t\t\t\tslot_name _on_new_cycle\n"
@@ -129,7 +129,7 @@ TEST_F(BadData, NumbersOutsideTheirRangeAreNamedAndReplaced) {
 
   SetUp();
   edit("res/game/level.lvl", "rotation 45", "rotation nan");
-  edit("res/game/game.scn", "initialEmit 54", "initialEmit 1000000000");
+  edit("res/game/game.scn", "initialEmit 81", "initialEmit 1000000000");
   edit("res/game/game.scn", "velocityIterations 10", "velocityIterations 1000000000");
   edit("res/game/game.scn", "gravity_y -60", "gravity_y 1e999");
   const Outcome counts = run();

@@ -169,7 +169,7 @@ TEST_F(HeadlessGame, ReplayedClicksSelectAndSwapTwoStonesTheSameWayEveryTime) {
 // machine's player is not buried by rows the physics has not yet let fall.
 TEST_F(HeadlessGame, TheRefillFollowsTheSimulationOnASlowMachine) {
   std::string scene = folder.read("res/game/game.scn");
-  scene.replace(scene.find("time 6"), 6, "time 1");
+  scene.replace(scene.find("time 5"), 6, "time 1");
   folder.write("res/game/game.scn", scene);
   const auto stones_emitted = [&](int frames_per_second) {
     std::string video = folder.read("cfg/Video.cfg");

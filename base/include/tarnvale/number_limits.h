@@ -103,6 +103,8 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"Scene->gameOverLineWarningColor", 0, 4294967295.0, "0", true, OnBadNumber::use_default, false},
     // Larger groups never score less than their size.
     {"Scene->groupBonus", 0, 1e6, "0", true, OnBadNumber::use_default, false},
+    // A share: the refill's own groups never score more than the player's.
+    {"Scene->refillGroupPercent", 0, 100, "100", true, OnBadNumber::use_default, false},
     {"Scene->swapSeconds", 0, 3600, "0", false, OnBadNumber::use_default, false},
     {"Scene->rejectSeconds", 0, 3600, "0", false, OnBadNumber::use_default, false},
     // 0: no hints.
@@ -274,6 +276,7 @@ inline constexpr FlagLimit kFlagLimits[] = {
     {"StoneParticles->outline", "true", "true", "false"},
     {"StoneParticles->stoneColour", "false", "true", "false"},
     {"StoneParticles->underSprites", "false", "true", "false"},
+    {"StoneParticles->hitStones", "true", "true", "false"},
     {"Scene->bestScores", "false", "true", "false"},
     {"Scene->pauseKeys", "false", "true", "false"},
     {"Scene->cascadeScoring", "false", "true", "false"},

@@ -18,6 +18,9 @@ const double SETTLE_SECONDS = 0.3;
 const float NEIGHBOUR_DISTANCE = 1.2f;
 // Two stones share a face when they touch along at least this share of the smaller side.
 const float FACE_SHARE = 0.8f;
+// A stone that rested when a cascade's group went has fallen because of it once it is this many
+// of its smaller sides away: landing stones nudge a pile by less.
+const float FALLEN_SHARE = 0.5f;
 // Out of the field: gone without a burst. There is no upper limit: stones fall in from above.
 const float FIELD_EDGE = 2.0f;
 
@@ -44,9 +47,11 @@ FieldStone* field_stone_of(b2Body* body) { return reinterpret_cast<FieldStone*>(
 
 void FieldModel::start() {
   play = Play::RUNNING;
+  ended_by = FieldEvent::Reason::NONE;
   selection = nullptr;
   seconds_above_line = 0;
   chain_active = false;
+  swapped[0] = swapped[1] = nullptr;
   wave = 0;
   still_seconds = 0;
   current_level = 1;
@@ -61,6 +66,7 @@ bool FieldModel::toggle_pause() {
 void FieldModel::end(FieldEvent::Reason reason) {
   if (play == Play::OVER) return;
   play = Play::OVER;
+  ended_by = reason;
   FieldEvent over(FieldEvent::Kind::GAME_OVER);
   if (selection) over.stones.push_back(selection);
   selection = nullptr;
@@ -74,6 +80,8 @@ void FieldModel::end(FieldEvent::Reason reason) {
 
 void FieldModel::forget(FieldStone* stone) {
   if (selection == stone) selection = nullptr;
+  for (FieldStone*& moved : swapped)
+    if (moved == stone) moved = nullptr;
 }
 
 bool FieldModel::next_to(const FieldStone* a, const FieldStone* b, float* distance, float* reach) {
@@ -111,6 +119,9 @@ void FieldModel::click(FieldStone* stone) {
   swap.kind = stood ? FieldEvent::Kind::SWAP_STOOD : FieldEvent::Kind::SWAP_REJECTED;
   if (stood) {
     chain_active = true;
+    ++cascade;
+    swapped[0] = first;
+    swapped[1] = stone;
     wave = 0;
     still_seconds = 0;
   }
@@ -145,12 +156,14 @@ std::vector<b2Body*> FieldModel::find_group(b2Body* start, int kind) {
   return found;
 }
 
-bool FieldModel::swap_makes_group(FieldStone* a, FieldStone* b) {
+size_t FieldModel::largest_group_after_swap(FieldStone* a, FieldStone* b) {
   std::swap(a->kind, b->kind);
-  const bool makes = find_group(a->body, a->kind).size() >= GROUP_SIZE || find_group(b->body, b->kind).size() >= GROUP_SIZE;
+  const size_t largest = std::max(find_group(a->body, a->kind).size(), find_group(b->body, b->kind).size());
   std::swap(a->kind, b->kind);
-  return makes;
+  return largest;
 }
+
+bool FieldModel::swap_makes_group(FieldStone* a, FieldStone* b) { return largest_group_after_swap(a, b) >= GROUP_SIZE; }
 
 long FieldModel::group_points(size_t size) const {
   const long extra = size > GROUP_SIZE ? static_cast<long>(size - GROUP_SIZE) : 0;
@@ -173,7 +186,12 @@ bool FieldModel::settle(FieldStone* stone) {
     cleared.centre.Set(to_scene(cleared.centre.x), to_scene(cleared.centre.y));
     cleared.origin = stone;
     cleared.stone_kind = stone->kind;
-    if (rules.cascade_scoring && chain_active) {
+    cleared.set_off = chain_active && std::any_of(group.begin(), group.end(), [this](b2Body* member) {
+                        return set_off_by_cascade(field_stone_of(member));
+                      });
+    // What rests on the group now and falls when it goes belongs to the cascade.
+    if (cleared.set_off) mark_resting_stones();
+    if (rules.cascade_scoring && cleared.set_off) {
       const bool next_wave = !wave_counted;
       if (next_wave) ++wave;
       wave_counted = true;
@@ -186,7 +204,8 @@ bool FieldModel::settle(FieldStone* stone) {
       }
     }
     cleared.points = group_points(group.size()) * cleared.times;
-    cleared.multiplier = multiplier();
+    if (!cleared.set_off) cleared.points = cleared.points * rules.unearned_percent / 100;
+    cleared.multiplier = cleared.set_off ? multiplier() : 0;
     report(cleared);
     return true;
   }
@@ -218,6 +237,23 @@ void FieldModel::after_step(float seconds) {
     moving = field_stone_of(body) && body->GetLinearVelocity().Length() >= SETTLED_SPEED;
   still_seconds = moving ? 0 : still_seconds + seconds;
   if (still_seconds >= SETTLE_SECONDS) end_cascade();
+}
+
+bool FieldModel::set_off_by_cascade(const FieldStone* stone) const {
+  if (stone == swapped[0] || stone == swapped[1]) return true;
+  if (stone->rest_cascade != cascade) return false;
+  return b2Distance(stone->body->GetPosition(), stone->rest_position) / SCALE >= FALLEN_SHARE * stone->smaller_side();
+}
+
+void FieldModel::mark_resting_stones() {
+  for (b2Body* body = world->GetBodyList(); body; body = body->GetNext()) {
+    FieldStone* stone = field_stone_of(body);
+    // A stone keeps the first place the cascade saw it rest at: it may have fallen since.
+    if (!stone || stone->rest_cascade == cascade || body->GetType() != b2_dynamicBody) continue;
+    if (body->GetLinearVelocity().Length() >= RESTING_SPEED) continue;
+    stone->rest_cascade = cascade;
+    stone->rest_position = body->GetPosition();
+  }
 }
 
 void FieldModel::end_cascade() {
@@ -260,8 +296,8 @@ FieldModel::Room FieldModel::room_at(float x, float y) const {
   return room;
 }
 
-std::pair<FieldStone*, FieldStone*> FieldModel::find_swap() const {
-  if (!world) return {nullptr, nullptr};
+void FieldModel::for_each_swap(const std::function<bool(FieldStone*, FieldStone*, size_t)>& take) const {
+  if (!world) return;
   for (b2Body* body = world->GetBodyList(); body; body = body->GetNext()) {
     FieldStone* first = field_stone_of(body);
     if (!first) continue;
@@ -269,8 +305,33 @@ std::pair<FieldStone*, FieldStone*> FieldModel::find_swap() const {
       FieldStone* second = field_stone_of(edge->other);
       if (!second || !edge->contact->IsTouching() || second->kind == first->kind) continue;
       if (!next_to(first, second)) continue;
-      if (swap_makes_group(first, second)) return {first, second};
+      const size_t largest = largest_group_after_swap(first, second);
+      if (largest >= GROUP_SIZE && !take(first, second, largest)) return;
     }
   }
-  return {nullptr, nullptr};
+}
+
+std::pair<FieldStone*, FieldStone*> FieldModel::find_swap() const {
+  std::pair<FieldStone*, FieldStone*> found{nullptr, nullptr};
+  for_each_swap([&found](FieldStone* a, FieldStone* b, size_t) {
+    found = {a, b};
+    return false;
+  });
+  return found;
+}
+
+std::pair<FieldStone*, FieldStone*> FieldModel::best_swap() const {
+  std::pair<FieldStone*, FieldStone*> best{nullptr, nullptr};
+  size_t best_size = 0;
+  float best_height = 0.0f;
+  for_each_swap([&](FieldStone* a, FieldStone* b, size_t size) {
+    const float height = std::min(a->body->GetPosition().y, b->body->GetPosition().y);
+    if (size > best_size || (size == best_size && height < best_height)) {
+      best = {a, b};
+      best_size = size;
+      best_height = height;
+    }
+    return true;
+  });
+  return best;
 }

@@ -20,6 +20,10 @@ struct FieldStone {
   b2Body* body = nullptr;
   // While a swap's picture travels, the stone joins no group.
   StoneMotion motion;
+  // The cascade that last saw it rest (0: none) and where (world units): a stone that has since
+  // fallen from there moved because of that cascade's bursts.
+  int rest_cascade = 0;
+  b2Vec2 rest_position{0.0f, 0.0f};
 
   float larger_side() const { return width > height ? width : height; }
   float smaller_side() const { return width < height ? width : height; }
@@ -54,12 +58,14 @@ struct FieldEvent {
   float distance = 0.0f, reach = 0.0f;
   std::vector<size_t> group_sizes;
   // Groups: the kind, the centre (scene units), the points and the factor they were scored with,
-  // and the multiplier of the running cascade (0: none runs).
+  // the multiplier of the running cascade (0: none runs), and whether a swap of the player's set
+  // the group off (false: the refill's own).
   int stone_kind = 0;
   b2Vec2 centre{0.0f, 0.0f};
   long points = 0;
   int times = 1;
   int multiplier = 0;
+  bool set_off = false;
   int level = 1;
   Reason reason = Reason::NONE;
   float hold_seconds = 0.0f;
@@ -74,6 +80,7 @@ public:
     float hold_seconds = 2.0f;    // seconds above the line that end the game
     bool cascade_scoring = false;
     long group_bonus = 0;         // points per stone beyond three
+    long unearned_percent = 100;  // share of its points a group scores that no swap set off
     std::vector<long> pace_scores;  // the score of each pace step, rising
   };
   enum class Play { RUNNING, PAUSED, OVER };
@@ -95,6 +102,8 @@ public:
   // A fresh game: running, no selection, no cascade, the first level.
   void start();
   Play get_play() const { return play; }
+  // Why the game ended (NONE while it runs).
+  FieldEvent::Reason end_reason() const { return ended_by; }
   // Pauses a running game, resumes a paused one; false when it is over.
   bool toggle_pause();
   // Ends the game for the reason (GAME_OVER); nothing when it is over already.
@@ -129,13 +138,18 @@ public:
   Room room_at(float x, float y) const;
   // A swap of two touching stones that makes a group; nulls when there is none.
   std::pair<FieldStone*, FieldStone*> find_swap() const;
+  // Of those swaps, one that makes the largest group, the lowest of them on a tie (more stones
+  // above it fall into new places); nulls when there is none.
+  std::pair<FieldStone*, FieldStone*> best_swap() const;
   // Points for a group of the given size, before any multiplier.
   long group_points(size_t size) const;
 
   // The bodies of the face-touching stones of the given kind reachable from start (start itself
   // included once the group has two stones or more).
   static std::vector<b2Body*> find_group(b2Body* start, int kind);
-  // Whether exchanging the kinds of the two stones would make a group at either place.
+  // The larger of the groups that exchanging the kinds of the two stones would make at their
+  // places, and whether that is a group.
+  static size_t largest_group_after_swap(FieldStone* a, FieldStone* b);
   static bool swap_makes_group(FieldStone* a, FieldStone* b);
   // Whether two stones are near enough for a swap; their distance and the reach when asked.
   static bool next_to(const FieldStone* a, const FieldStone* b, float* distance = nullptr, float* reach = nullptr);
@@ -146,17 +160,29 @@ private:
   }
   long score_now() const { return score ? score() : 0; }
   void end_cascade();
+  // Calls `take` with each swap that makes a group and the size of the larger group it makes,
+  // until it returns false.
+  void for_each_swap(const std::function<bool(FieldStone*, FieldStone*, size_t)>& take) const;
+  // Whether the running cascade set the stone in motion: one of its swap's stones, or one that
+  // rested when a group of the cascade went and has fallen since.
+  bool set_off_by_cascade(const FieldStone* stone) const;
+  // Notes where the stones that rest now are, before a group of the cascade goes.
+  void mark_resting_stones();
 
   b2World* world = nullptr;
   Rules rules;
   Listener listener;
   std::function<long()> score;
   Play play = Play::RUNNING;
+  FieldEvent::Reason ended_by = FieldEvent::Reason::NONE;
   FieldStone* selection = nullptr;
   double seconds_above_line = 0;
   // The cascade: active from a standing swap until the field is still again; wave counts the
-  // frames in which groups went since the swap (the swap's own groups are wave 1).
+  // frames in which groups it set off went (the swap's own groups are wave 1). cascade numbers
+  // the swaps that stood; swapped are the standing swap's two stones.
   bool chain_active = false;
+  int cascade = 0;
+  FieldStone* swapped[2] = {nullptr, nullptr};
   int wave = 0;
   bool wave_counted = false;
   double still_seconds = 0;

@@ -60,6 +60,7 @@ void GameFeel::read_keys(Config_Interface* config) {
   rules.cascade_scoring = tarnvale::read_flag(config, "", "Scene->cascadeScoring");
   const std::string file = scene->get_storage_file();
   read_scene_number(config, file, "Scene->groupBonus", &rules.group_bonus);
+  read_scene_number(config, file, "Scene->refillGroupPercent", &rules.unearned_percent);
   keys.score_popup = value("scorePopup", "");
   keys.combo_label = value("comboLabel", "");
   keys.combo_text = value("comboText", "x{n}");
@@ -147,7 +148,8 @@ void GameFeel::group_removed(const FieldEvent& group) {
 }
 
 void GameFeel::show_popup(long points, float x, float y) {
-  if (keys.score_popup.empty()) return;
+  // A group that scores nothing (the refill's own) says so by rising no number.
+  if (keys.score_popup.empty() || points == 0) return;
   auto* popup = new ScorePopup();
   const std::string name = "scorePopup" + std::to_string(++popups);
   if (!popup->show_at(scene, "Objects->" + keys.score_popup + "->", name, "+" + std::to_string(points), x, y)) {

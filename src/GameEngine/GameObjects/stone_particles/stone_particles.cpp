@@ -27,7 +27,7 @@ float share_of_burst(int particle_count) { return particle_count > 0 ? 1.0f / pa
 }  // namespace
 
 StoneParticles::StoneParticles()
-    : particle_count(50), particle_size(32.0f), power(10.0f), life_time(0.5f), outline(true), stone_colour(false), under_sprites(false), colour{255, 255, 255} {}
+    : particle_count(50), particle_size(32.0f), power(10.0f), life_time(0.5f), outline(true), stone_colour(false), under_sprites(false), hit_stones(true), colour{255, 255, 255} {}
 
 // Bodies left at deletion belong to a world that is going away with its scene.
 StoneParticles::~StoneParticles() = default;
@@ -46,6 +46,7 @@ bool StoneParticles::load(Scene* scene, std::string storage_name, std::string st
   outline = config->get_value(p + "outline", "true") == "true";
   stone_colour = config->get_value(p + "stoneColour", "false") == "true";
   under_sprites = config->get_value(p + "underSprites", "false") == "true";
+  hit_stones = tarnvale::read_flag(config, storage_prefix, "StoneParticles->hitStones");
   return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
 }
 
@@ -86,7 +87,8 @@ bool StoneParticles::real_load(Scene* scene, std::string, std::string, std::stri
   def.density = share;
   def.friction = 0.4f;
   def.category = 0x0004;
-  def.mask = 0x0003;
+  // Walls, and stones unless the bursts leave the pile alone.
+  def.mask = hit_stones ? 0x0003 : 0x0001;
   def.fixed_rotation = true;
   def.bullet = true;
   for (int i = 0; i < particle_count; ++i) {

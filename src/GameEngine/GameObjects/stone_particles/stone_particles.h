@@ -62,6 +62,9 @@ private:
   // Drawn before the pictures, so stones, rising numbers and windows stand in front
   // ("StoneParticles->underSprites", off by default: over every picture).
   bool under_sprites;
+  // Bursts knock stones about ("StoneParticles->hitStones", on by default); off, particles fly
+  // through the pile, whose stones then move only by the rules.
+  bool hit_stones;
   struct {
     int red, green, blue;
   } colour;
