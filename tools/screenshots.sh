@@ -127,7 +127,7 @@ sleep 1
 xdotool mousemove --window "$window" 790 590
 sleep 0.5
 shot "$out/settings.png"
-click 0 -0.546       # its Close button
+click 0 -0.747       # its Close button (y -0.8 of the 560 pixel high window)
 sleep 1
 
 click 0 0.005        # New game
