@@ -34,13 +34,16 @@ MadeObject make_object(const std::string& type, const ObjectOrigin& origin,
     return made;
   }
   object->set_video_name(origin.video_name);
-  const bool loaded =
-      complete ? begin_object_load(object, origin.scene, origin.storage_name,
-                                   origin.storage_prefix, origin.scene_name, origin.object_name,
-                                   origin.file_manager) != nullptr &&
-                     complete(object)
-               : object->load(origin.scene, origin.storage_name, origin.storage_prefix,
-                              origin.scene_name, origin.object_name, origin.file_manager);
+  bool loaded;
+  if (complete) {
+    made.common_keys_read = begin_object_load(object, origin.scene, origin.storage_name,
+                                              origin.storage_prefix, origin.scene_name,
+                                              origin.object_name, origin.file_manager) != nullptr;
+    loaded = made.common_keys_read && complete(object);
+  } else {
+    loaded = object->load(origin.scene, origin.storage_name, origin.storage_prefix,
+                          origin.scene_name, origin.object_name, origin.file_manager);
+  }
   if (loaded) {
     made.object = object;
     return made;

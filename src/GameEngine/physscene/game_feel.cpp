@@ -241,17 +241,20 @@ void GameFeel::watch_hint() {
   if (since_move.get_elapsed_time_noreset() < keys.hint_seconds) return;
   since_move.reset();
   hint_clock.reset();
-  const auto [a, b] = scene->field().find_swap();
-  if (a && b) {
-    hint = {static_cast<BaseStone*>(a)->_get__object_name_(), static_cast<BaseStone*>(b)->_get__object_name_()};
-    glow_alpha = 1.0f;
-    if (keys.hint_colour != 0)
-      for (BaseStone* marked : {static_cast<BaseStone*>(a), static_cast<BaseStone*>(b)}) glow.make(marked);
-    GAME_INFO("Hint: " << hint.first << " with " << hint.second);
-    Signal shown(scene->get_name() + "->hint_shown");
-    shown.rise();
-    return;
-  }
+  scene->field().look_for_hint();
+}
+
+void GameFeel::show_hint(BaseStone* first, BaseStone* second) {
+  hint = {first->_get__object_name_(), second->_get__object_name_()};
+  glow_alpha = 1.0f;
+  if (keys.hint_colour != 0)
+    for (BaseStone* marked : {first, second}) glow.make(marked);
+  GAME_INFO("Hint: " << hint.first << " with " << hint.second);
+  Signal shown(scene->get_name() + "->hint_shown");
+  shown.rise();
+}
+
+void GameFeel::no_move_left() {
   GAME_INFO("No move left: a fresh row");
   no_move_shown = true;
   scene->show_object(keys.no_move_label, true);
