@@ -144,8 +144,8 @@ std::vector<TypeDoc> make_types() {
         {"Sound->pitch", "1.0", K::real, "speed and pitch; 2 is an octave up"},
         {"Sound->pitch_step", "0", K::real,
          "semitones the pitch rises for each unit of the play signal's first whole number"},
-        {"Sound->loop", "false", K::flag, "plays again from the start at its end"},
-        {"Sound->play_on_enter", "false", K::flag, "plays when its scene is entered"}},
+        {"Sound->loop", kFromTable, K::flag, "plays again from the start at its end"},
+        {"Sound->play_on_enter", kFromTable, K::flag, "plays when its scene is entered"}},
        {}, {"play", "stop", "set_pitch", "pause", "resume"}, {}});
   types.push_back({"BaseUIObject", false, {"SceneObject"},
                    "What every widget reads: its style and its base point.",
@@ -225,7 +225,7 @@ std::vector<TypeDoc> make_types() {
                    {{"FPSCounter->frames_count_limit", kFromTable, K::whole, "frames per measurement"},
                     {"FPSCounter->show_setting", "", K::setting,
                      "shown only while this UI setting is \"1\""},
-                    {"FPSCounter->last_second", "false", K::flag,
+                    {"FPSCounter->last_second", kFromTable, K::flag,
                      "shows the frames drawn in the last second"}},
                    text_style_keys, {"_on_new_frame"}, {}});
   types.push_back(
@@ -496,7 +496,7 @@ std::vector<FileDoc> make_files() {
         {"Video->LimitFPS", kFromTable, K::real, "most frames a second; 0: no limit"},
         {"Video->SkipUnchangedFrames", kFromTable, K::choice,
          "\"yes\" does not draw a frame again that would show what the window shows"},
-        {"Video->Resizable", "no", K::choice,
+        {"Video->Resizable", kFromTable, K::choice,
          "\"yes\": any window size, the picture scaled to fit, centred and letterboxed; F11 "
          "and Alt+Enter switch to full screen at the desktop's resolution and back"},
         {"Video->WindowWidth", kFromTable, K::whole,

@@ -288,6 +288,10 @@ inline constexpr FlagLimit kFlagLimits[] = {
     {"Video->VBO", "yes", "yes", "no"},
     {"Video->PointSprite", "yes", "yes", "no"},
     {"Video->SkipUnchangedFrames", "no", "yes", "no"},
+    {"Video->Resizable", "no", "yes", "no"},
+    {"Sound->loop", "false", "true", "false"},
+    {"Sound->play_on_enter", "false", "true", "false"},
+    {"FPSCounter->last_second", "false", "true", "false"},
 };
 
 inline const FlagLimit* find_flag_limit(std::string_view key) {

@@ -62,15 +62,14 @@ bool StoneParticles::load_at(float x, float y, Brannow::FileManager* file_manage
 
 void StoneParticles::read_keys(Config_Interface* config) {
   const std::string& storage_prefix = _get__storage_prefix_();
-  const std::string p = storage_prefix + "StoneParticles->";
   read_limited(config, "StoneParticles->particleCount", &particle_count);
   read_limited(config, "StoneParticles->particleSize", &particle_size);
   read_limited(config, "StoneParticles->power", &power);
-  image_file = config->get_value(p + "imageFile", "res/data/game/images/stoneParticle");
+  image_file = config->get_value(storage_prefix + "StoneParticles->imageFile", "res/data/game/images/stoneParticle");
   read_limited(config, "StoneParticles->lifeTime", &life_time);
-  outline = config->get_value(p + "outline", "true") == "true";
-  stone_colour = config->get_value(p + "stoneColour", "false") == "true";
-  under_sprites = config->get_value(p + "underSprites", "false") == "true";
+  outline = tarnvale::read_flag(config, storage_prefix, "StoneParticles->outline");
+  stone_colour = tarnvale::read_flag(config, storage_prefix, "StoneParticles->stoneColour");
+  under_sprites = tarnvale::read_flag(config, storage_prefix, "StoneParticles->underSprites");
   hit_stones = tarnvale::read_flag(config, storage_prefix, "StoneParticles->hitStones");
 }
 
