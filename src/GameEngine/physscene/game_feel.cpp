@@ -76,9 +76,9 @@ void GameFeel::read_keys(Config_Interface* config) {
   keys.warning_label = value("warningLabel", "");
   keys.warning_text = value("warningText", "{n}");
   tarnvale::for_each_listed(config, "Scene->Pace->Step", "->", "score", [&](const std::string& step,
-                                                                              const std::string& score, int i) {
+                                                                              const std::string&, int i) {
     PaceStep pace;
-    pace.score = strtol(score.c_str(), nullptr, 10);
+    if (!read_scene_number(config, file, step + "score", "Scene->Pace->StepN->score", &pace.score)) return;
     read_scene_number(config, file, step + "refillTime", "Scene->Pace->StepN->refillTime", &pace.refill_seconds);
     read_scene_number(config, file, step + "emitCount", "Scene->Pace->StepN->emitCount", &pace.emit_count);
     // Steps out of order would take the pace back down as the score rises.
