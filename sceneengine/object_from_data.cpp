@@ -24,6 +24,10 @@ Config_Interface* begin_object_load(SceneObject* object, Scene* scene,
   return config;
 }
 
+Config_Interface* after_base_load(bool loaded, SceneObject* object) {
+  return loaded ? config_get_interface(object->_get__storage_name_()) : nullptr;
+}
+
 MadeObject make_object(const std::string& type, const ObjectOrigin& origin,
                        const ObjectCompletion& complete) {
   MadeObject made;

@@ -38,6 +38,10 @@ Config_Interface* begin_object_load(SceneObject* object, Scene* scene,
                                     Brannow::FileManager* file_manager,
                                     CommonKeys common = CommonKeys::read);
 
+// For a type that reads keys of its own after its base class's load: the configuration that load
+// read from, or null when it failed (`loaded` false).
+Config_Interface* after_base_load(bool loaded, SceneObject* object);
+
 // For an object the data alone does not describe (a stone the emitter places, a button's
 // caption): sets what the caller decides and finishes the load; false with the object's error
 // set when it fails.
