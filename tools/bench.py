@@ -240,6 +240,25 @@ def field(bench):
     return rows
 
 
+def window_mode(bench):
+    # The shipped window may be resized: at the configured size its frames must cost what the
+    # fixed window's do. Separate processes, alternated, the median of three each.
+    figure = ("Shipped field full and settled, CPU per frame at the configured size: resizable window "
+              "(shipped) vs fixed")
+    runs = {"yes": [], "no": []}
+    for _ in range(3):
+        for mode in runs:
+            entry = bench.run("field_bench", "BM_ShippedField/0/", 1,
+                              env={"GALLIUM_NOOP": "1", "FIELD_BENCH_RESIZABLE": mode}).get("BM_ShippedField/0")
+            if entry:
+                runs[mode].append(entry["frame_us"])
+    if not all(len(times) == 3 for times in runs.values()):
+        return [missing(figure, "at most 1.1 x")]
+    resizable, fixed = (sorted(runs[mode])[1] for mode in ("yes", "no"))
+    return [row(figure, number(resizable) + " µs", number(fixed) + " µs", resizable / fixed, "at most 1.1 x",
+                resizable / fixed <= 1.1)]
+
+
 def teardown(bench):
     r = bench.run("teardown_bench", "cold:1", 3)
     rows = []
@@ -283,7 +302,7 @@ def reload_on_save(bench):
                 ours <= 200)]
 
 
-FIGURES = [configuration, signals, png, sprites, text, game_frame, field, teardown, start_up,
+FIGURES = [configuration, signals, png, sprites, text, game_frame, field, window_mode, teardown, start_up,
            reload_on_save]
 
 

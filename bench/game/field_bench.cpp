@@ -130,7 +130,8 @@ const int MAX_SETTLING_STEPS = 3000;
 
 // The program's own start-up, without its frame limit (the first value read wins). Every frame
 // is drawn, so that the figures are those of drawing; FIELD_BENCH_SKIP_UNCHANGED=1 keeps the
-// shipped setting, which does not draw a still field again.
+// shipped setting, which does not draw a still field again. FIELD_BENCH_RESIZABLE=yes or no
+// stands in for the shipped window mode.
 bool start_program(std::string* error) {
   return game_test::start_once([](Brannow::FileManager* files) -> std::string {
     // The full field ends its game and enters the best scores: kept in a scratch folder, not
@@ -143,6 +144,8 @@ bool start_program(std::string* error) {
     const char* skip = std::getenv("FIELD_BENCH_SKIP_UNCHANGED");
     if (!skip || std::string(skip) != "1")
       config_get_interface("VideoConfig")->set_value("Video->SkipUnchangedFrames", "no", true);
+    if (const char* resizable = std::getenv("FIELD_BENCH_RESIZABLE"))
+      config_get_interface("VideoConfig")->set_value("Video->Resizable", resizable, true);
     return init(files) ? "" : "the program's start-up failed";
   }, error);
 }
