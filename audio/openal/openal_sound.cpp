@@ -28,7 +28,8 @@ void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
 
 // On a machine without a sound card ALSA prints its own lines ("ALSA lib ... cannot find card")
 // while OpenAL Soft probes it. The handler is set in the one libasound of the process, whether
-// OpenAL Soft links it or loads it later, which stays loaded so that the handler holds.
+// OpenAL Soft links it or loads it later, and kept loaded, as this plug-in is, so that the
+// handler holds to the end.
 void quiet_alsa() {
   static void* const alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
   if (alsa == nullptr) return;
