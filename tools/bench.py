@@ -302,8 +302,29 @@ def reload_on_save(bench):
                 ours <= 200)]
 
 
+def sound(bench):
+    # OpenAL Soft's null back end mixes as for a device and throws the mix away.
+    r = bench.run("sound_bench", "Mixing/16|SignalToQueuedSamples|BareSourcePlay", 3)
+    rows = []
+    figure = "Sound: 16 effects mixed at once, the whole process's share of a core, vs the same sources with bare OpenAL"
+    ours, peer = r.get("BM_DriverMixing/16"), r.get("BM_BareOpenALMixing/16")
+    if ours and peer:
+        a, b = ours["core_percent"], peer["core_percent"]
+        rows.append(row(figure, number(a) + " %", number(b) + " %", a / b, "under 2 % of a core", a < 2))
+    else:
+        rows.append(missing(figure, "under 2 % of a core"))
+    figure = "Sound: a signal to its effect's samples queued (wall time) vs starting the effect on a bare OpenAL source"
+    ours, peer = r.get("BM_SignalToQueuedSamples"), r.get("BM_BareSourcePlay")
+    if ours and peer:
+        a, b = ours["real_time"] * time_scale(ours, "us"), peer["real_time"] * time_scale(peer, "us")
+        rows.append(row(figure, number(a) + " µs", number(b) + " µs", a / b, "within one frame (16.7 ms)", a <= 16667))
+    else:
+        rows.append(missing(figure, "within one frame (16.7 ms)"))
+    return rows
+
+
 FIGURES = [configuration, signals, png, sprites, text, game_frame, field, window_mode, teardown, start_up,
-           reload_on_save]
+           reload_on_save, sound]
 
 
 # ---- the table -----------------------------------------------------------------------------

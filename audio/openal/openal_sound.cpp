@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <iostream>
 
 #include "carrow/config.h"
@@ -19,12 +20,34 @@ float clamp_volume(float volume) { return std::isfinite(volume) ? std::clamp(vol
 float clamp_pitch(float pitch) { return std::isfinite(pitch) ? std::clamp(pitch, 0.25f, 4.0f) : 1.0f; }
 
 ALenum format_of(int channels) { return channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16; }
+
+// libasound's handler type, spelled out so that the driver needs no ALSA headers.
+using Alsa_Error_Handler = void (*)(const char* file, int line, const char* function, int error,
+                                    const char* format, ...);
+void ignore_alsa_error(const char*, int, const char*, int, const char*, ...) {}
+
+// On a machine without a sound card ALSA prints its own lines ("ALSA lib ... cannot find card")
+// while OpenAL Soft probes it. The handler is set in the one libasound of the process, whether
+// OpenAL Soft links it or loads it later, and kept loaded, as this plug-in is, so that the
+// handler holds to the end.
+void quiet_alsa() {
+  static void* const alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+  if (alsa == nullptr) return;
+  using Set_Handler = int (*)(Alsa_Error_Handler);
+  if (auto set = reinterpret_cast<Set_Handler>(dlsym(alsa, "snd_lib_error_set_handler")))
+    set(ignore_alsa_error);
+}
 }  // namespace
 
 OpenAL_Sound::OpenAL_Sound(const std::string& config_name, const std::string& prefix) {
-  // OpenAL Soft writes its own error lines (a missing device among them) unless told otherwise:
-  // the game says in one line what it means for the player. ALSOFT_LOGLEVEL set by the user wins.
-  setenv("ALSOFT_LOGLEVEL", "0", 0);
+  // OpenAL Soft and ALSA write their own error lines (a missing device among them): the game
+  // says in one line what it means for the player. A user who sets ALSOFT_LOGLEVEL to see OpenAL
+  // Soft's lines sees ALSA's too.
+  const char* log_level = std::getenv("ALSOFT_LOGLEVEL");
+  if (log_level == nullptr || std::atoi(log_level) == 0) {
+    setenv("ALSOFT_LOGLEVEL", "0", 1);
+    quiet_alsa();
+  }
   if (Config_Interface* config = config_get_interface(config_name)) {
     device_name_ = config->get_value(prefix + "Device", "");
     const long voices = std::strtol(config->get_value(prefix + "Voices", "32").c_str(), nullptr, 10);

@@ -1,7 +1,7 @@
 // The OpenAL driver on OpenAL Soft's null back end, which mixes like a device but sends nowhere:
 // the process's CPU while 16 effects sound at once, against the same 16 sources played with bare
 // OpenAL calls (the peer: what any OpenAL program pays); and the time from a signal to its
-// samples being queued, through the Sound object's wiring.
+// samples being queued, through the Sound object's wiring, against starting it on a bare source.
 
 #include <AL/al.h>
 #include <AL/alc.h>
@@ -72,23 +72,49 @@ void BM_DriverMixing(benchmark::State& state) {
 }
 BENCHMARK(BM_DriverMixing)->Arg(0)->Arg(VOICES)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// A device and its context opened with bare OpenAL calls: what the peers run on.
+class BareContext {
+public:
+  BareContext()
+      : device_(alcOpenDevice(nullptr)),
+        context_(device_ ? alcCreateContext(device_, nullptr) : nullptr) {
+    if (context_) alcMakeContextCurrent(context_);
+  }
+  ~BareContext() {
+    if (context_) {
+      alcMakeContextCurrent(nullptr);
+      alcDestroyContext(context_);
+    }
+    if (device_) alcCloseDevice(device_);
+  }
+  BareContext(const BareContext&) = delete;
+  BareContext& operator=(const BareContext&) = delete;
+  bool open() const { return context_ != nullptr; }
+
+private:
+  ALCdevice* device_;
+  ALCcontext* context_;
+};
+
+void upload(ALuint buffer, const Sound_Samples& tone) {
+  alBufferData(buffer, AL_FORMAT_MONO16, tone.samples.data(),
+               static_cast<ALsizei>(tone.samples.size() * 2), RATE);
+}
+
 // The peer: the same sources with bare OpenAL calls and no worker.
 void BM_BareOpenALMixing(benchmark::State& state) {
   const auto sounds = tones();
   for (auto _ : state) {
-    ALCdevice* device = alcOpenDevice(nullptr);
-    ALCcontext* context = device ? alcCreateContext(device, nullptr) : nullptr;
-    if (!context) {
+    BareContext context;
+    if (!context.open()) {
       state.SkipWithError("no device");
       return;
     }
-    alcMakeContextCurrent(context);
     std::vector<ALuint> sources(VOICES), buffers(VOICES);
     alGenSources(VOICES, sources.data());
     alGenBuffers(VOICES, buffers.data());
     for (int v = 0; v < state.range(0); ++v) {
-      alBufferData(buffers[v], AL_FORMAT_MONO16, sounds[v]->samples.data(),
-                   static_cast<ALsizei>(sounds[v]->samples.size() * 2), RATE);
+      upload(buffers[v], *sounds[v]);
       alSourcei(sources[v], AL_BUFFER, static_cast<ALint>(buffers[v]));
       alSourcei(sources[v], AL_LOOPING, AL_TRUE);
       alSourcef(sources[v], AL_GAIN, 0.5f);
@@ -97,12 +123,32 @@ void BM_BareOpenALMixing(benchmark::State& state) {
     state.counters["core_percent"] = 100 * core_share_over(2.0);
     alDeleteSources(VOICES, sources.data());
     alDeleteBuffers(VOICES, buffers.data());
-    alcMakeContextCurrent(nullptr);
-    alcDestroyContext(context);
-    alcCloseDevice(device);
   }
 }
 BENCHMARK(BM_BareOpenALMixing)->Arg(0)->Arg(VOICES)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The peer of the signal's way: the effect's buffer started again on one bare source at the
+// pitch the slot computes, as any OpenAL program starts a sound.
+void BM_BareSourcePlay(benchmark::State& state) {
+  BareContext context;
+  if (!context.open()) {
+    state.SkipWithError("no device");
+    return;
+  }
+  ALuint source = 0, buffer = 0;
+  alGenSources(1, &source);
+  alGenBuffers(1, &buffer);
+  upload(buffer, *tones()[0]);
+  alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
+  for (auto _ : state) {
+    alSourceStop(source);
+    alSourcef(source, AL_PITCH, 1.5f);
+    alSourcePlay(source);
+  }
+  alDeleteSources(1, &source);
+  alDeleteBuffers(1, &buffer);
+}
+BENCHMARK(BM_BareSourcePlay)->Unit(benchmark::kMicrosecond);
 
 // A signal wired to a slot that plays an effect, as the Sound object's "play" does: the time
 // until the driver has queued the samples (alSourcePlay returned).

@@ -1,11 +1,18 @@
 // The shipped game's sound as a player hears it: the real program under the private X server,
 // started at the shipped start screen and clicked with xdotool, recorded by OpenAL Soft's wave
-// writer; and the same program on a machine without a sound device.
+// writer; and the same program without a sound device, and losing it.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
+#include <csignal>
+#include <cstring>
 #include <fstream>
 #include <thread>
 
@@ -79,8 +86,10 @@ TEST_F(GameSound, MenuAndFieldMusicPlayAndMSilencesTheField) {
 }
 
 TEST_F(GameSound, WithoutADeviceOneLineSaysSoAndTheGameRuns) {
+  // ALSA refuses the device on every machine, and would print its own lines as it does on one
+  // without a sound card.
   ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(),
-                         sound_env("[general]\ndrivers = no_such_backend\n")));
+                         sound_env("[general]\ndrivers = alsa\n[alsa]\ndevice = no_such_pcm\n")));
   const std::string window = find_window(60);
   ASSERT_FALSE(window.empty()) << game.err();
   wait(1.0);
@@ -91,7 +100,84 @@ TEST_F(GameSound, WithoutADeviceOneLineSaysSoAndTheGameRuns) {
   EXPECT_EQ(game.exit_code(), 0);
   EXPECT_EQ(count_of(game.err() + game.out(), "Sound:"), 1) << game.err();
   EXPECT_EQ(count_of(game.err(), "AL lib"), 0) << "OpenAL Soft's own lines";
+  EXPECT_EQ(count_of(game.err(), "ALSA lib"), 0) << "ALSA's own lines";
   EXPECT_THAT(game.err(), HasSubstr("Sound: no sound device can be opened; the game goes on without sound\n"));
+}
+
+// A device that can be unplugged: a pipe the wave writer feeds and a thread reads. Closed, it
+// fails the writer's next write, which OpenAL Soft takes for the device gone, as when a headset
+// is pulled out.
+class PipeDevice {
+public:
+  explicit PipeDevice(const std::string& path) {
+    // Not inherited: the game holding the read end too would keep the pipe open.
+    if (mkfifo(path.c_str(), 0600) == 0) reader_ = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (reader_ >= 0) drain_ = std::thread([this] { read_until_unplugged(); });
+  }
+  ~PipeDevice() { unplug(); }
+  bool ready() const { return reader_ >= 0; }
+  // The samples heard until the pipe is closed.
+  std::vector<int16_t> unplug() {
+    if (drain_.joinable()) {
+      reading_ = false;
+      drain_.join();
+      close(reader_);
+    }
+    const std::size_t header = 44;
+    std::vector<int16_t> samples(heard_.size() > header ? (heard_.size() - header) / 2 : 0);
+    if (!samples.empty()) std::memcpy(samples.data(), heard_.data() + header, samples.size() * 2);
+    return samples;
+  }
+
+private:
+  void read_until_unplugged() {
+    char piece[8192];
+    while (reading_) {
+      const ssize_t got = read(reader_, piece, sizeof piece);
+      if (got > 0)
+        heard_.append(piece, static_cast<std::size_t>(got));
+      else
+        wait(0.005);
+    }
+  }
+  int reader_ = -1;
+  std::atomic<bool> reading_{true};
+  std::string heard_;
+  std::thread drain_;
+};
+
+TEST_F(GameSound, ADeviceLostOnTheStartScreenIsOneLineAndTheGamePlaysOnSilent) {
+  PipeDevice device(folder.file("device"));
+  ASSERT_TRUE(device.ready());
+  // Writing to a pipe nobody reads raises SIGPIPE; ignored here, and so in the game, the write
+  // fails instead.
+  struct sigaction ignore = {}, before = {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGPIPE, &ignore, &before);
+  const bool started = game.start({test_support::built_program("tarnvale")}, folder.path(),
+                                  sound_env("[general]\ndrivers = wave\nchannels = mono\nsample-type = int16\n"
+                                            "[wave]\nfile = " + folder.file("device") + "\n"));
+  sigaction(SIGPIPE, &before, nullptr);
+  ASSERT_TRUE(started);
+  const std::string window = find_window(60);
+  ASSERT_FALSE(window.empty()) << game.err();
+  wait(1.5);  // the menu's music
+  const std::vector<int16_t> heard = device.unplug();
+  EXPECT_GT(sound_test::loudness(heard, 0, heard.size()), 0.003) << "nothing was heard before the loss";
+  EXPECT_TRUE(wait_for_output(game, "Sound: the sound device was lost; the game goes on without sound\n", 5))
+      << game.err();
+
+  // The button's click, the field's music, mute and pause all go to the lost device: the game
+  // answers as before.
+  click(window, 0.0f, -0.06f);  // New game
+  ASSERT_TRUE(wait_for_output(game, "Stone5 position:", 60)) << game.err();
+  test_support::run_process({"xdotool", "key", "--window", window, "m"}, ".", 10);
+  test_support::run_process({"xdotool", "key", "--window", window, "Escape"}, ".", 10);
+  EXPECT_TRUE(wait_for_output(game, "INFO:Paused", 10)) << game.out();
+  ASSERT_TRUE(request_close(window));
+  ASSERT_TRUE(game.wait(30));
+  EXPECT_EQ(game.exit_code(), 0);
+  EXPECT_EQ(count_of(game.err() + game.out(), "Sound:"), 1) << game.err();
 }
 
 TEST_F(GameSound, TheSettingsWindowChangesTheVolumesAndTheyAreKept) {
