@@ -144,8 +144,8 @@ std::vector<TypeDoc> make_types() {
         {"Sound->pitch", "1.0", K::real, "speed and pitch; 2 is an octave up"},
         {"Sound->pitch_step", "0", K::real,
          "semitones the pitch rises for each unit of the play signal's first whole number"},
-        {"Sound->loop", "false", K::flag, "plays again from the start at its end"},
-        {"Sound->play_on_enter", "false", K::flag, "plays when its scene is entered"}},
+        {"Sound->loop", kFromTable, K::flag, "plays again from the start at its end"},
+        {"Sound->play_on_enter", kFromTable, K::flag, "plays when its scene is entered"}},
        {}, {"play", "stop", "set_pitch", "pause", "resume"}, {}});
   types.push_back({"BaseUIObject", false, {"SceneObject"},
                    "What every widget reads: its style and its base point.",
@@ -167,7 +167,7 @@ std::vector<TypeDoc> make_types() {
                    {{"SceneSwitcher->next_scene", "", K::scene,
                      "the scene to switch to; \"exit\" ends the program"},
                     {"SceneSwitcher->restart", kFromTable, K::flag, "makes the scene anew"},
-                    {"SceneSwitcher->key", "0", K::whole,
+                    {"SceneSwitcher->key", kFromTable, K::whole,
                      "engine key code whose release switches too; 0: none"},
                     {"SceneSwitcher->ask_scene", "", K::scene,
                      "the scene that asks first while ask_setting is \"1\""},
@@ -207,9 +207,9 @@ std::vector<TypeDoc> make_types() {
         {"cursor_blink", "", K::real, "cursor blinking period in seconds (0.5 when empty)"}},
        {}, {}});
   types.push_back({"Numeric", false, {"BaseUIObject"}, "A number shown as text.",
-                   {{"Numeric->start_value", "0", K::whole, "the value a reset returns to"},
-                    {"Numeric->value_length", "1", K::whole, "least digits shown"},
-                    {"Numeric->value", "0", K::whole, "the value at first"}},
+                   {{"Numeric->start_value", kFromTable, K::whole, "the value a reset returns to"},
+                    {"Numeric->value_length", kFromTable, K::whole, "least digits shown"},
+                    {"Numeric->value", kFromTable, K::whole, "the value at first"}},
                    text_style_keys,
                    {"increment_value", "decrement_value", "add_value", "sub_value", "set_value"},
                    {}});
@@ -217,15 +217,15 @@ std::vector<TypeDoc> make_types() {
                    "A sound volume in per cent, kept in the UI setting \"MasterVolume\", "
                    "\"EffectsVolume\" or \"MusicVolume\" of its channel.",
                    {{"Volume->channel", "effects", K::choice, "\"master\", \"effects\" or \"music\""},
-                    {"Volume->step", "10", K::whole, "per cent points of one increase or decrease"},
-                    {"Volume->mute_key", "0", K::whole,
+                    {"Volume->step", kFromTable, K::whole, "per cent points of one increase or decrease"},
+                    {"Volume->mute_key", kFromTable, K::whole,
                      "toggle_mute answers only keyboard signals of this key code; 0: any signal"}},
                    {}, {"increase", "decrease", "toggle_mute"}, {}});
   types.push_back({"FPSCounter", false, {"BaseUIObject"}, "The frame rate as text.",
                    {{"FPSCounter->frames_count_limit", kFromTable, K::whole, "frames per measurement"},
                     {"FPSCounter->show_setting", "", K::setting,
                      "shown only while this UI setting is \"1\""},
-                    {"FPSCounter->last_second", "false", K::flag,
+                    {"FPSCounter->last_second", kFromTable, K::flag,
                      "shows the frames drawn in the last second"}},
                    text_style_keys, {"_on_new_frame"}, {}});
   types.push_back(
@@ -309,7 +309,7 @@ std::vector<TypeDoc> make_types() {
         {"Scene->positionIterations", kFromTable, K::whole, "solver position iterations"},
         {"Scene->level", "", K::file,
          "level file: walls in \"Borders->borderN\", each an object section with its type"},
-        {"Scene->gameOverLine", "", K::real, "height the pile must stay under"},
+        {"Scene->gameOverLine", kFromTable, K::real, "height the pile must stay under"},
         {"Scene->gameOverHold", kFromTable, K::real, "seconds above the line that end the game"},
         {"Scene->gameOverLineColor", kFromTable, K::color, "colour of the line"},
         {"Scene->gameOverLineWarningColor", kFromTable, K::color,
@@ -345,7 +345,7 @@ std::vector<TypeDoc> make_types() {
         {"Scene->paceTimer", "", K::object, "the refill Timer the pace steps speed up"},
         {"Scene->paceEmitter", "", K::object, "the emitter whose rows the pace steps widen"},
         {"Scene->levelObject", "", K::object, "a Numeric that shows the pace level"},
-        {"Scene->Pace->StepN->score", "", K::whole, "score at which the step begins"},
+        {"Scene->Pace->StepN->score", kFromTable, K::whole, "score at which the step begins"},
         {"Scene->Pace->StepN->refillTime", kFromTable, K::real, "refill seconds from the step on; 0 keeps"},
         {"Scene->Pace->StepN->emitCount", kFromTable, K::whole, "stones per row from the step on; 0 keeps"},
         {"Scene->hintSeconds", kFromTable, K::real, "seconds without a move before a hint; 0 is off"},
@@ -496,7 +496,7 @@ std::vector<FileDoc> make_files() {
         {"Video->LimitFPS", kFromTable, K::real, "most frames a second; 0: no limit"},
         {"Video->SkipUnchangedFrames", kFromTable, K::choice,
          "\"yes\" does not draw a frame again that would show what the window shows"},
-        {"Video->Resizable", "no", K::choice,
+        {"Video->Resizable", kFromTable, K::choice,
          "\"yes\": any window size, the picture scaled to fit, centred and letterboxed; F11 "
          "and Alt+Enter switch to full screen at the desktop's resolution and back"},
         {"Video->WindowWidth", kFromTable, K::whole,

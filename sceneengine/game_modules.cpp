@@ -9,6 +9,7 @@
 
 #include "carrow/config.h"
 #include "modpath/modpath.h"
+#include "tarnvale/indexed_list.h"
 #include "voskar/fabric.h"
 
 namespace {
@@ -150,18 +151,17 @@ std::vector<std::string> load_game_modules(Config_Interface* config, const std::
                                            std::ostream& report) {
   std::vector<std::string> loaded;
   if (!config) return loaded;
-  const int MAX_MODULES = 1000;
-  for (int i = 0; i < MAX_MODULES; ++i) {
-    const std::string key = "Options->Modules->Module" + std::to_string(i);
+  tarnvale::for_each_index("Options->Modules->Module", "", [&](const std::string& key, int) {
     const std::string name = config->get_value(key, "");
     // The list ends at the first entry the file does not have; one left empty is a mistake.
-    if (name.empty() && config->_get_origin(key).line == 0) break;
+    if (name.empty() && config->_get_origin(key).line == 0) return false;
     const std::string fault = load_module(name);
     if (fault.empty())
       loaded.push_back(name);
     else
       report << file << ": " << key << " \"" << name.substr(0, 200)
              << (name.size() > 200 ? "...\" " : "\" ") << fault << "; left out" << std::endl;
-  }
+    return true;
+  });
   return loaded;
 }

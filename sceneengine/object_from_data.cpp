@@ -24,6 +24,10 @@ Config_Interface* begin_object_load(SceneObject* object, Scene* scene,
   return config;
 }
 
+Config_Interface* after_base_load(bool loaded, SceneObject* object) {
+  return loaded ? config_get_interface(object->_get__storage_name_()) : nullptr;
+}
+
 MadeObject make_object(const std::string& type, const ObjectOrigin& origin,
                        const ObjectCompletion& complete) {
   MadeObject made;
@@ -34,13 +38,16 @@ MadeObject make_object(const std::string& type, const ObjectOrigin& origin,
     return made;
   }
   object->set_video_name(origin.video_name);
-  const bool loaded =
-      complete ? begin_object_load(object, origin.scene, origin.storage_name,
-                                   origin.storage_prefix, origin.scene_name, origin.object_name,
-                                   origin.file_manager) != nullptr &&
-                     complete(object)
-               : object->load(origin.scene, origin.storage_name, origin.storage_prefix,
-                              origin.scene_name, origin.object_name, origin.file_manager);
+  bool loaded;
+  if (complete) {
+    made.common_keys_read = begin_object_load(object, origin.scene, origin.storage_name,
+                                              origin.storage_prefix, origin.scene_name,
+                                              origin.object_name, origin.file_manager) != nullptr;
+    loaded = made.common_keys_read && complete(object);
+  } else {
+    loaded = object->load(origin.scene, origin.storage_name, origin.storage_prefix,
+                          origin.scene_name, origin.object_name, origin.file_manager);
+  }
   if (loaded) {
     made.object = object;
     return made;

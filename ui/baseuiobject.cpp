@@ -120,11 +120,9 @@ Config_Interface* BaseUIObject::load_base(Scene* scene, std::string storage_name
                                           std::string storage_prefix, std::string scene_name,
                                           std::string object_name,
                                           Brannow::FileManager* file_manager) {
-  // The base load found the configuration (or failed for the want of it).
-  if (!BaseUIObject::load(scene, storage_name, storage_prefix, scene_name, object_name,
-                          file_manager))
-    return nullptr;
-  return config_get_interface(storage_name);
+  return after_base_load(
+      BaseUIObject::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager),
+      this);
 }
 
 void BaseUIObject::read_text_style(const std::string& key_prefix, std::string* font,

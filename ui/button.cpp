@@ -97,20 +97,17 @@ bool Button::add_sub_object(const std::string& type, const std::string& create_f
                             Scene* scene, std::string storage_name, std::string storage_prefix,
                             std::string scene_name, Brannow::FileManager* file_manager) {
   // The scene keeps the first object of a name: a taken name would leave this one nowhere.
-  bool of_type = scene && !scene->get_object(name);
+  const bool placeable = scene && !scene->get_object(name);
   MadeObject made;
-  if (of_type)
-    made = make_object(type, {scene, _video_name_, storage_name, storage_prefix, scene_name, name, file_manager},
-                       [&](SceneObject* object) {
-                         T* typed = dynamic_cast<T*>(object);
-                         of_type = typed != nullptr;
-                         if (!of_type) return false;
-                         // Placed by the button's own position properties; the look is set here, not read.
-                         setup(typed);
-                         return typed->T::real_load(scene, storage_name, storage_prefix, scene_name, name,
-                                                    file_manager);
-                       });
-  if (!of_type || made.unknown_type) {
+  if (placeable)
+    made = make_object_of<T>(type, {scene, _video_name_, storage_name, storage_prefix, scene_name, name, file_manager},
+                             [&](T* typed) {
+                               // Placed by the button's own position properties; the look is set here, not read.
+                               setup(typed);
+                               return typed->T::real_load(scene, storage_name, storage_prefix, scene_name, name,
+                                                          file_manager);
+                             });
+  if (!placeable || made.unknown_type) {
     PANOLET_LOG("Button::real_load", create_failure);
     _set_error(create_failure);
     return false;

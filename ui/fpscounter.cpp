@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "panolet/ui.h"
+#include "tarnvale/number_limits.h"
 #include "scrivet/textrenderer.h"
 
 static uint32_t calendar_seconds() { return static_cast<uint32_t>(std::time(nullptr)); }
@@ -68,7 +69,7 @@ bool FPSCounter::load(Scene* scene, std::string storage_name, std::string storag
   if (!config) return false;
   read_limited(config, "FPSCounter->frames_count_limit", &frames_count_limit);
   show_setting = config->get_value(storage_prefix + "FPSCounter->show_setting", "");
-  last_second = config->get_value(storage_prefix + "FPSCounter->last_second", "false") == "true";
+  last_second = tarnvale::read_flag(config, storage_prefix, "FPSCounter->last_second");
   const std::string slot = scene_name + "->" + object_name + "->_on_new_frame";
   _slot_map_.emplace_back(slot, &slot_new_frame);
   register_slot(slot, &slot_new_frame);

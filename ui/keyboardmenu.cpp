@@ -8,6 +8,7 @@
 #include "panolet/checkbox.h"
 #include "panolet/textedit.h"
 #include "panolet/window.h"
+#include "voskar/object_from_data.h"
 #include "voskar/scene.h"
 
 namespace {
@@ -72,9 +73,8 @@ KeyboardMenu::~KeyboardMenu() = default;
 bool KeyboardMenu::load(Scene* owner, std::string storage_name, std::string storage_prefix,
                         std::string scene_name, std::string object_name,
                         Brannow::FileManager* file_manager) {
-  if (!SceneObject::load(owner, storage_name, storage_prefix, scene_name, object_name, file_manager))
-    return false;
-  Config_Interface* config = config_get_interface(storage_name);
+  Config_Interface* config =
+      begin_object_load(this, owner, storage_name, storage_prefix, scene_name, object_name, file_manager);
   if (!config) return false;
   auto value = [&](const char* key, const char* fallback) {
     return config->get_value(storage_prefix + key, fallback);

@@ -61,13 +61,9 @@ bool Numeric::load(Scene* scene, std::string storage_name, std::string storage_p
   Config_Interface* config =
       load_base(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
   if (!config) return false;
-  auto whole = [&](const char* key, const char* default_value) {
-    return static_cast<int32_t>(
-        std::strtol(config->get_value(storage_prefix + key, default_value).c_str(), nullptr, 0));
-  };
-  start_value = whole("Numeric->start_value", "0");
-  value_length = whole("Numeric->value_length", "1");
-  value = whole("Numeric->value", "0");
+  read_limited(config, "Numeric->start_value", &start_value);
+  read_limited(config, "Numeric->value_length", &value_length);
+  read_limited(config, "Numeric->value", &value);
 
   const std::string prefix = scene_name + "->" + object_name + "->";
   const std::pair<const char*, AbstractSlot*> slots[] = {

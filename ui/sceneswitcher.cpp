@@ -4,6 +4,7 @@
 
 #include "panolet/ui.h"
 #include "tarnvale/number_limits.h"
+#include "voskar/object_from_data.h"
 #include "voskar/scenemanager.h"
 
 SceneSwitcher::~SceneSwitcher() = default;
@@ -11,13 +12,12 @@ SceneSwitcher::~SceneSwitcher() = default;
 bool SceneSwitcher::load(Scene* scene, std::string storage_name, std::string storage_prefix,
                          std::string scene_name, std::string object_name,
                          Brannow::FileManager* file_manager) {
-  if (!Button::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager))
-    return false;
-  // The base load found the configuration (or failed for the want of it).
-  Config_Interface* config = config_get_interface(storage_name);
+  Config_Interface* config = after_base_load(
+      Button::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager), this);
+  if (!config) return false;
   next_scene = config->get_value(storage_prefix + "SceneSwitcher->next_scene", "");
   restart = tarnvale::read_flag(config, storage_prefix, "SceneSwitcher->restart");
-  key = std::strtol(config->get_value(storage_prefix + "SceneSwitcher->key", "0").c_str(), nullptr, 0);
+  read_limited(config, "SceneSwitcher->key", &key);
   ask_scene = config->get_value(storage_prefix + "SceneSwitcher->ask_scene", "");
   ask_setting = config->get_value(storage_prefix + "SceneSwitcher->ask_setting", "");
   connect_key();

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "panolet/ui.h"
+#include "voskar/object_from_data.h"
 
 namespace {
 const char* const SETTINGS[] = {"MasterVolume", "EffectsVolume", "MusicVolume"};
@@ -33,9 +34,8 @@ Volume::~Volume() = default;
 bool Volume::load(Scene* scene, std::string storage_name, std::string storage_prefix,
                   std::string scene_name, std::string object_name,
                   Brannow::FileManager* file_manager) {
-  if (!Numeric::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager))
-    return false;
-  Config_Interface* config = config_get_interface(storage_name);
+  Config_Interface* config = after_base_load(
+      Numeric::load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager), this);
   if (!config) return false;
   const std::string name = config->get_value(storage_prefix + "Volume->channel", "effects");
   const auto* found = std::find(std::begin(CHANNELS), std::end(CHANNELS), name);
@@ -45,11 +45,8 @@ bool Volume::load(Scene* scene, std::string storage_name, std::string storage_pr
               << std::endl;
   else
     channel = static_cast<SOUND_CHANNEL>(found - std::begin(CHANNELS));
-  step = static_cast<int32_t>(std::clamp(
-      std::strtol(config->get_value(storage_prefix + "Volume->step", "10").c_str(), nullptr, 0),
-      1L, 100L));
-  mute_key = std::strtol(config->get_value(storage_prefix + "Volume->mute_key", "0").c_str(),
-                         nullptr, 0);
+  read_limited(config, "Volume->step", &step);
+  read_limited(config, "Volume->mute_key", &mute_key);
   const std::string prefix = scene_name + "->" + object_name + "->";
   const std::pair<const char*, AbstractSlot*> slots[] = {
       {"increase", &slot_increase_}, {"decrease", &slot_decrease_},

@@ -51,7 +51,7 @@ VideoSettings read_video_settings(Config_Interface* config, const std::string& c
   s.point_sprite = flag("PointSprite");
   s.limit_fps = static_cast<float>(number("LimitFPS"));
   s.skip_unchanged_frames = flag("SkipUnchangedFrames");
-  s.resizable = value("Resizable", "no") == "yes";
+  s.resizable = flag("Resizable");
   s.window_width = static_cast<short>(number("WindowWidth"));
   s.window_height = static_cast<short>(number("WindowHeight"));
   return s;

@@ -4,6 +4,7 @@
 
 #include "chime/sound.h"
 #include "tarnvale/diagnostics.h"
+#include "tarnvale/number_limits.h"
 #include "voskar/object_from_data.h"
 
 namespace {
@@ -41,8 +42,8 @@ bool Sound::load(Scene* scene, std::string storage_name, std::string storage_pre
     return config->get_value(storage_prefix + key, fallback);
   };
   file = value("Sound->file", "");
-  loop = value("Sound->loop", "false") == "true";
-  play_on_enter = value("Sound->play_on_enter", "false") == "true";
+  loop = tarnvale::read_flag(config, storage_prefix, "Sound->loop");
+  play_on_enter = tarnvale::read_flag(config, storage_prefix, "Sound->play_on_enter");
   const std::string channel = value("Sound->channel", "effects");
   if (channel != "effects" && channel != "music")
     tarnvale::report_data_problem(tarnvale::Severity::warning, data_file(), storage_prefix + "Sound->channel",

@@ -89,7 +89,7 @@ TEST_F(Feel, WithoutTheKeysEveryGroupScoresItsSize) {
 TEST_F(Feel, ABonusBelowZeroAndAHintTimeThatIsNoNumberAreOff) {
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  load_course("\tgroupBonus -5\n\thintSeconds nan\n\tpaceEmitter emitter\n");
+  load_course("\tgroupBonus -5\n\thintSeconds nan\n\tpaceEmitter emitter\n\tgameOverLine high\n");
   const std::string err = testing::internal::GetCapturedStderr();
   Catcher scores(scene->get_name() + "->group_scored");
   diagonal("W", {2, 2, 2, 2}, -0.6f, -0.6f);
@@ -98,6 +98,8 @@ TEST_F(Feel, ABonusBelowZeroAndAHintTimeThatIsNoNumberAreOff) {
   const std::string out = testing::internal::GetCapturedStdout();
   EXPECT_THAT(err, HasSubstr("Scene->groupBonus \"-5\" is out of range 0 to 1e+06; using 0"));
   EXPECT_THAT(err, HasSubstr("Scene->hintSeconds \"nan\" is not finite; using 0"));
+  EXPECT_THAT(err, HasSubstr("Scene->gameOverLine \"high\" is not a number; ignored"));
+  EXPECT_FALSE(scene->field().get_rules().line_set);
   ASSERT_EQ(scores.packs.size(), 1u);
   EXPECT_EQ(scored(scores.packs[0]), (std::vector<int64_t>{4, 1}));
   EXPECT_THAT(out, Not(HasSubstr("No move left"))) << "no hint search";

@@ -215,6 +215,9 @@ TEST_F(Field, RoomPaceAndHint) {
   EXPECT_EQ(model.room_at(0.5f, passing->body->GetPosition().y / WORLD_SCALE - 1.0f), FieldModel::Room::PASSING);
   EXPECT_EQ(model.room_at(0.0f, -0.7f), FieldModel::Room::FREE);
   EXPECT_EQ(model.find_swap().first, nullptr) << "no swap of " << resting << " makes a group";
+  model.look_for_hint();
+  EXPECT_EQ(kinds(), std::vector<Kind>{Kind::NO_MOVE});
+  events.clear();
 
   auto line = row({1, 0, 0}, 0.0f, 0.0f);
   FieldStone* above = stone(0, 0.0f, SIDE);
@@ -223,6 +226,10 @@ TEST_F(Field, RoomPaceAndHint) {
   ASSERT_TRUE(first && second);
   EXPECT_TRUE(FieldModel::swap_makes_group(first, second));
   EXPECT_TRUE((first == line[0] && second == above) || (first == above && second == line[0]));
+  model.look_for_hint();
+  ASSERT_EQ(kinds(), std::vector<Kind>{Kind::HINT});
+  EXPECT_EQ(events[0].stones, (std::vector<FieldStone*>{first, second}));
+  events.clear();
   // A swap that makes a group of four is the best one.
   row({2, 1, 2, 2}, 0.0f, -0.5f);
   stone(2, SIDE, -0.5f + SIDE);

@@ -235,6 +235,16 @@ TEST_F(SceneLoading, ObjectsMadeFromDataAreCompletedOrDisposedOf) {
   EXPECT_EQ(bad.error, "probe refused to load");
   EXPECT_FALSE(send_signal_to("", &args, name + "->bad->_on_activate"));
 
+  // Of another class than asked for: as an unknown type. A completion that fails after the
+  // prologue says so.
+  EXPECT_TRUE(make_object_of<Scene>("Probe", origin("a", "other"), [](Scene*) { return true; }).unknown_type);
+  MadeObject refused = make_object_of<Probe>("Probe", origin("a", "refused"), [](Probe* probe) {
+    probe->_set_error("refused");
+    return false;
+  });
+  EXPECT_TRUE(refused.common_keys_read);
+  EXPECT_EQ(refused.error, "refused");
+
   bool completed = false;
   MadeObject hidden = make_object("Probe", origin("a", "hidden"), [&](SceneObject* object) {
     completed = true;

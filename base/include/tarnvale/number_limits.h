@@ -18,7 +18,7 @@
 namespace tarnvale {
 
 enum class OnBadNumber {
-  use_default,  // report, then go on with the default
+  use_default,  // report, then go on with the default; with none, the key is ignored
   skip_object,  // report, then leave the object out
 };
 
@@ -73,6 +73,14 @@ inline constexpr NumberLimit kNumberLimits[] = {
     // 0: the background's width.
     {"TextEdit->view_width", 0, 4096, "0", true, OnBadNumber::use_default, false},
     {"FPSCounter->frames_count_limit", 1, 1e6, "150", true, OnBadNumber::use_default, false},
+    {"Numeric->start_value", -2147483648.0, 2147483647.0, "0", true, OnBadNumber::use_default, false},
+    {"Numeric->value_length", 0, 64, "1", true, OnBadNumber::use_default, false},
+    {"Numeric->value", -2147483648.0, 2147483647.0, "0", true, OnBadNumber::use_default, false},
+    // Per cent points of one step.
+    {"Volume->step", 1, 100, "10", true, OnBadNumber::use_default, false},
+    // Key numbers as the video driver gives them; 0: no key.
+    {"Volume->mute_key", 0, 1e6, "0", true, OnBadNumber::use_default, false},
+    {"SceneSwitcher->key", 0, 1e6, "0", true, OnBadNumber::use_default, false},
     {"ScoreTable->font_size", 0, 4096, "20", true, OnBadNumber::use_default, false},
     {"ScoreTable->color", 0, 4294967295.0, "0xffffffff", true, OnBadNumber::use_default, false},
     {"ScoreTable->row_height", 0, kMaxPlace, "0.1", false, OnBadNumber::use_default, false},
@@ -111,6 +119,10 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"Scene->hintSeconds", 0, 3600, "0", false, OnBadNumber::use_default, false},
     {"Scene->hintColor", 0, 4294967295.0, "0xffffffc0", true, OnBadNumber::use_default, false},
     {"Scene->cursorColor", 0, 4294967295.0, "0x60d0ffff", true, OnBadNumber::use_default, false},
+    // No default: a scene without the line has no game over by height.
+    {"Scene->gameOverLine", -kMaxPlace, kMaxPlace, "", false, OnBadNumber::use_default, false},
+    // No default: a step is listed by its score.
+    {"Scene->Pace->StepN->score", 0, 1e9, "", true, OnBadNumber::use_default, false},
     {"Scene->Pace->StepN->refillTime", 0, 3600, "0", false, OnBadNumber::use_default, false},
     {"Scene->Pace->StepN->emitCount", 0, 1000, "0", true, OnBadNumber::use_default, false},
     // Walls of the level file.
@@ -211,6 +223,8 @@ inline std::string bad_number_message(const std::string& file, const std::string
   std::string line = file + ": " + key_path + " \"" + text + "\" " + reason;
   if (limit.on_bad == OnBadNumber::skip_object)
     line += "; the object is left out";
+  else if (limit.fallback.empty())
+    line += "; ignored";
   else
     line += "; using " + std::string(limit.fallback);
   return line;
@@ -233,7 +247,8 @@ inline double report_bad_number(const std::string& file, const std::string& key_
 
 // Reads `key_path` from any configuration with get_value(key, default) (an absent key takes the
 // default, as everywhere) and checks it against `limit`. Answers true with *value set (the value
-// read, or the default after a report); false when the object must be left out.
+// read, or the default after a report); false when the object must be left out, or the key has
+// no default and is ignored.
 template <typename Config>
 bool read_number(Config* config, const std::string& key_path, const NumberLimit& limit,
                  const std::string& file, double* value, std::string* left_out = nullptr) {
@@ -241,7 +256,7 @@ bool read_number(Config* config, const std::string& key_path, const NumberLimit&
   std::string reason;
   if (check_number(limit, text, value, &reason)) return true;
   *value = report_bad_number(file, key_path, text, reason, limit, left_out);
-  return limit.on_bad == OnBadNumber::use_default;
+  return limit.on_bad == OnBadNumber::use_default && !limit.fallback.empty();
 }
 
 // The same for a key of the table read under `prefix` (an object's "Objects->name->").
@@ -288,6 +303,10 @@ inline constexpr FlagLimit kFlagLimits[] = {
     {"Video->VBO", "yes", "yes", "no"},
     {"Video->PointSprite", "yes", "yes", "no"},
     {"Video->SkipUnchangedFrames", "no", "yes", "no"},
+    {"Video->Resizable", "no", "yes", "no"},
+    {"Sound->loop", "false", "true", "false"},
+    {"Sound->play_on_enter", "false", "true", "false"},
+    {"FPSCounter->last_second", "false", "true", "false"},
 };
 
 inline const FlagLimit* find_flag_limit(std::string_view key) {

@@ -38,6 +38,10 @@ Config_Interface* begin_object_load(SceneObject* object, Scene* scene,
                                     Brannow::FileManager* file_manager,
                                     CommonKeys common = CommonKeys::read);
 
+// For a type that reads keys of its own after its base class's load: the configuration that load
+// read from, or null when it failed (`loaded` false).
+Config_Interface* after_base_load(bool loaded, SceneObject* object);
+
 // For an object the data alone does not describe (a stone the emitter places, a button's
 // caption): sets what the caller decides and finishes the load; false with the object's error
 // set when it fails.
@@ -45,7 +49,8 @@ using ObjectCompletion = std::function<bool(SceneObject* object)>;
 
 struct MadeObject {
   SceneObject* object = nullptr;  // null when it could not be made
-  bool unknown_type = false;      // no fabric of that type (else the load failed)
+  bool unknown_type = false;      // no fabric of that type, or not of the class asked for
+  bool common_keys_read = false;  // with a completion: the prologue passed, the completion failed
   std::string error;              // "No object of type ..." or the object's own error text
 };
 
@@ -54,6 +59,20 @@ struct MadeObject {
 // of. The caller adds the object to its scene.
 MadeObject make_object(const std::string& type, const ObjectOrigin& origin,
                        const ObjectCompletion& complete = {});
+
+// make_object for a type whose class the caller knows: the completion gets the object as T; an
+// object of another class counts as an unknown type.
+template <typename T, typename Complete>
+MadeObject make_object_of(const std::string& type, const ObjectOrigin& origin, Complete complete) {
+  bool of_class = true;
+  MadeObject made = make_object(type, origin, [&](SceneObject* object) {
+    T* typed = dynamic_cast<T*>(object);
+    of_class = typed != nullptr;
+    return of_class && complete(typed);
+  });
+  if (!of_class) made.unknown_type = true;
+  return made;
+}
 
 // The one way a scene goes: it lets go of its slots and its objects first, so that nothing in the
 // slot registry points at them any more, then it is deleted.

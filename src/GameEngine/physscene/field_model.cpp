@@ -311,6 +311,14 @@ void FieldModel::for_each_swap(const std::function<bool(FieldStone*, FieldStone*
   }
 }
 
+void FieldModel::look_for_hint() const {
+  const auto [a, b] = find_swap();
+  if (a && b)
+    report(FieldEvent(FieldEvent::Kind::HINT, {a, b}));
+  else
+    report(FieldEvent(FieldEvent::Kind::NO_MOVE));
+}
+
 std::pair<FieldStone*, FieldStone*> FieldModel::find_swap() const {
   std::pair<FieldStone*, FieldStone*> found{nullptr, nullptr};
   for_each_swap([&found](FieldStone* a, FieldStone* b, size_t) {

@@ -43,6 +43,8 @@ struct FieldEvent {
     CASCADE_ENDED,   // the field is still again
     LEVEL_REACHED,   // the pace reached a new level
     OUT_OF_FIELD,    // stones[0] fell out of the field
+    HINT,            // stones: a swap that makes a group
+    NO_MOVE,         // no swap of touching stones makes a group
     GAME_OVER,
   };
   enum class Reason { NONE, PILE_OVER_LINE, NO_ROOM, ENDED };
@@ -138,6 +140,8 @@ public:
   Room room_at(float x, float y) const;
   // A swap of two touching stones that makes a group; nulls when there is none.
   std::pair<FieldStone*, FieldStone*> find_swap() const;
+  // The hint the player asked for by waiting: HINT with such a swap, or NO_MOVE.
+  void look_for_hint() const;
   // Of those swaps, one that makes the largest group, the lowest of them on a tie (more stones
   // above it fall into new places); nulls when there is none.
   std::pair<FieldStone*, FieldStone*> best_swap() const;

@@ -76,9 +76,9 @@ void GameFeel::read_keys(Config_Interface* config) {
   keys.warning_label = value("warningLabel", "");
   keys.warning_text = value("warningText", "{n}");
   tarnvale::for_each_listed(config, "Scene->Pace->Step", "->", "score", [&](const std::string& step,
-                                                                              const std::string& score, int i) {
+                                                                              const std::string&, int i) {
     PaceStep pace;
-    pace.score = strtol(score.c_str(), nullptr, 10);
+    if (!read_scene_number(config, file, step + "score", "Scene->Pace->StepN->score", &pace.score)) return;
     read_scene_number(config, file, step + "refillTime", "Scene->Pace->StepN->refillTime", &pace.refill_seconds);
     read_scene_number(config, file, step + "emitCount", "Scene->Pace->StepN->emitCount", &pace.emit_count);
     // Steps out of order would take the pace back down as the score rises.
@@ -241,17 +241,20 @@ void GameFeel::watch_hint() {
   if (since_move.get_elapsed_time_noreset() < keys.hint_seconds) return;
   since_move.reset();
   hint_clock.reset();
-  const auto [a, b] = scene->field().find_swap();
-  if (a && b) {
-    hint = {static_cast<BaseStone*>(a)->_get__object_name_(), static_cast<BaseStone*>(b)->_get__object_name_()};
-    glow_alpha = 1.0f;
-    if (keys.hint_colour != 0)
-      for (BaseStone* marked : {static_cast<BaseStone*>(a), static_cast<BaseStone*>(b)}) glow.make(marked);
-    GAME_INFO("Hint: " << hint.first << " with " << hint.second);
-    Signal shown(scene->get_name() + "->hint_shown");
-    shown.rise();
-    return;
-  }
+  scene->field().look_for_hint();
+}
+
+void GameFeel::show_hint(BaseStone* first, BaseStone* second) {
+  hint = {first->_get__object_name_(), second->_get__object_name_()};
+  glow_alpha = 1.0f;
+  if (keys.hint_colour != 0)
+    for (BaseStone* marked : {first, second}) glow.make(marked);
+  GAME_INFO("Hint: " << hint.first << " with " << hint.second);
+  Signal shown(scene->get_name() + "->hint_shown");
+  shown.rise();
+}
+
+void GameFeel::no_move_left() {
   GAME_INFO("No move left: a fresh row");
   no_move_shown = true;
   scene->show_object(keys.no_move_label, true);

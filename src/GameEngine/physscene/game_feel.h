@@ -49,6 +49,10 @@ public:
 
   // Called each drawn frame of a running game, after the world stepped.
   void update();
+  // The field's answer to the wait for a hint: the swap it found, or that none is left (a fresh
+  // row comes).
+  void show_hint(BaseStone* first, BaseStone* second);
+  void no_move_left();
   // The hint's glow around its stones; drawn after the stones each frame.
   void draw_hint();
   // Stones have rested above the line for so many seconds (0: none does): once they have for a

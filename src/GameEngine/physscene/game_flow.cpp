@@ -19,9 +19,8 @@ const long KEY_P = 'P';
 void PhysScene::read_flow_keys(Config_Interface* config) {
   auto value = [&](const char* key, const char* fallback) { return config->get_value(std::string("Scene->") + key, fallback); };
   FieldModel::Rules rules = field_model.get_rules();
-  const std::string line_key = value("gameOverLine", "");
-  rules.line_set = !line_key.empty();
-  rules.line_y = static_cast<float>(atof(line_key.c_str()));
+  rules.line_set = !value("gameOverLine", "").empty() &&
+                   read_scene_number(config, storage_file, "Scene->gameOverLine", &rules.line_y);
   read_scene_number(config, storage_file, "Scene->gameOverHold", &rules.hold_seconds);
   field_model.set_rules(rules);
   uint32_t line_colour = 0;

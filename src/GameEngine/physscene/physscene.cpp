@@ -351,6 +351,12 @@ void PhysScene::on_field_event(const FieldEvent& event) {
       dispose_stone(first);
       stone_left = true;
       break;
+    case FieldEvent::Kind::HINT:
+      game_feel.show_hint(first, static_cast<BaseStone*>(event.stones[1]));
+      break;
+    case FieldEvent::Kind::NO_MOVE:
+      game_feel.no_move_left();
+      break;
     case FieldEvent::Kind::GAME_OVER:
       game_over(event);
       break;
@@ -410,28 +416,19 @@ void PhysScene::burst(BaseStone* stone) {
   const std::string particles_name = stone->_get__object_name_() + "particles";
   // One burst per name: a second one could not join the scene and would be lost.
   if (get_object(particles_name)) return;
-  auto* particles = dynamic_cast<StoneParticles*>(SceneObjectFabric()["StoneParticles"]);
-  if (!particles) {
+  // A burst's keys are the scene's, under the scene's name; its place is the stone's.
+  const ObjectOrigin origin{this, stone->_get__video_name_(), stone->_get__storage_name_(), name, name,
+                            particles_name, file_manager};
+  const MadeObject made = make_object_of<StoneParticles>("StoneParticles", origin, [&](StoneParticles* launched) {
+    return launched->load_at(stone->_get_x(), stone->_get_y(), file_manager);
+  });
+  if (made.unknown_type) {
     GAME_CRITICAL(RUN_PARTICLES, " StonePaerticles object not found");
     return;
   }
-  const std::string storage = stone->_get__storage_name_();
-  particles->load(this, storage, name, name, particles_name, file_manager);
-  particles->set_video_name(stone->_get__video_name_());
-  particles->_set_absolute_x(stone->_get_x());
-  particles->_set_absolute_y(stone->_get_y());
-  particles->_set_coord_type("absolute");
-  particles->calculate_position();
-  particles->_set__object_name_(particles_name);
-  particles->_set__scene_name_(name);
-  if (!particles->SceneObject::real_load(this, storage, name, name, particles_name, file_manager)) {
-    GAME_CRITICAL(RUN_PARTICLES, "Unable to load SceneObject subobject: " << particles->_get_error());
-    particles->discard();
-    return;
-  }
-  if (!particles->real_load(this, storage, name, name, particles_name, file_manager)) {
-    GAME_CRITICAL(RUN_PARTICLES, "Unable to load main object: " << particles->_get_error());
-    particles->discard();
+  auto* particles = dynamic_cast<StoneParticles*>(made.object);
+  if (!particles) {
+    GAME_CRITICAL(RUN_PARTICLES, (made.common_keys_read ? "" : "Unable to load SceneObject subobject: ") << made.error);
     return;
   }
   int red = 255, green = 255, blue = 255;

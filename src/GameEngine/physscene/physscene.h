@@ -52,18 +52,20 @@ b2Body* create_box_body(b2World* world, const BoxBodyDef& def);
 void release_picture(const std::string& video_name, const std::string& name, const std::string& group);
 
 // A number of the game scene's file (`key_path`, whose limits are those of `limit_key`) through
-// the limits table: a bad one is reported and its default used.
+// the limits table: a bad one is reported and its default used; false when a bad one has no
+// default and is ignored.
 template <typename T>
-void read_scene_number(Config_Interface* config, const std::string& file, const std::string& key_path,
+bool read_scene_number(Config_Interface* config, const std::string& file, const std::string& key_path,
                        std::string_view limit_key, T* value) {
   double number = 0;
-  if (const tarnvale::NumberLimit* limit = tarnvale::find_number_limit(limit_key))
-    tarnvale::read_number(config, key_path, *limit, file, &number);
+  const tarnvale::NumberLimit* limit = tarnvale::find_number_limit(limit_key);
+  const bool read = limit && tarnvale::read_number(config, key_path, *limit, file, &number);
   *value = static_cast<T>(number);
+  return read;
 }
 template <typename T>
-void read_scene_number(Config_Interface* config, const std::string& file, const std::string& key, T* value) {
-  read_scene_number(config, file, key, key, value);
+bool read_scene_number(Config_Interface* config, const std::string& file, const std::string& key, T* value) {
+  return read_scene_number(config, file, key, key, value);
 }
 
 

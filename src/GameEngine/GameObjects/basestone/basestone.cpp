@@ -38,6 +38,29 @@ bool BaseStone::load(Scene* scene, std::string storage_name, std::string storage
   return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
 }
 
+bool BaseStone::load_placed(const StonePlacement& placement, Brannow::FileManager* file_manager) {
+  kind = placement.kind;
+  _set_image_file(placement.image_file);
+  _set_absolute_x(placement.x);
+  _set_absolute_y(placement.y);
+  _set_coord_type("absolute");
+  _set_x_base(0.5f);
+  _set_y_base(0.5f);
+  density = placement.density;
+  friction = 0.0f;
+  restitution = 0.0f;
+  Scene* scene = _get_scene();
+  const std::string storage = _get__storage_name_(), prefix = _get__storage_prefix_();
+  const std::string scene_name = _get__scene_name_(), name = _get__object_name_();
+  const char* failed = nullptr;
+  if (!Image::real_load(scene, storage, prefix, scene_name, name, file_manager))
+    failed = "Unable to load Image subobject: ";
+  else if (!real_load(scene, storage, prefix, scene_name, name, file_manager))
+    failed = "Unable to load main object: ";
+  if (failed) _set_error(failed + _get_error());
+  return !failed;
+}
+
 bool BaseStone::real_load(Scene* scene, std::string, std::string, std::string scene_name, std::string object_name,
                           Brannow::FileManager*) {
   Video_Sprite* sprite = _get__sprite_();

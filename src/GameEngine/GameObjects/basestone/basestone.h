@@ -12,6 +12,14 @@
 
 class PhysScene;
 
+// What an emitter decides for a stone it places; nothing of it comes from data.
+struct StonePlacement {
+  int kind = 0;
+  std::string image_file;
+  float x = 0.0f, y = 0.0f;  // absolute scene coordinates of the centre
+  float density = 1.0f;
+};
+
 class BaseStone : public virtual Image, public FieldStone {
 public:
   BaseStone();
@@ -26,6 +34,10 @@ public:
 
   bool real_load(Scene* scene, std::string storage_name, std::string storage_prefix, std::string scene_name,
                  std::string object_name, Brannow::FileManager* file_manager);
+  // The rest of the load of a stone an emitter places, once the common keys are read (the
+  // completion of make_object): its picture, then its body. False with the step that failed and
+  // why in the error text.
+  bool load_placed(const StonePlacement& placement, Brannow::FileManager* file_manager);
   // Tells the game scene of the click (also called by tests in place of a real click).
   bool _on_mouse_release_handler();
 

@@ -37,17 +37,40 @@ bool StoneParticles::load(Scene* scene, std::string storage_name, std::string st
   Config_Interface* config =
       begin_object_load(this, scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
   if (!config) return false;
-  const std::string p = storage_prefix + "StoneParticles->";
+  read_keys(config);
+  return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
+}
+
+bool StoneParticles::load_at(float x, float y, Brannow::FileManager* file_manager) {
+  Config_Interface* config = config_get_interface(_get__storage_name_());
+  if (!config) {
+    _set_error("Can't get config interface:" + config_error());
+    return false;
+  }
+  read_keys(config);
+  _set_absolute_x(x);
+  _set_absolute_y(y);
+  _set_coord_type("absolute");
+  if (real_load(_get_scene(), _get__storage_name_(), _get__storage_prefix_(), _get__scene_name_(),
+                _get__object_name_(), file_manager))
+    return true;
+  // A half-made burst goes as a plain object: what it made goes first.
+  release_resources();
+  _set_error("Unable to load main object: " + _get_error());
+  return false;
+}
+
+void StoneParticles::read_keys(Config_Interface* config) {
+  const std::string& storage_prefix = _get__storage_prefix_();
   read_limited(config, "StoneParticles->particleCount", &particle_count);
   read_limited(config, "StoneParticles->particleSize", &particle_size);
   read_limited(config, "StoneParticles->power", &power);
-  image_file = config->get_value(p + "imageFile", "res/data/game/images/stoneParticle");
+  image_file = config->get_value(storage_prefix + "StoneParticles->imageFile", "res/data/game/images/stoneParticle");
   read_limited(config, "StoneParticles->lifeTime", &life_time);
-  outline = config->get_value(p + "outline", "true") == "true";
-  stone_colour = config->get_value(p + "stoneColour", "false") == "true";
-  under_sprites = config->get_value(p + "underSprites", "false") == "true";
+  outline = tarnvale::read_flag(config, storage_prefix, "StoneParticles->outline");
+  stone_colour = tarnvale::read_flag(config, storage_prefix, "StoneParticles->stoneColour");
+  under_sprites = tarnvale::read_flag(config, storage_prefix, "StoneParticles->underSprites");
   hit_stones = tarnvale::read_flag(config, storage_prefix, "StoneParticles->hitStones");
-  return real_load(scene, storage_name, storage_prefix, scene_name, object_name, file_manager);
 }
 
 bool StoneParticles::real_load(Scene* scene, std::string, std::string, std::string scene_name,
@@ -148,9 +171,4 @@ void StoneParticles::release_resources() {
     video->_remove_particles(particles_name(), _get__scene_name_());
     video->_remove_surface(surface_name(), _get__scene_name_());
   }
-}
-
-void StoneParticles::discard() {
-  release_resources();
-  dispose_object(this);
 }

@@ -23,9 +23,11 @@ public:
 
   bool real_load(Scene* scene, std::string storage_name, std::string storage_prefix, std::string scene_name,
                  std::string object_name, Brannow::FileManager* file_manager);
+  // The rest of the load of a stone's burst, once the common keys are read (the completion of
+  // make_object): its own keys, then its particles thrown from (x, y), absolute scene coordinates.
+  // False with why in the error text.
+  bool load_at(float x, float y, Brannow::FileManager* file_manager);
 
-  // Releases a burst that never made it into its scene, with everything it made, and deletes it.
-  void discard();
   // The burst has run its life time: the scene releases and removes it instead of drawing it.
   bool burnt_out() const { return !(static_cast<float>(timer.get_elapsed_time_noreset()) < life_time); }
   // The bodies, the particle set and its picture.
@@ -51,6 +53,7 @@ private:
   std::string surface_name() { return _get__object_name_() + "particlesSurface"; }
   void draw_outline(Video_Interface* video, const b2Body* body);
   void destroy_bodies();
+  void read_keys(Config_Interface* config);
 
   int particle_count;
   float particle_size;

@@ -8,7 +8,6 @@
 #include "../basestone/basestone.h"
 #include "carrow/config.h"
 #include "voskar/object_from_data.h"
-#include "voskar/fabric.h"
 
 namespace {
 const char* const START_EMIT = "StoneEmitter::startEmit";
@@ -135,52 +134,28 @@ bool StoneEmitter::emit_stone(int number, float column_x, float row_y) {
 }
 
 BaseStone* StoneEmitter::place_stone(const std::string& name, int type, float x, float y) {
-  auto* game = dynamic_cast<PhysScene*>(scene);
   // A second stone under a taken name would take over the first one's picture and slots.
   if (scene->get_object(name)) {
     GAME_CRITICAL(START_EMIT, "A stone named " << name << " is in the scene already");
     return nullptr;
   }
-  SceneObject* object = SceneObjectFabric()["BaseStone"];
-  BaseStone* stone = dynamic_cast<BaseStone*>(object);
-  if (!stone) {
-    GAME_CRITICAL(START_EMIT, " BaseStone object not found");
-    delete object;
-    return nullptr;
-  }
   char image[32];
   std::snprintf(image, sizeof(image), "%d.png", type);
+  const StonePlacement placement{type, stone_name + image, x, y, (rand() % 1000) * 0.001f};
+  // The stone's common keys are the scene's, under the scene's name; the emitter decides the rest.
   const std::string scene_name = _get__scene_name_();
-  const std::string storage = _get__storage_name_();
-
-  stone->load(scene, storage, scene_name, scene_name, name, file_manager);
-  stone->set_video_name(_get__video_name_());
-  stone->_set_type(type);
-  stone->_set_image_file(stone_name + image);
-  stone->_set_absolute_x(x);
-  stone->_set_absolute_y(y);
-  stone->_set_coord_type("absolute");
-  stone->_set_x_base(0.5f);
-  stone->_set_y_base(0.5f);
-  stone->_set_density((rand() % 1000) * 0.001f);
-  stone->_set_friction(0.0f);
-  stone->_set_restitution(0.0f);
-  stone->_set__object_name_(name);
-  stone->_set__scene_name_(scene_name);
-
-  const char* failed = nullptr;
-  if (!stone->SceneObject::real_load(scene, storage, scene_name, scene_name, name, file_manager))
-    failed = "Unable to load SceneObject subobject: ";
-  else if (!stone->Image::real_load(scene, storage, scene_name, scene_name, name, file_manager))
-    failed = "Unable to load Image subobject: ";
-  else if (!stone->real_load(scene, storage, scene_name, scene_name, name, file_manager))
-    failed = "Unable to load main object: ";
-  if (failed) {
-    GAME_CRITICAL(START_EMIT, failed << stone->_get_error());
-    if (game)
-      game->dispose_stone(stone);
-    else
-      dispose_object(stone);
+  const ObjectOrigin origin{scene, _get__video_name_(), _get__storage_name_(), scene_name, scene_name, name,
+                            file_manager};
+  const MadeObject made = make_object_of<BaseStone>("BaseStone", origin, [&](BaseStone* placed) {
+    return placed->load_placed(placement, file_manager);
+  });
+  if (made.unknown_type) {
+    GAME_CRITICAL(START_EMIT, " BaseStone object not found");
+    return nullptr;
+  }
+  auto* stone = dynamic_cast<BaseStone*>(made.object);
+  if (!stone) {
+    GAME_CRITICAL(START_EMIT, (made.common_keys_read ? "" : "Unable to load SceneObject subobject: ") << made.error);
     return nullptr;
   }
   stone->_set_show(true);
