@@ -83,10 +83,12 @@ std::vector<std::string> key_names(const std::vector<KeyDoc>& keys) {
   return names;
 }
 
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
 // Every pair of a configuration.
-std::vector<std::pair<std::string, std::string>> pairs_of(Config_Interface* config) {
+Pairs pairs_of(Config_Interface* config) {
   struct Collect : config_functor {
-    std::vector<std::pair<std::string, std::string>> pairs;
+    Pairs pairs;
     void operator()(std::string key, std::string value) override {
       pairs.emplace_back(std::move(key), std::move(value));
     }
@@ -181,7 +183,9 @@ private:
   void collect_slots(Scene* scene);
   void check_window_cycles();
   void check_scene_file(const SceneFile& scene);
-  void check_object(const SceneFile& scene, Config_Interface* config, const ObjectEntry& object);
+  // `pairs`: the scene's, as they were before its objects were checked.
+  void check_object(const SceneFile& scene, Config_Interface* config, const Pairs& pairs,
+                    const ObjectEntry& object);
   void check_signals(const SceneFile& scene, Config_Interface* config, const ObjectEntry& object,
                      const TypeFacts& facts);
   void check_links(const SceneFile& scene, Config_Interface* config);
@@ -192,8 +196,10 @@ private:
   void check_unknown(Config_Interface* config, const std::string& key, const std::string& shown,
                      const std::vector<std::string>& known, const std::string& file);
   std::vector<std::string> scene_names() const;
+  // The styles of the style set, read once: no check changes the set.
+  const std::vector<std::string>& style_names();
   bool load_picture(const std::string& file);
-  // Decodes the whole sound, as the game will; false with *why.
+  // Decodes the sound as far as it can fail, as the game will; false with *why.
   bool decodes(const std::string& file, std::string* why);
 
   std::ostream& err_;
@@ -203,6 +209,8 @@ private:
   Brannow::FileManager files_{100};
   std::vector<Problem> problems_;
   std::vector<std::string> fonts_;
+  std::vector<std::string> styles_;
+  bool styles_read_ = false;
   std::vector<std::string> scenes_;       // of the scene list
   std::vector<SceneFile> scene_files_;    // scenes, window scenes and levels
   std::vector<Scene*> loaded_;
@@ -317,10 +325,14 @@ bool Checker::decodes(const std::string& file, std::string* why) {
     *why = sound_error();
     return false;
   }
+  // libvorbisfile reads the headers of every link of a Vorbis stream when it opens it, and skips
+  // gaps as players do: once its first block decodes, so does the rest. A wave file is read
+  // whole (its end shows only there), which costs no decoding.
+  const bool first_block_only = ends_with(file, ".ogg");
   std::vector<int16_t> piece(8192);
   for (;;) {
     const long got = stream->_read(piece.data(), 4096);
-    if (got == 0) return true;
+    if (got == 0 || (got > 0 && first_block_only)) return true;
     if (got < 0) {
       *why = file + ": " + stream->_get_error();
       return false;
@@ -332,6 +344,17 @@ std::vector<std::string> Checker::scene_names() const {
   std::vector<std::string> names = scenes_;
   names.push_back("exit");
   return names;
+}
+
+const std::vector<std::string>& Checker::style_names() {
+  if (styles_read_) return styles_;
+  styles_read_ = true;
+  if (Config_Interface* set = config_get_interface("BaseStyle"))
+    for (const auto& pair : pairs_of(set)) {
+      const std::string name = pair.first.substr(0, pair.first.find("->"));
+      if (std::find(styles_.begin(), styles_.end(), name) == styles_.end()) styles_.push_back(name);
+    }
+  return styles_;
 }
 
 void Checker::load_scene_list() {
@@ -502,12 +525,15 @@ void Checker::check_scene_file(const SceneFile& scene) {
   std::vector<std::string> types;
   for (const auto& entry : SceneObjectFabric::_fabrics_) types.push_back(entry.first);
 
+  // Checking asks for keys and so adds their defaults, which no file holds and no check visits:
+  // the pairs read once serve every object.
+  const Pairs pairs = pairs_of(config);
   std::set<std::string> listed;
   for (std::size_t i = 0; i < scene.objects.size(); ++i) {
     const ObjectEntry& object = scene.objects[i];
     listed.insert(object.prefix);
     if (object.type && !is_base_only(*object.type) && !object.type->scene_type) {
-      check_object(scene, config, object);
+      check_object(scene, config, pairs, object);
       continue;
     }
     const std::string type = config->get_value(object.prefix + "type", "");
@@ -556,10 +582,10 @@ void Checker::check_scene_file(const SceneFile& scene) {
   }
 }
 
-void Checker::check_object(const SceneFile& scene, Config_Interface* config,
+void Checker::check_object(const SceneFile& scene, Config_Interface* config, const Pairs& pairs,
                            const ObjectEntry& object) {
   const TypeFacts facts = facts_of(*object.type);
-  for (const auto& [key, value] : pairs_of(config)) {
+  for (const auto& [key, value] : pairs) {
     if (key.rfind(object.prefix, 0) != 0) continue;
     const Config_Origin origin = config->_get_origin(key);
     if (!origin.line) continue;
@@ -693,12 +719,7 @@ void Checker::check_value(const SceneFile* scene, Config_Interface* config, cons
       break;
     case ValueKind::style: {
       if (value.empty()) break;
-      std::vector<std::string> styles;
-      if (Config_Interface* set = config_get_interface("BaseStyle"))
-        for (const auto& pair : pairs_of(set)) {
-          const std::string name = pair.first.substr(0, pair.first.find("->"));
-          if (std::find(styles.begin(), styles.end(), name) == styles.end()) styles.push_back(name);
-        }
+      const std::vector<std::string>& styles = style_names();
       if (std::find(styles.begin(), styles.end(), value) == styles.end())
         problem(with_suggestion("unknown style " + quoted(value), value, styles));
       break;

@@ -36,6 +36,12 @@ struct SceneList {
   bool fresh = false;
   // Every scene is to be made anew at the end of the cycle, the list read again first.
   bool renew_all = false, reread_list = false;
+  // Scenes whose data changed: each is made anew, its configurations with it, before it is
+  // entered next (the current one at the end of the cycle).
+  std::set<std::string> stale;
+  // The configurations each scene's load made.
+  std::map<std::string, std::vector<std::string>> configs_made;
+  std::string loading_scene;  // the scene whose load runs now
   std::vector<std::function<void()>> while_no_scene;
   std::string list_file;    // the scene list last loaded
   std::string first_scene;  // where the run began: the fallback when the current scene went
@@ -131,14 +137,32 @@ Scene* create_scene(const std::string& name, const SceneList::Entry& entry) {
   return scene;
 }
 
-// Replaces a scene of the list by a new one from its entry.
-void renew_scene(const std::string& name) {
+// Loads the scene, noting the configurations its load made.
+bool load_noted(Scene* scene) {
   SceneList& list = scene_list();
+  const std::vector<std::string> before = config_names();
+  list.loading_scene = scene->get_name();
+  const bool loaded = scene->load_scene();
+  list.loading_scene.clear();
+  std::vector<std::string>& made = list.configs_made[scene->get_name()];
+  for (const std::string& name : config_names())
+    if (std::find(before.begin(), before.end(), name) == before.end()) made.push_back(name);
+  return loaded;
+}
+
+// Replaces a scene of the list by a new one from its entry; with `data_changed`, the
+// configurations its load made go too, so that its files are read afresh.
+void renew_scene(const std::string& name, bool data_changed) {
+  SceneList& list = scene_list();
+  list.stale.erase(name);
   auto entry = list.entries.find(name);
   if (entry == list.entries.end()) return;
   const SceneList::Entry made_from = entry->second;
   if (Scene* old = scene_named(name)) dispose_scene(old);
   list.scenes.remove(name);
+  if (data_changed)
+    for (const std::string& config : list.configs_made[name]) config_remove(config);
+  list.configs_made.erase(name);
   create_scene(name, made_from);
 }
 
@@ -162,6 +186,8 @@ void renew_every_scene() {
     for (const auto& entry : entries) create_scene(entry.first, entry.second);
   }
   list.renew_all = list.reread_list = list.fresh = false;
+  list.stale.clear();
+  list.configs_made.clear();
 }
 
 }  // namespace
@@ -230,7 +256,7 @@ bool load_scenes(std::string file, std::string video_name, Brannow::FileManager*
     list.scenes.remove(name);
 
     Scene* scene = create_scene(name, {scene_file, type, video_name});
-    if (scene && preload && !scene->load_scene()) {
+    if (scene && preload && !load_noted(scene)) {
       list_problem("Can't load scene \"" + name + "\" from file \"" + scene_file + "\"", scene_file);
       scene = nullptr;
     }
@@ -257,7 +283,7 @@ void process_scene(std::string name) {
     return;
   }
   scene->slot__on_activate(nullptr);
-  if (!scene->scene_loaded() && !scene->load_scene()) return;
+  if (!scene->scene_loaded() && !load_noted(scene)) return;
   if (!scene->draw()) return;
 
   for (;;) {
@@ -265,15 +291,19 @@ void process_scene(std::string name) {
     for (RunObserver* observer : list.observers) observer->frame_ended();
     pump_events();
 
-    if (list.next_scene != list.current_scene || list.fresh || list.renew_all) {
+    if (list.next_scene != list.current_scene || list.fresh || list.renew_all ||
+        list.stale.count(list.current_scene) > 0) {
       if (list.next_scene == kExit) return;
       scene->slot__on_deactivate(nullptr);
       if (list.renew_all) {
         renew_every_scene();
         if (!scene_named(list.current_scene)) list.current_scene = list.first_scene;
+      } else if (list.stale.count(list.next_scene) > 0) {
+        list.fresh = false;
+        renew_scene(list.next_scene, true);
       } else if (list.fresh) {
         list.fresh = false;
-        renew_scene(list.next_scene);
+        renew_scene(list.next_scene, false);
       }
       if (scene_named(list.next_scene))
         list.current_scene = list.next_scene;
@@ -287,7 +317,7 @@ void process_scene(std::string name) {
       }
       if (!scene->scene_loaded()) {
         scene->set_file_manager(list.file_manager);
-        if (!scene->load_scene()) return;
+        if (!load_noted(scene)) return;
       }
       scene->slot__on_activate(nullptr);
       scene->reinit();
@@ -309,6 +339,18 @@ void renew_all_scenes(bool reread_list, std::function<void()> while_no_scene) {
   list.renew_all = true;
   list.reread_list = list.reread_list || reread_list;
   if (while_no_scene) list.while_no_scene.push_back(std::move(while_no_scene));
+}
+
+bool renew_scenes(const std::set<std::string>& names) {
+  SceneList& list = scene_list();
+  for (const std::string& name : names)
+    if (list.entries.count(name) > 0) list.stale.insert(name);
+  return list.stale.count(list.current_scene) > 0;
+}
+
+std::string scene_reading_data() {
+  const SceneList& list = scene_list();
+  return list.loading_scene.empty() ? list.current_scene : list.loading_scene;
 }
 
 void set_next_scene(std::string name) {

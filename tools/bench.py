@@ -323,8 +323,20 @@ def sound(bench):
     return rows
 
 
+def start_up_check(bench):
+    """CPU of the checker's checks in the process a start forks for them, against tarnvale-check
+    as a program; run from the top of the repository (the shipped data)."""
+    figure = "Start-up check of the shipped data, CPU"
+    r = bench.run("startup_check_bench", "BM_", 9)
+    ours, peer = r.get("BM_StartUpCheck"), r.get("BM_CheckerProgram")
+    if not ours or not peer:
+        return [missing(figure, "at most 50 ms")]
+    a, b = ours["child_cpu_ms"], peer["child_cpu_ms"]
+    return [row(figure, number(a) + " ms", number(b) + " ms", a / b, "at most 50 ms", a <= 50)]
+
+
 FIGURES = [configuration, signals, png, sprites, text, game_frame, field, window_mode, teardown, start_up,
-           reload_on_save, sound]
+           reload_on_save, start_up_check, sound]
 
 
 # ---- the table -----------------------------------------------------------------------------

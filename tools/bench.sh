@@ -16,5 +16,6 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNVALE_BENCH=ON -
   -DTARNVALE_SANITIZE=OFF "${launcher[@]}" >/dev/null
 cmake --build "$build" --target config_bench signals_bench png_loader_bench video_bench ttf_bench \
   game_bench field_bench teardown_bench scene_first_frame scene_bare_window game_reload_frame tarnvale \
-  GL_tessar quorra mordent grisk_png grisk_jpg sound_bench >/dev/null
+  startup_check_bench tarnvale-check GL_tessar headless_tessar quorra mordent grisk_png grisk_jpg \
+  chime_wav chime_ogg sound_bench >/dev/null
 exec python3 tools/bench.py "$build/bin" "$@"

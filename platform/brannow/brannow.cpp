@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace Brannow {
 
 File::~File() = default;
@@ -47,6 +49,11 @@ public:
 
 private:
   bool read_all() {
+    // One block of the file's size (and its NUL): grown in steps, a large file (a font) was
+    // copied and its memory touched anew at each.
+    struct stat about {};
+    if (fstat(fileno(handle_), &about) == 0 && S_ISREG(about.st_mode))
+      content_.reserve(static_cast<std::size_t>(about.st_size) + 1);
     char buffer[65536];
     std::size_t got;
     while ((got = std::fread(buffer, 1, sizeof buffer, handle_)) > 0)

@@ -89,10 +89,13 @@ const std::vector<OptionDoc>& options() {
        "it, the problems are printed on standard error and the game runs on)",
        [](CommandLine& l, const std::string&, std::string*) { return l.strict = true; }},
       {"--watch", nullptr, nullptr, nullptr,
-       "reloads what is saved under `res/` while the game runs (scenes, levels, style sets, "
-       "pictures, fonts, the scene list): checked first as `--check` does, then pictures and "
-       "style sets in place and the current scene anew, the others when next entered; a save "
-       "that brings problems is refused with the checker's lines and the running version stays",
+       "reloads what is saved under `res/` and `cfg/` while the game runs (scenes, levels, "
+       "style sets, pictures, fonts, the scene list, the settings): checked first as `--check` "
+       "does, then pictures and style sets in place and each scene that reads what changed "
+       "anew, the current one at once, the others when next entered, while the rest keep their "
+       "state; the fonts of `cfg/Game.cfg` are taken at once, a changed setting that only a "
+       "start takes is named in one line; a save that brings problems is refused with the "
+       "checker's lines and the running version stays",
        [](CommandLine& l, const std::string&, std::string*) { return l.watch = true; }},
       {"--record", nullptr, "FILE", nullptr,
        "writes the seed, the data's checksum, every input event and each frame's time to FILE "

@@ -114,7 +114,8 @@ int main(int argc, char** argv) {
   // A recording and its replay read one clock that moves only at frame ends, from the start.
   if (recording || !line.replay_file.empty()) Time::use_stepped_clock();
 
-  file_manager->register_brannow(Brannow::CreatePosixFile);
+  file_manager->register_brannow(watching ? live_reload.noting_reads(Brannow::CreatePosixFile)
+                                          : Brannow::FileFactory(Brannow::CreatePosixFile));
   if (!init(file_manager, startup_options(line, line.replay_file.empty() ? nullptr : &recorded)))
     return 1;
 
@@ -140,7 +141,7 @@ int main(int argc, char** argv) {
     add_run_observer(&recorder);
   }
   if (watching) {
-    live_reload.learn_problems(problems.str());
+    live_reload.started(problems.str());
     add_run_observer(&live_reload);
   }
   process_scene(start_scene);

@@ -2,6 +2,7 @@
 // The scene list and the run loop: what turns a set of scenes into a running program.
 
 #include <functional>
+#include <set>
 #include <string>
 
 #include "brannow/brannow.h"
@@ -51,6 +52,15 @@ void set_next_scene_fresh(std::string name);
 // first scene list loaded stay. `while_no_scene` (when given) runs once the old scenes are gone
 // and before any is made anew: for what must not change under a living scene.
 void renew_all_scenes(bool reread_list, std::function<void()> while_no_scene = nullptr);
+
+// Asks for the scenes named to be made anew from their data, with the configurations their
+// loads made: the current one (true then) is loaded and entered again at the end of the
+// cycle, each other one before it is next entered. The others keep their state.
+bool renew_scenes(const std::set<std::string>& names);
+
+// The scene whose data is read now: the one that loads, else the current one ("" before the
+// run): files opened then are that scene's data.
+std::string scene_reading_data();
 
 // The scene of that name, or null.
 Scene* get_scene(std::string name);
