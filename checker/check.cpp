@@ -253,6 +253,10 @@ bool Checker::start_engine() {
     return fail("cannot load the text renderer libmordent: " + textrenderer_error());
   check_fonts();
 
+  // The driver is started to see that it starts: it must not truncate the trace file that the
+  // game beside the check (at start-up or under --watch) is writing.
+  if (Config_Interface* video_config = config_get_interface("VideoConfig"))
+    video_config->set_value("Video->TraceFile", "", true);
   std::string params[3] = {"VideoConfig", "Video->", "VX_Video"};
   if (!video_create(kVideo, "libheadless_tessar", params, 3, 0))
     return fail("cannot load the windowless video driver: " + video_error());

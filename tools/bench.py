@@ -143,7 +143,8 @@ def signals(bench):
 
 
 def png(bench):
-    r = bench.run("png_loader_bench", ".", 5, min_time=0.2)
+    # Nine runs: the small picture's ratio flapped about its target with five.
+    r = bench.run("png_loader_bench", ".", 9, min_time=0.2)
     rows = []
     for size in (64, 1024):
         ours = r.get("BM_png_loader_into_surface/%d" % size)
@@ -192,7 +193,8 @@ def text(bench):
 
 
 def game_frame(bench):
-    r = bench.run("game_bench", "BM_MovingFrame/1000/0", 3)
+    # Five runs: the per-stone figure sits near its target, and three flapped around it.
+    r = bench.run("game_bench", "BM_MovingFrame/1000/0", 5)
     entry = r.get("BM_MovingFrame/1000/0")
     figure = "Game frame at 1,000 moving stones (step and game) vs a bare Box2D step"
     per_stone_figure = "Game work besides the step, per moving stone per frame"
@@ -208,8 +210,9 @@ def game_frame(bench):
 def field(bench):
     # Mesa's no-op back end: the CPU figures are the engine's and the GL front end's, not the
     # software rasteriser's, which a graphics card does.
-    # Counts need no repetitions, and the CPU figure has no peer to interleave with: one run.
-    r = bench.run("field_bench", "BM_ShippedField|BM_StartScreen", 1, env={"GALLIUM_NOOP": "1"})
+    # Each run fills and settles a field of its own: the median of three (counts and CPU alike),
+    # since one field's CPU figure ranged from 263 to 404 µs between two runs.
+    r = bench.run("field_bench", "BM_ShippedField|BM_StartScreen", 3, env={"GALLIUM_NOOP": "1"})
     rows = []
     fields = [("BM_ShippedField/50", "54 stones"), ("BM_ShippedField/200", "200 stones"),
               ("BM_ShippedField/0", "full")]
@@ -260,7 +263,8 @@ def window_mode(bench):
 
 
 def teardown(bench):
-    r = bench.run("teardown_bench", "cold:1", 3)
+    # Nine runs: a cold run's time is mostly cache misses, which other processes' work varies.
+    r = bench.run("teardown_bench", "cold:1", 9)
     rows = []
     for kind, label in ((0, "sprites on one surface"), (1, "surfaces with a sprite"), (2, "particle sets")):
         figure = "`_deinit` of 40,000 vs 10,000 %s (caches cold)" % label
@@ -277,7 +281,7 @@ def teardown(bench):
 def start_up(bench):
     game = os.path.join(bench.bin_dir, "tarnvale")
     bare = os.path.join(bench.bin_dir, "scene_bare_window")
-    frames = bench.first_frames({"game": [game], "bare": [bare]}, 5)
+    frames = bench.first_frames({"game": [game], "bare": [bare]}, 9)
     figure = "Process start to the start screen's first frame vs a bare GLFW window's"
     if len(frames) < 2:
         return [missing(figure, "at most 1.5 x")]

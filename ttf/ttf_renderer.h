@@ -3,6 +3,7 @@
 // into surfaces of a video driver.
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 
 #include "glyph_cache.h"
 #include "text_layout.h"
+#include "brannow/brannow.h"
 #include "olvane/video.h"
 #include "scrivet/textrenderer.h"
 #include "tarnvale/storage.h"
@@ -69,8 +71,8 @@ private:
 
   std::string error_;
   Storage<std::string, FT_Face> faces_;
-  // The faces read from these buffers for as long as they live.
-  Storage<std::string, std::vector<unsigned char>> font_data_;
+  // The faces read from these files' bytes for as long as they live.
+  Storage<std::string, std::shared_ptr<Brannow::File>> font_data_;
   // The pixel size each face was last set to, so that unchanged sizes are not set again.
   std::map<FT_Face, int> face_sizes_;
   // alias -> the alias of the font for the characters it lacks.

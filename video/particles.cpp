@@ -33,9 +33,9 @@ bool OpenGL_Particles::allocate(int count, bool point_mode) {
       glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(floats * sizeof(float)), nullptr,
                    GL_STREAM_DRAW);
     };
-    make_buffer(&position_buffer_, positions_.size());
-    make_buffer(&colour_buffer_, colours_.size());
-    if (!point_mode) make_buffer(&tex_coord_buffer_, tex_coords_.size());
+    make_buffer(&position_buffer_, vertices() * kPositionFloats);
+    make_buffer(&colour_buffer_, vertices() * kColourFloats);
+    if (!point_mode) make_buffer(&tex_coord_buffer_, vertices() * kTexCoordFloats);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
   }
   return true;
@@ -63,18 +63,18 @@ void OpenGL_Particles::render() {
   const GLsizei vertices = point_mode_ ? count_ : 4 * count_;
   if (use_vbo_) {
     // A fresh store each frame: the card may still be reading last frame's (no stall).
-    auto upload = [](GLuint buffer, const std::vector<float>& data) {
+    auto upload = [vertices](GLuint buffer, const float* data, GLsizei floats_per_vertex) {
       glBindBuffer(GL_ARRAY_BUFFER, buffer);
-      glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.size() * sizeof(float)),
-                   data.data(), GL_STREAM_DRAW);
+      glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices * floats_per_vertex * sizeof(float)),
+                   data, GL_STREAM_DRAW);
     };
-    upload(colour_buffer_, colours_);
+    upload(colour_buffer_, colours_, kColourFloats);
     glColorPointer(4, GL_FLOAT, 0, nullptr);
     if (!point_mode_) {
-      upload(tex_coord_buffer_, tex_coords_);
+      upload(tex_coord_buffer_, tex_coords_, kTexCoordFloats);
       glTexCoordPointer(2, GL_FLOAT, 0, nullptr);
     }
-    upload(position_buffer_, positions_);
+    upload(position_buffer_, positions_, kPositionFloats);
     glVertexPointer(2, GL_FLOAT, 0, nullptr);
     glDrawArrays(point_mode_ ? GL_POINTS : GL_QUADS, 0, vertices);
     return;

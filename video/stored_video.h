@@ -76,7 +76,15 @@ protected:
   bool has_texture_ = false;
   bool point_mode_ = true;
   float quad_size_ = 0;
-  std::vector<float> positions_, colours_, tex_coords_;
+  // Floats per vertex of each array.
+  static constexpr std::size_t kPositionFloats = 2, kColourFloats = 4, kTexCoordFloats = 2;
+  std::size_t vertices() const { return point_mode_ ? count_ : 4 * static_cast<std::size_t>(count_); }
+  // The three arrays in one block (texture coordinates for quads only): tearing down many sets
+  // reads and frees half the blocks.
+  std::vector<float> vertex_data_;
+  float* positions_ = nullptr;
+  float* colours_ = nullptr;
+  float* tex_coords_ = nullptr;
 };
 
 class StoredVideo_Features : public Video_Features {

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <new>
+#include <string_view>
 #include <vector>
 
 #include "handro/dynamic.h"
@@ -16,12 +18,11 @@ void anchor() {}
 
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// FNV-1a (64 bits) and the length of a file's bytes.
+// A 64-bit hash and the length of a file's bytes. The library's hash takes eight bytes a step;
+// FNV-1a's byte-wise multiply chain cost a fifth of the decoding of a small picture.
 std::string content_digest(const char* bytes, std::size_t size) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (std::size_t i = 0; i < size; ++i)
-    hash = (hash ^ static_cast<unsigned char>(bytes[i])) * 1099511628211ull;
-  return std::to_string(hash) + ":" + std::to_string(size);
+  return std::to_string(std::hash<std::string_view>{}(std::string_view(bytes, size))) + ":" +
+         std::to_string(size);
 }
 
 }  // namespace

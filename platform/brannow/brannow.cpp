@@ -3,9 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <vector>
-
 #include <sys/stat.h>
+#include <vector>
 
 namespace Brannow {
 
@@ -48,16 +47,19 @@ public:
   }
 
 private:
+  // Reads straight into a buffer of the file's size (and one byte more, to see the end and hold
+  // the terminator): a buffer grown as it fills is copied and its fresh pages touched again at
+  // every growth. A file that grows meanwhile, or tells no size (a pipe, /proc), grows the buffer.
   bool read_all() {
-    // One block of the file's size (and its NUL): grown in steps, a large file (a font) was
-    // copied and its memory touched anew at each.
-    struct stat about {};
-    if (fstat(fileno(handle_), &about) == 0 && S_ISREG(about.st_mode))
-      content_.reserve(static_cast<std::size_t>(about.st_size) + 1);
-    char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, handle_)) > 0)
-      content_.insert(content_.end(), buffer, buffer + got);
+    struct stat info;
+    const bool sized = fstat(fileno(handle_), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
+    content_.resize(sized ? static_cast<std::size_t>(info.st_size) + 1 : 65536);
+    std::size_t used = 0, got;
+    while ((got = std::fread(content_.data() + used, 1, content_.size() - used, handle_)) > 0) {
+      used += got;
+      if (used == content_.size()) content_.resize(2 * used);
+    }
+    content_.resize(used);
     return std::ferror(handle_) == 0;
   }
 

@@ -49,42 +49,67 @@ void flush_everything() {
 }  // namespace
 
 DataCheck::~DataCheck() {
-  if (pid_ > 0) {
+  if (pid_ <= 0) return;
+  if (begun_) {
     std::ostringstream ignored;
     finish(ignored);
+    return;
+  }
+  close(channel_);  // the check reads the end of the channel and ends
+  while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
   }
 }
 
 bool DataCheck::start() {
-  int pipe_ends[2];
-  if (pipe(pipe_ends) != 0) return false;
+  int ends[2];
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
   flush_everything();
   pid_ = fork();
   if (pid_ < 0) {
-    close(pipe_ends[0]);
-    close(pipe_ends[1]);
+    close(ends[0]);
+    close(ends[1]);
     return false;
   }
   if (pid_ == 0) {
-    close(pipe_ends[0]);
-    run_check(pipe_ends[1]);
+    close(ends[0]);
+    char begin = 0;
+    ssize_t got;
+    while ((got = read(ends[1], &begin, 1)) < 0 && errno == EINTR) {
+    }
+    if (got != 1) _exit(2);
+    run_check(ends[1]);
   }
-  close(pipe_ends[1]);
-  from_child_ = pipe_ends[0];
+  close(ends[1]);
+  channel_ = ends[0];
   return true;
+}
+
+void DataCheck::begin() {
+  if (pid_ <= 0 || begun_) return;
+  begun_ = true;
+  const char begin = 1;
+  // No SIGPIPE when the process is gone: finish() then says the check ended without a result.
+  send(channel_, &begin, 1, MSG_NOSIGNAL);
+}
+
+bool DataCheck::ready() const {
+  if (pid_ <= 0) return true;
+  pollfd wanted{channel_, POLLIN, 0};
+  return begun_ && poll(&wanted, 1, 0) > 0;
 }
 
 int DataCheck::finish(std::ostream& out) {
   if (pid_ <= 0) return 0;
+  begin();
   char buffer[4096];
   for (;;) {
-    const ssize_t n = read(from_child_, buffer, sizeof buffer);
+    const ssize_t n = read(channel_, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     out.write(buffer, n);
   }
   out.flush();
-  close(from_child_);
+  close(channel_);
   int status = 0;
   while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
   }
@@ -94,6 +119,18 @@ int DataCheck::finish(std::ostream& out) {
     return 2;
   }
   return WEXITSTATUS(status);
+}
+
+void CheckAfterFirstFrame::frame_ended() {
+  if (done_) return;
+  check_.begin();  // at the first frame; after it, nothing
+  if (check_.ready()) finish();
+}
+
+void CheckAfterFirstFrame::finish() {
+  if (done_) return;
+  done_ = true;
+  check_.finish(out_);
 }
 
 CheckServer::~CheckServer() {

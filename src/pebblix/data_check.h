@@ -5,22 +5,46 @@
 
 #include <ostream>
 
+#include "voskar/scenemanager.h"
+
 class DataCheck {
 public:
   DataCheck() = default;
   DataCheck(const DataCheck&) = delete;
   DataCheck& operator=(const DataCheck&) = delete;
+  // A check never told to begin ends unchecked.
   ~DataCheck();
 
-  // Starts checking the working directory's data; false when no process could be made.
+  // Makes the process that checks the working directory's data; it checks once told to (begin
+  // or finish). false when no process could be made.
   bool start();
+  void begin();
+  // Whether the check has ended: finish() then does not wait.
+  bool ready() const;
   // Waits for the check, writes its lines ("FILE:LINE: problem", or why it could not check) to
   // `out` and returns the checker's code: 0 clean, 1 problems found, 2 could not check.
   int finish(std::ostream& out);
 
 private:
   int pid_ = -1;
-  int from_child_ = -1;
+  int channel_ = -1;  // both ways: the byte that begins the check out, its lines back
+  bool begun_ = false;
+};
+
+// The start-up check begun at the first frame's end, so that its process does not take the
+// cores the start needs; its lines go to `out` at the end of the frame in which it ended, or at
+// finish() (the run ended) at the latest.
+class CheckAfterFirstFrame : public RunObserver {
+public:
+  CheckAfterFirstFrame(DataCheck& check, std::ostream& out) : check_(check), out_(out) {}
+  void frame_ended() override;
+  void event_taken(const Event&) override {}
+  void finish();
+
+private:
+  DataCheck& check_;
+  std::ostream& out_;
+  bool done_ = false;
 };
 
 // Checks on request while the game runs (its engine loaded, so no fresh one to fork from): a

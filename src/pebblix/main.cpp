@@ -121,14 +121,21 @@ int main(int argc, char** argv) {
 
   load_scenes(SCENE_LIST, "Video", file_manager);
   startup_mark("scene list");
+  // Only --strict (which fails on them) and --watch (which learns them) need the problems before
+  // the first frame; otherwise the check waits until the first frame is shown.
   std::ostringstream problems;
-  const int checked = data_check.finish(problems);
-  std::cerr << problems.str();
-  if (checked != 0 && line.strict) {
-    std::cerr << "tarnvale: start-up fails on the data problems above (--strict)" << std::endl;
-    return 1;
+  CheckAfterFirstFrame check_later(data_check, std::cerr);
+  if (line.strict || watching) {
+    const int checked = data_check.finish(problems);
+    std::cerr << problems.str();
+    if (checked != 0 && line.strict) {
+      std::cerr << "tarnvale: start-up fails on the data problems above (--strict)" << std::endl;
+      return 1;
+    }
+    startup_mark("data checked");
+  } else {
+    add_run_observer(&check_later);
   }
-  startup_mark("data checked");
   std::string start_scene = "start_screen";
   if (Config_Interface* config = config_get_interface("GameConfig"))
     start_scene = config->get_value("Options->StartScene", "start_screen");
@@ -145,6 +152,8 @@ int main(int argc, char** argv) {
     add_run_observer(&live_reload);
   }
   process_scene(start_scene);
+  remove_run_observer(&check_later);
+  check_later.finish();
   remove_run_observer(&live_reload);
   remove_run_observer(&recorder);
 

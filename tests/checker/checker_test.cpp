@@ -61,6 +61,14 @@ TEST_F(DataFolder, ACleanFolderExitsZeroAndSaysNothing) {
   expect_report("");
 }
 
+// The game beside the check writes its trace: the check leaves the file alone.
+TEST_F(DataFolder, TheTraceFileOfTheGameIsLeftAlone) {
+  dir.write("cfg/Video.cfg", "[Video]\nDriver libheadless_tessar\nWidth 400\nHeight 300\nTraceFile trace.txt\n[/]\n");
+  dir.write("trace.txt", "frame 1\n");
+  expect_report("");
+  EXPECT_EQ(dir.read("trace.txt"), "frame 1\n");
+}
+
 TEST_F(DataFolder, AMissingStyleSetMattersOnlyToWidgets) {
   std::remove(dir.file("res/interface/base.style").c_str());
   scene("[title]\ntype Text\n[Text]\ntext Hello\nfont Font0\n[/]\n[/]\n", {"title"});

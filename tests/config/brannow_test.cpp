@@ -22,6 +22,12 @@ TEST(FileManager, OpensReadsAndWrites) {
   EXPECT_EQ(std::memcmp(in->get_content(), "abc\0de", 7), 0);  // NUL after the content too
   EXPECT_FALSE(in->write("x", 1));
 
+  // Past the first guess of the buffer's size, and from a file that tells no size.
+  const std::string big(200000, 'x');
+  EXPECT_EQ(std::string(files.open(scratch.write("big", big), 0, 0)->get_content()), big);
+  auto told_nothing = files.open("/proc/self/status", 0, 0);
+  EXPECT_NE(std::string(told_nothing->get_content()).find("Name:"), std::string::npos);
+
   auto empty = files.open(scratch.write("empty", ""), 0, 0);
   EXPECT_EQ(empty->get_size(), 0u);
   EXPECT_EQ(empty->get_content()[0], '\0');

@@ -30,6 +30,9 @@ public:
     return true;
   }
 
+  // Erases the entry found (not end()).
+  void remove(iterator at) { items_.erase(at); }
+
   bool exists(const K& key) const { return items_.find(key) != items_.end(); }
 
   // One lookup for callers that test and then read (end() when absent).
