@@ -283,7 +283,8 @@ std::vector<TypeDoc> make_types() {
          "UI setting a game that ended left its score in: entered when the table reads the "
          "scores, then cleared"},
         {"ScoreTable->player_setting", "", K::text,
-         "UI setting with the player's name for such a game; without one it is \"Player\""}},
+         "UI setting with the player's name for such a game; without one it is \"Player\""},
+        {"ScoreTable->minimum_score", kFromTable, K::whole, "such a game's lower score is not entered"}},
        {}, {}, {}});
   types.push_back({"ScorePopup", false, {"Text"},
                    "The look of the numbers that rise where groups go: the section the game scene's "
@@ -322,6 +323,8 @@ std::vector<TypeDoc> make_types() {
         {"Scene->playerNameSetting", "", K::setting, "UI setting with the player's name"},
         {"Scene->rankText", "Place {rank} among the best scores", K::text,
          "the text shown for a new best score"},
+        {"Scene->bestScoresMinimum", kFromTable, K::whole, "a lower score is not entered in the best scores"},
+        {"Scene->unrankedText", "", K::text, "the text shown when the game did not make the best scores"},
         {"Scene->pauseKeys", kFromTable, K::flag, "P and Escape pause"},
         {"Scene->pauseLabel", "", K::object, "shown while paused"},
         {"Scene->playingSetting", "", K::setting, "UI setting that is \"1\" while a game runs"},

@@ -29,7 +29,7 @@ protected:
   }
 
   // An upright square stone (the game turns them by 45 degrees; the rules do not care).
-  FieldStone* stone(int kind, float x, float y, b2BodyType type = b2_dynamicBody) {
+  FieldStone* stone(int kind, float x, float y, b2BodyType type = b2_dynamicBody, float density = 1.0f) {
     FieldStone& made = stones.emplace_back();
     made.kind = kind;
     made.width = made.height = SIDE;
@@ -37,7 +37,7 @@ protected:
     def.type = type;
     def.position = scene_to_world(x, y);
     def.half_width = def.half_height = SIDE * WORLD_SCALE * 0.5f;
-    def.density = 1.0f;
+    def.density = density;
     def.fixed_rotation = true;
     def.user_data = &made;
     made.body = create_box_body(&world, def);
@@ -177,6 +177,14 @@ TEST_F(Field, GroupsThatTheSwapsBurstsSetFallingScoreMoreWaveByWaveAndTheRefills
   for (int i = 0; i < 2; ++i) model.after_step(1.0f / 60.0f);
   EXPECT_EQ(kinds().back(), Kind::CASCADE_ENDED);
   EXPECT_EQ(model.multiplier(), 0);
+}
+
+TEST_F(Field, AStoneOfDensityZeroFallsAndRestsOnThePile) {
+  world.SetGravity(b2Vec2(0.0f, -60.0f));
+  stone(0, 0.0f, 0.0f, b2_staticBody);
+  FieldStone* weightless = stone(1, 0.0f, 0.5f, b2_dynamicBody, 0.0f);
+  for (int i = 0; i < 120; ++i) touch();
+  EXPECT_NEAR(weightless->body->GetPosition().y, scene_to_world(0.0f, SIDE).y, 0.1f) << "it did not hang in the air";
 }
 
 TEST_F(Field, APileRestingAboveTheLineEndsTheGameOnce) {

@@ -81,6 +81,11 @@ TEST_F(KeptFiles, ScoresAreWrittenReadBackAndRankedBestFirst) {
   EXPECT_EQ(again.rank_of(40), 0u);
   EXPECT_EQ(again.add("Late", 10, "2024-06-02"), 0u);
   EXPECT_EQ(again.rank_of(91), 1u);
+
+  // A game below the minimum is not entered, the list left as it was; one at the minimum is.
+  EXPECT_EQ(BestScores::enter(&files, "Idle", 0, 1), 0u);
+  EXPECT_EQ(test_support::read_file(kept("scores.cfg")), text);
+  EXPECT_EQ(BestScores::enter(&files, "Fair", 100, 100), 1u);
 }
 
 TEST_F(KeptFiles, AHandEditedListIsSortedAndANameKeepsToItsLine) {

@@ -84,6 +84,7 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"ScoreTable->font_size", 0, 4096, "20", true, OnBadNumber::use_default, false},
     {"ScoreTable->color", 0, 4294967295.0, "0xffffffff", true, OnBadNumber::use_default, false},
     {"ScoreTable->row_height", 0, kMaxPlace, "0.1", false, OnBadNumber::use_default, false},
+    {"ScoreTable->minimum_score", 0, 1e15, "0", true, OnBadNumber::use_default, false},
     {"ScorePopup->lifeTime", 0, 3600, "1", false, OnBadNumber::use_default, false},
     {"ScorePopup->rise", -kMaxPlace, kMaxPlace, "0.15", false, OnBadNumber::use_default, false},
     {"ScorePopup->holdTime", 0, 3600, "0", false, OnBadNumber::use_default, false},
@@ -113,6 +114,7 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"Scene->groupBonus", 0, 1e6, "0", true, OnBadNumber::use_default, false},
     // A share: the refill's own groups never score more than the player's.
     {"Scene->refillGroupPercent", 0, 100, "100", true, OnBadNumber::use_default, false},
+    {"Scene->bestScoresMinimum", 0, 1e15, "0", true, OnBadNumber::use_default, false},
     {"Scene->swapSeconds", 0, 3600, "0", false, OnBadNumber::use_default, false},
     {"Scene->rejectSeconds", 0, 3600, "0", false, OnBadNumber::use_default, false},
     // 0: no hints.

@@ -96,7 +96,8 @@ std::string BestScores::today() {
   return text;
 }
 
-size_t BestScores::enter(Brannow::FileManager* files, const std::string& name, long score) {
+size_t BestScores::enter(Brannow::FileManager* files, const std::string& name, long score, long minimum) {
+  if (score < minimum) return 0;
   BestScores best(files);
   best.load();
   const size_t rank = best.add(name, score, today());

@@ -38,8 +38,8 @@ public:
   std::string error() const { return file_.error(); }
 
   // Loads the list, enters a game of today and saves the list when the game made it; its rank,
-  // or 0 when it did not.
-  static size_t enter(Brannow::FileManager* files, const std::string& name, long score);
+  // or 0 when it did not. A score below minimum is not entered and the file is left alone.
+  static size_t enter(Brannow::FileManager* files, const std::string& name, long score, long minimum);
 
   // Today's date in the local time zone, as the list keeps it.
   static std::string today();

@@ -13,7 +13,7 @@
 
 ScoreTable::ScoreTable()
     : renderer_type("ttf"), font_size(20), color(0xffffffffu), row_height(0.1f), columns{-0.6f, -0.5f, 0.35f, 0.45f},
-      files(nullptr) {}
+      minimum_score(0), files(nullptr) {}
 
 ScoreTable::~ScoreTable() { release_cells(); }
 
@@ -35,6 +35,7 @@ bool ScoreTable::load(Scene* scene, std::string storage_name, std::string storag
   empty_text = value("empty_text", "");
   score_setting = value("score_setting", "");
   player_setting = value("player_setting", "");
+  read_limited(config, "ScoreTable->minimum_score", &minimum_score);
   files = file_manager;
   refresh();
   return true;
@@ -55,7 +56,7 @@ void ScoreTable::enter_ended_game() {
   const long value = std::strtol(score.c_str(), &end, 10);
   if (end == score.c_str() || *end != '\0') return;
   const std::string player = player_setting.empty() ? "" : ui_get_setting(player_setting, "");
-  BestScores::enter(files, player.empty() ? "Player" : player, value);
+  BestScores::enter(files, player.empty() ? "Player" : player, value, minimum_score);
 }
 
 void ScoreTable::refresh() {

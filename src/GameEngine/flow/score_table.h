@@ -5,8 +5,9 @@
 // row_height (scene units, "0.1"), columns (x offsets of the four columns from the table's
 // place, "-0.6 -0.5 0.35 0.45"), empty_text (shown when no game is kept yet), and for games
 // that do not enter their scores themselves: score_setting (the UI setting a game that ended
-// left its score in: the table enters it when it reads the scores, and clears it) and
-// player_setting (the UI setting with the player's name; without one the game is "Player"'s).
+// left its score in: the table enters it when it reads the scores, and clears it),
+// player_setting (the UI setting with the player's name; without one the game is "Player"'s)
+// and minimum_score (a lower score is not entered, "0").
 
 #include <string>
 #include <vector>
@@ -42,6 +43,7 @@ private:
   uint32_t color;
   float row_height;
   float columns[4];
+  long minimum_score;
   Brannow::FileManager* files;
   std::vector<std::vector<std::string>> rows_;
   std::vector<Cell> cells;

@@ -33,6 +33,8 @@ void PhysScene::read_flow_keys(Config_Interface* config) {
   flow.best_scores = tarnvale::read_flag(config, "", "Scene->bestScores");
   flow.player_setting = value("playerNameSetting", "");
   flow.rank_text = value("rankText", "Place {rank} among the best scores");
+  read_scene_number(config, storage_file, "Scene->bestScoresMinimum", &flow.best_scores_minimum);
+  flow.unranked_text = value("unrankedText", "");
   flow.pause_keys = tarnvale::read_flag(config, "", "Scene->pauseKeys");
   flow.pause_label = value("pauseLabel", "");
   flow.playing_setting = value("playingSetting", "");
@@ -147,12 +149,12 @@ void PhysScene::game_over(const FieldEvent& event) {
   size_t rank = 0;
   if (flow.best_scores) {
     std::string player = flow.player_setting.empty() ? "" : ui_get_setting(flow.player_setting, "");
-    rank = BestScores::enter(file_manager, player.empty() ? "Player" : player, score);
+    rank = BestScores::enter(file_manager, player.empty() ? "Player" : player, score, flow.best_scores_minimum);
   }
 
   show_object(flow.pause_label, false);
   show_object(flow.window, true);
-  std::string rank_line;
+  std::string rank_line = flow.best_scores ? flow.unranked_text : "";
   if (rank > 0) {
     rank_line = flow.rank_text;
     const size_t at = rank_line.find("{rank}");

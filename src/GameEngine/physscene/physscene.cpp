@@ -50,6 +50,14 @@ b2Body* create_box_body(b2World* world, const BoxBodyDef& def) {
   fixture.filter.maskBits = def.mask;
   fixture.filter.groupIndex = 0;
   body->CreateFixture(&fixture);
+  // Box2D 2.4 leaves a dynamic body of density 0 without mass: gravity no longer moves it, and
+  // it hangs where it was made, holding up what lands on it. Earlier 2.x gave it a mass of 1.
+  if (def.type == b2_dynamicBody && !(body->GetMass() > 0.0f)) {
+    b2MassData mass;
+    body->GetMassData(&mass);
+    mass.mass = 1.0f;
+    body->SetMassData(&mass);
+  }
   body->SetLinearDamping(0.0f);
   return body;
 }

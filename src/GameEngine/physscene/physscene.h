@@ -163,6 +163,8 @@ private:
     bool best_scores = false;      // "Scene->bestScores"
     std::string player_setting;    // "Scene->playerNameSetting": UI setting with the name
     std::string rank_text;         // "Scene->rankText": {rank} stands for the place
+    long best_scores_minimum = 0;  // "Scene->bestScoresMinimum": a lower score is not entered
+    std::string unranked_text;     // "Scene->unrankedText": for a game that did not make the list
     bool pause_keys = false;       // "Scene->pauseKeys"
     std::string pause_label;       // "Scene->pauseLabel": object shown while paused
     std::string playing_setting;   // "Scene->playingSetting": "1" while a game runs
