@@ -46,6 +46,38 @@ void flush_everything() {
   std::fflush(nullptr);
 }
 
+// Waits for the process to end, through interruptions; its status.
+int wait_for(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return status;
+}
+
+// Forks a process joined to this one by a socket: the child runs `child` with its end and never
+// returns; the parent gets the child's pid and keeps its own end in *channel. -1 when no process
+// could be made.
+template <typename Child>
+pid_t fork_with_channel(int* channel, Child child) {
+  int ends[2];
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return -1;
+  flush_everything();
+  const pid_t pid = fork();
+  if (pid < 0) {
+    close(ends[0]);
+    close(ends[1]);
+    return -1;
+  }
+  if (pid == 0) {
+    close(ends[0]);
+    child(ends[1]);
+    _exit(0);
+  }
+  close(ends[1]);
+  *channel = ends[0];
+  return pid;
+}
+
 }  // namespace
 
 DataCheck::~DataCheck() {
@@ -56,32 +88,19 @@ DataCheck::~DataCheck() {
     return;
   }
   close(channel_);  // the check reads the end of the channel and ends
-  while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
-  }
+  wait_for(pid_);
 }
 
 bool DataCheck::start() {
-  int ends[2];
-  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
-  flush_everything();
-  pid_ = fork();
-  if (pid_ < 0) {
-    close(ends[0]);
-    close(ends[1]);
-    return false;
-  }
-  if (pid_ == 0) {
-    close(ends[0]);
+  pid_ = fork_with_channel(&channel_, [](int channel) {
     char begin = 0;
     ssize_t got;
-    while ((got = read(ends[1], &begin, 1)) < 0 && errno == EINTR) {
+    while ((got = read(channel, &begin, 1)) < 0 && errno == EINTR) {
     }
     if (got != 1) _exit(2);
-    run_check(ends[1]);
-  }
-  close(ends[1]);
-  channel_ = ends[0];
-  return true;
+    run_check(channel);
+  });
+  return pid_ > 0;
 }
 
 void DataCheck::begin() {
@@ -110,9 +129,7 @@ int DataCheck::finish(std::ostream& out) {
   }
   out.flush();
   close(channel_);
-  int status = 0;
-  while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-  }
+  const int status = wait_for(pid_);
   pid_ = -1;
   if (!WIFEXITED(status)) {
     out << "tarnvale: the data check ended without a result" << std::endl;
@@ -136,45 +153,29 @@ void CheckAfterFirstFrame::finish() {
 CheckServer::~CheckServer() {
   if (pid_ <= 0) return;
   close(socket_);
-  while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
-  }
+  wait_for(pid_);
 }
 
 bool CheckServer::start() {
-  int ends[2];
-  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
-  flush_everything();
-  pid_ = fork();
-  if (pid_ < 0) {
-    close(ends[0]);
-    close(ends[1]);
-    return false;
-  }
-  if (pid_ == 0) {
-    close(ends[0]);
+  pid_ = fork_with_channel(&socket_, [](int channel) {
     char request = 0;
     // Until the program closes its end (it ended): one check per request byte.
-    while (read(ends[1], &request, 1) == 1) {
+    while (read(channel, &request, 1) == 1) {
       const pid_t check = fork();
       if (check == 0) {
         // The objects the checker loads may print as they would in the game: not here.
         const int nowhere = open("/dev/null", O_WRONLY);
         dup2(nowhere, STDOUT_FILENO);
         dup2(nowhere, STDERR_FILENO);
-        run_check(ends[1]);
+        run_check(channel);
       }
-      int status = 0;
-      while (check > 0 && waitpid(check, &status, 0) < 0 && errno == EINTR) {
-      }
+      const int status = check > 0 ? wait_for(check) : 0;
       // The checker's lines never hold a NUL: it ends them, the code follows.
       const char end[2] = {'\0', static_cast<char>(check > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : 2)};
-      write_all(ends[1], std::string(end, 2));
+      write_all(channel, std::string(end, 2));
     }
-    _exit(0);
-  }
-  close(ends[1]);
-  socket_ = ends[0];
-  return true;
+  });
+  return pid_ > 0;
 }
 
 bool CheckServer::request() {
