@@ -39,8 +39,8 @@ const std::vector<KeyDoc> sound_style_keys = {
 const std::vector<KeyDoc> text_style_keys = {
     {"renderer_type", "", K::text, "text renderer of the caption (\"ttf\")"},
     {"font", "", K::font, "font of the caption"},
-    {"font_size", "", K::whole, "caption size in pixels"},
-    {"font_color", "", K::color, "caption colour"},
+    {"font_size", kFromTable, K::whole, "caption size in pixels"},
+    {"font_color", kFromTable, K::color, "caption colour"},
 };
 
 std::vector<KeyDoc> with_prefix(const char* prefix, std::vector<KeyDoc> keys) {
@@ -202,9 +202,9 @@ std::vector<TypeDoc> make_types() {
         {"TextEdit->view_width", kFromTable, K::whole, "shown width in pixels; 0: the background's"},
         {"TextEdit->ellipsis", "", K::text, "ends a too wide text of a field without input"}},
        {{"image_file", "", K::picture, "the field's background"},
-        {"padding", "", K::whole, "pixels between the edges and the text"},
-        {"cursor_width", "", K::whole, "cursor width in pixels"},
-        {"cursor_blink", "", K::real, "cursor blinking period in seconds (0.5 when empty)"}},
+        {"padding", kFromTable, K::whole, "pixels between the edges and the text"},
+        {"cursor_width", kFromTable, K::whole, "cursor width in pixels"},
+        {"cursor_blink", kFromTable, K::real, "cursor blinking period in seconds"}},
        {}, {}});
   types.push_back({"Numeric", false, {"BaseUIObject"}, "A number shown as text.",
                    {{"Numeric->start_value", kFromTable, K::whole, "the value a reset returns to"},
@@ -360,7 +360,10 @@ std::vector<TypeDoc> make_types() {
   // The stones' bursts read their keys under the scene's name ("gameStoneParticles->outline").
   const std::vector<KeyDoc> bursts = with_prefix("SCENE", burst_keys());
   types.back().keys.insert(types.back().keys.end(), bursts.begin(), bursts.end());
-  for (TypeDoc& type : types) take_table_defaults(type.keys);
+  for (TypeDoc& type : types) {
+    take_table_defaults(type.keys);
+    take_table_defaults(type.style_keys);
+  }
   return types;
 }
 
@@ -520,7 +523,7 @@ std::vector<FileDoc> make_files() {
       {"cfg/Sound.cfg", "Settings of the sound driver; without the file or its driver: no sound.",
        {{"Sound->Driver", "", K::text, "the sound driver plug-in (\"libAL_chime\")"},
         {"Sound->Device", "", K::text, "the sound device; empty: the system's default"},
-        {"Sound->Voices", "32", K::whole, "effects that can sound at once (1 to 255)"}}},
+        {"Sound->Voices", kFromTable, K::whole, "effects that can sound at once"}}},
   };
   for (FileDoc& file : files) take_table_defaults(file.keys);
   return files;
@@ -536,6 +539,8 @@ const std::vector<FileDoc>& data_files() {
 std::string table_key(const KeyDoc& key) {
   std::string name = key.key;
   if (name.rfind("SCENE", 0) == 0) name.erase(0, 5);
+  // A style's hover look reads the limits of its plain twin.
+  if (name.rfind("hover->", 0) == 0) name.erase(0, 7);
   return name;
 }
 

@@ -18,7 +18,8 @@ std::vector<const TypeDoc*> all_types();
 const TypeDoc* find_type(const std::string& name);
 // Walks the type and its bases, bases first, each once.
 std::vector<const TypeDoc*> type_with_bases(const TypeDoc& type);
-// The key as the limits tables name it: "SCENE" at the start (the scene's name) left off.
+// The key as the limits tables name it: "SCENE" (the scene's name) and "hover->" at the start
+// left off.
 std::string table_key(const KeyDoc& key);
 // A base only: no file names it as a type.
 bool is_base_only(const TypeDoc& type);

@@ -1,6 +1,5 @@
 #include "panolet/baseuiobject.h"
 
-#include <cstdlib>
 #include <vector>
 
 #include "chime/sound.h"
@@ -8,6 +7,7 @@
 #include "panolet/ui.h"
 #include "picture.h"
 #include "scrivet/textrenderer.h"
+#include "tarnvale/number_limits.h"
 #include "voskar/object_from_data.h"
 #include "voskar/text.h"
 
@@ -128,9 +128,34 @@ Config_Interface* BaseUIObject::load_base(Scene* scene, std::string storage_name
 void BaseUIObject::read_text_style(const std::string& key_prefix, std::string* font,
                                    uint32_t* color, int32_t* size, std::string* renderer) {
   *font = style_value(key_prefix + "font");
-  *color = std::strtoul(style_value(key_prefix + "font_color").c_str(), nullptr, 0);
-  *size = std::strtol(style_value(key_prefix + "font_size").c_str(), nullptr, 0);
+  *color = static_cast<uint32_t>(style_number(key_prefix, "font_color"));
+  *size = static_cast<int32_t>(style_number(key_prefix, "font_size"));
   *renderer = style_value(key_prefix + "renderer_type");
+}
+
+double BaseUIObject::style_number(const std::string& key_prefix, std::string_view key) {
+  const std::string name = key_prefix + std::string(key);
+  const tarnvale::NumberLimit* limit = tarnvale::find_number_limit(key);
+  if (limit == nullptr) {
+    tarnvale::report_data_problem(tarnvale::Severity::error, data_file(), name,
+                                  data_file() + ": style key " + name + " has no known limits");
+    return 0;
+  }
+  const std::string fallback(limit->fallback);
+  const std::string text = style_config ? style_config->get_value(name, fallback) : fallback;
+  double value = 0;
+  std::string reason;
+  if (tarnvale::check_number(*limit, text, &value, &reason)) return value;
+  // Reported where it was written: the widget's own style keys, else its style in the set.
+  std::string file = data_file();
+  std::string key_path = _storage_prefix_ + "style->" + name;
+  Config_Interface* own = config_get_interface(_storage_name_);
+  Config_Interface* set = config_get_interface(ui_get_active_style_set());
+  if ((own == nullptr || own->_get_origin(key_path).line == 0) && set != nullptr) {
+    key_path = style + "->" + name;
+    file = set->_get_origin(key_path).file;
+  }
+  return tarnvale::report_bad_number(file, key_path, text, reason, *limit);
 }
 
 std::string BaseUIObject::style_value(const std::string& key) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "panolet/ui.h"
@@ -18,12 +17,6 @@ const char* const cursor_suffix = "cur";
 
 double steady_seconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-// A number of pixels from a configuration value: 0 when empty or negative, at most a texture's
-// largest side.
-int32_t pixels_of(const std::string& value) {
-  return static_cast<int32_t>(std::clamp(std::strtol(value.c_str(), nullptr, 0), 0L, 4096L));
 }
 
 std::string to_utf8(const std::vector<int32_t>& codes) {
@@ -100,10 +93,9 @@ bool TextEdit::load(Scene* scene, std::string storage_name, std::string storage_
   setting = value("TextEdit->setting", "");
   ellipsis = value("TextEdit->ellipsis", "");
   read_limited(config, "TextEdit->view_width", &view_width);
-  padding = pixels_of(style_value("padding"));
-  cursor_width = pixels_of(style_value("cursor_width"));
-  const std::string blink = style_value("cursor_blink");
-  cursor_blink = blink.empty() ? 0.5 : std::max(0.0, std::atof(blink.c_str()));
+  padding = static_cast<int32_t>(style_number("", "padding"));
+  cursor_width = static_cast<int32_t>(style_number("", "cursor_width"));
+  cursor_blink = style_number("", "cursor_blink");
   if (!setting.empty()) text = from_utf8(ui_get_setting(setting, ""));
   cursor = text.size();
   text_changed = true;

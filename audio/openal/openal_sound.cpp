@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "carrow/config.h"
+#include "tarnvale/number_limits.h"
 
 namespace {
 // How often the worker looks at the device: the music has four pieces of 0.1 s queued ahead, so
@@ -50,8 +51,13 @@ OpenAL_Sound::OpenAL_Sound(const std::string& config_name, const std::string& pr
   }
   if (Config_Interface* config = config_get_interface(config_name)) {
     device_name_ = config->get_value(prefix + "Device", "");
-    const long voices = std::strtol(config->get_value(prefix + "Voices", "32").c_str(), nullptr, 10);
-    voice_count_ = static_cast<int>(std::clamp(voices, 1L, 255L));
+    // The number is checked against the table's "Sound" section whatever the prefix.
+    const std::string key = prefix + "Voices";
+    const std::string file = config->_get_origin(key).file;
+    double voices = 0;
+    tarnvale::read_number(config, key, *tarnvale::find_number_limit("Sound->Voices"),
+                          file.empty() ? config_name : file, &voices);
+    voice_count_ = static_cast<int>(voices);
   }
 }
 

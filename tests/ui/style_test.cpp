@@ -119,3 +119,22 @@ TEST_F(StyleSets, AnUnknownStyleOrAMissingSetIsNamedWithTheFileAndKey) {
   EXPECT_NE(err.find("absent.style: No such file or directory"), std::string::npos) << err;
   EXPECT_NE(err.find("style \"Red\" is not a style of the style set \"AbsentStyle\""), std::string::npos) << err;
 }
+
+// Style numbers were read with strtol: "big" drew at size 0 without a word.
+TEST_F(StyleSets, ABadStyleNumberIsNamedWhereItWasWritten) {
+  ASSERT_TRUE(ui_load_styleset(dir.write("bad.style", "[Bad]\n\tfont_color purple\n[/]\n"),
+                               "BadStyle", files()));
+  ASSERT_TRUE(ui_set_active_style_set("BadStyle"));
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(try_load_scene("bad_numbers", numeric_scene("[BaseUIObject]\nstyle Bad\n[/]\n"
+                                                          "[style]\nfont_size big\n[/]\n")));
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(ui_set_active_style_set("TestStyle"));
+  EXPECT_NE(err.find(dir.file("bad.style") + ": Bad->font_color \"purple\" is not a number; using 0"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find(dir.file("bad_numbers.scn") +
+                     ": Objects->field->style->font_size \"big\" is not a number; using 0"),
+            std::string::npos)
+      << err;
+}

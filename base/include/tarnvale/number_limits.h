@@ -94,8 +94,17 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"Sound->volume", 0, 1, "1.0", false, OnBadNumber::use_default, false},
     {"Sound->pitch", 0.25, 4, "1.0", false, OnBadNumber::use_default, false},
     {"Sound->pitch_step", -12, 12, "0", false, OnBadNumber::use_default, false},
+    // The sound driver's effects that sound at once (cfg/Sound.cfg).
+    {"Sound->Voices", 1, 255, "32", true, OnBadNumber::use_default, false},
     {"Window->width", 1, kMaxSide, "100", true, OnBadNumber::use_default, false},
     {"Window->height", 1, kMaxSide, "100", true, OnBadNumber::use_default, false},
+    // Style keys, as a style writes them ("font_size"); their "hover->" twins read the same
+    // limits. An absent key keeps the value an empty style has always given.
+    {"font_size", 0, 4096, "0", true, OnBadNumber::use_default, false},
+    {"font_color", 0, 4294967295.0, "0", true, OnBadNumber::use_default, false},
+    {"padding", 0, 4096, "0", true, OnBadNumber::use_default, false},
+    {"cursor_width", 0, 4096, "0", true, OnBadNumber::use_default, false},
+    {"cursor_blink", 0, 3600, "0.5", false, OnBadNumber::use_default, false},
     // Physics scene (the game scene file).
     {"Scene->gravity_x", -1e4, 1e4, "0", false, OnBadNumber::use_default, false},
     {"Scene->gravity_y", -1e4, 1e4, "0", false, OnBadNumber::use_default, false},

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "brannow/brannow.h"
 #include "carrow/config.h"
@@ -66,10 +67,14 @@ protected:
   Config_Interface* load_base(Scene* scene, std::string storage_name, std::string storage_prefix,
                               std::string scene_name, std::string object_name,
                               Brannow::FileManager* file_manager);
-  // The text look of the style under the key prefix ("" or "hover->"): "font", "font_color"
-  // (unsigned, base prefix accepted), "font_size" (base prefix accepted) and "renderer_type".
+  // The text look of the style under the key prefix ("" or "hover->"): "font", "font_color",
+  // "font_size" and "renderer_type".
   void read_text_style(const std::string& key_prefix, std::string* font, uint32_t* color,
                        int32_t* size, std::string* renderer);
+  // A number of the widget's style under the key prefix ("" or "hover->"), checked against the
+  // limits of the plain key; a bad one is reported at the file and key that wrote it, and the
+  // key's default stands in.
+  double style_number(const std::string& key_prefix, std::string_view key);
   // A value of the widget's style by plain key ("font", "hover->font"); "" when absent.
   std::string style_value(const std::string& key);
   // Whether a release ends a click on this widget: the press landed on it (and no release
