@@ -38,12 +38,14 @@ bool video_create(std::string name, std::string driver, std::string* params, int
 }
 
 Video_Interface* video_get_interface(std::string name) {
+  // Every drawn object asks every frame: one lookup.
   auto& storage = drivers();
-  if (!storage.exists(name)) {
+  const auto found = storage.find(name);
+  if (found == storage.end()) {
     last_error() = "No such video: " + name;
     return nullptr;
   }
-  return storage.get(name);
+  return found->second;
 }
 
 bool video_remove(std::string name) {

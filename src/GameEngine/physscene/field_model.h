@@ -24,6 +24,9 @@ struct FieldStone {
   // fallen from there moved because of that cascade's bursts.
   int rest_cascade = 0;
   b2Vec2 rest_position{0.0f, 0.0f};
+  // The field's state in which the stone last settled without news (0: never): until the field
+  // changes, its settling finds the same.
+  unsigned long settled_in = 0;
 
   float larger_side() const { return width > height ? width : height; }
   float smaller_side() const { return width < height ? width : height; }
@@ -123,6 +126,8 @@ public:
   // of it travels, or the stone goes when it fell out of the field (OUT_OF_FIELD). Whether it
   // was reported gone.
   bool settle(FieldStone* stone);
+  // The world moved (a step with bodies awake): every stone settles anew.
+  void world_moved() { ++field_state; }
   // After a world step of the given seconds: the pile above the line, and the cascade's end.
   void after_step(float seconds);
   // How long stones have rested above the line without a break (0 while none does).
@@ -191,4 +196,7 @@ private:
   bool wave_counted = false;
   double still_seconds = 0;
   int current_level = 1;
+  // Counts the changes that may make a group or move a stone out: steps, swaps, stones gone. A
+  // field at rest, which most frames of a game see, then costs no group search.
+  unsigned long field_state = 1;
 };

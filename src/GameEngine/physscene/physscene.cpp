@@ -1,5 +1,7 @@
 #include "physscene.h"
 
+#include <typeinfo>
+
 #include "../GameObjects/basestone/basestone.h"
 #include "../GameObjects/score_popup/score_popup.h"
 #include "../GameObjects/stone_particles/stone_particles.h"
@@ -206,6 +208,7 @@ void PhysScene::step_world() {
   for (int i = 0; i < sub_steps; ++i)
     world->Step(time_step / static_cast<float>(sub_steps), velocity_iterations, position_iterations);
   world->ClearForces();
+  field_model.world_moved();
 }
 
 bool PhysScene::draw() {
@@ -232,17 +235,27 @@ bool PhysScene::draw() {
   return drawn;
 }
 
+namespace {
+// The walk asks this of every object every frame: an object of exactly the type is told by one
+// compare, where a dynamic_cast searches the virtual bases.
+template <typename T>
+T* field_object(SceneObject* object) {
+  if (typeid(*object) == typeid(T)) return static_cast<T*>(dynamic_cast<void*>(object));
+  return dynamic_cast<T*>(object);
+}
+}  // namespace
+
 void PhysScene::draw_object(SceneObject* object) {
   // In the drawing order, as a stone comes up: what went before it this frame has gone already.
-  if (auto* stone = dynamic_cast<BaseStone*>(object)) {
+  if (auto* stone = field_object<BaseStone>(object)) {
     stone_left = false;
     if (field_model.settle(stone) && stone_left) return;
-  } else if (auto* particles = dynamic_cast<StoneParticles*>(object)) {
+  } else if (auto* particles = field_object<StoneParticles>(object)) {
     if (particles->burnt_out()) {
       dispose_effect(particles);
       return;
     }
-  } else if (auto* popup = dynamic_cast<ScorePopup*>(object)) {
+  } else if (auto* popup = field_object<ScorePopup>(object)) {
     if (popup->faded()) {
       dispose_effect(popup);
       return;

@@ -42,7 +42,11 @@ public:
   bool _on_mouse_release_handler();
 
   int _get_type() const { return kind; }
-  void _set_type(int value) { kind = value; }
+  // A new kind may make a group with the neighbours: the stone settles anew.
+  void _set_type(int value) {
+    kind = value;
+    settled_in = 0;
+  }
   float _get_density() const { return density; }
   void _set_density(float value) { density = value; }
   float _get_friction() const { return friction; }
