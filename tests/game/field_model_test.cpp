@@ -100,6 +100,10 @@ TEST_F(Field, AGroupWaitsForItsTravellingStonesAndAFallenStoneLeaves) {
   EXPECT_TRUE(model.settle(fallen));
   ASSERT_EQ(kinds(), std::vector<Kind>{Kind::OUT_OF_FIELD});
   EXPECT_EQ(events[0].stones[0], fallen);
+  // The travel's end changes nothing in the world, yet the waiting group goes then.
+  line[1]->motion = StoneMotion();
+  EXPECT_TRUE(model.settle(line[0]));
+  EXPECT_EQ(kinds().back(), Kind::GROUP_CLEARED);
 }
 
 TEST_F(Field, TheSecondClickJudgesTheSwap) {
