@@ -443,13 +443,10 @@ void PhysScene::burst(BaseStone* stone) {
   const MadeObject made = make_object_of<StoneParticles>("StoneParticles", origin, [&](StoneParticles* launched) {
     return launched->load_at(stone->_get_x(), stone->_get_y(), file_manager);
   });
-  if (made.unknown_type) {
-    GAME_CRITICAL(RUN_PARTICLES, " StonePaerticles object not found");
-    return;
-  }
-  auto* particles = dynamic_cast<StoneParticles*>(made.object);
+  std::string failure;
+  auto* particles = made_for_field<StoneParticles>(made, " StonePaerticles object not found", &failure);
   if (!particles) {
-    GAME_CRITICAL(RUN_PARTICLES, (made.common_keys_read ? "" : "Unable to load SceneObject subobject: ") << made.error);
+    GAME_CRITICAL(RUN_PARTICLES, failure);
     return;
   }
   int red = 255, green = 255, blue = 255;

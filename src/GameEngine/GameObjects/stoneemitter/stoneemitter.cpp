@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "../../game_fabrics.h"
 #include "../../game_log.h"
 #include "../../physscene/physscene.h"
 #include "../basestone/basestone.h"
@@ -149,13 +150,10 @@ BaseStone* StoneEmitter::place_stone(const std::string& name, int type, float x,
   const MadeObject made = make_object_of<BaseStone>("BaseStone", origin, [&](BaseStone* placed) {
     return placed->load_placed(placement, file_manager);
   });
-  if (made.unknown_type) {
-    GAME_CRITICAL(START_EMIT, " BaseStone object not found");
-    return nullptr;
-  }
-  auto* stone = dynamic_cast<BaseStone*>(made.object);
+  std::string failure;
+  auto* stone = made_for_field<BaseStone>(made, " BaseStone object not found", &failure);
   if (!stone) {
-    GAME_CRITICAL(START_EMIT, (made.common_keys_read ? "" : "Unable to load SceneObject subobject: ") << made.error);
+    GAME_CRITICAL(START_EMIT, failure);
     return nullptr;
   }
   stone->_set_show(true);
