@@ -752,6 +752,11 @@ void Checker::check_value(const SceneFile* scene, Config_Interface* config, cons
     case ValueKind::folder_name:
       if (!is_folder_name(value)) problem(quoted(value) + " is not a folder name");
       break;
+    case ValueKind::key_list: {
+      std::vector<int64_t> keys;
+      if (!read_key_list(value, &keys, &reason)) problem(quoted(reason) + " is not a key number");
+      break;
+    }
     default:
       break;
   }

@@ -232,12 +232,12 @@ std::vector<TypeDoc> make_types() {
       {"KeyboardMenu", false, {"SceneObject"},
        "Keys that work the scene's buttons, check boxes and text fields (and those of its "
        "windows) in reading order; the focused one looks as under the pointer. Off unless placed.",
-       {{"KeyboardMenu->next_keys", "293 284 286", K::text,
+       {{"KeyboardMenu->next_keys", "293 284 286", K::key_list,
          "key numbers that focus the next widget (Tab, down, right); Shift reverses them"},
-        {"KeyboardMenu->previous_keys", "283 285", K::text,
+        {"KeyboardMenu->previous_keys", "283 285", K::key_list,
          "key numbers that focus the previous widget (up, left); left and right stay with a "
          "focused text field"},
-        {"KeyboardMenu->press_keys", "294 318", K::text,
+        {"KeyboardMenu->press_keys", "294 318", K::key_list,
          "key numbers that click the focused widget (Enter, keypad Enter)"},
         {"KeyboardMenu->first", "", K::object,
          "the widget the first key focuses when shown; empty: the first in order"}},
@@ -388,6 +388,7 @@ const char* value_kind_name(ValueKind kind) {
     case K::model: return "model object";
     case K::picture_series: return "picture files";
     case K::folder_name: return "folder name";
+    case K::key_list: return "key numbers";
   }
   return "text";
 }

@@ -2,31 +2,21 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 
 #include "panolet/button.h"
 #include "panolet/checkbox.h"
 #include "panolet/textedit.h"
 #include "panolet/window.h"
+#include "tarnvale/diagnostics.h"
 #include "voskar/object_from_data.h"
 #include "voskar/scene.h"
+#include "voskar/type_table.h"
 
 namespace {
 // Key numbers of the window layer.
 const int64_t kLeftShift = 287, kRightShift = 288, kLeft = 285, kRight = 286;
 // Widgets whose centres differ by less than this height stand in one row.
 const float kRowTolerance = 0.03f;
-
-std::vector<int64_t> key_list(const std::string& text) {
-  std::vector<int64_t> keys;
-  std::istringstream list(text);
-  for (std::string word; list >> word;) {
-    char* end = nullptr;
-    const long key = std::strtol(word.c_str(), &end, 0);
-    if (*end == '\0' && key > 0) keys.push_back(key);
-  }
-  return keys;
-}
 
 bool listed(const std::vector<int64_t>& keys, int64_t key) {
   return std::find(keys.begin(), keys.end(), key) != keys.end();
@@ -79,9 +69,19 @@ bool KeyboardMenu::load(Scene* owner, std::string storage_name, std::string stor
   auto value = [&](const char* key, const char* fallback) {
     return config->get_value(storage_prefix + key, fallback);
   };
-  next_keys = key_list(value("KeyboardMenu->next_keys", "293 284 286"));
-  previous_keys = key_list(value("KeyboardMenu->previous_keys", "283 285"));
-  press_keys = key_list(value("KeyboardMenu->press_keys", "294 318"));
+  // A word that is no key number is left out of its list, with a line naming it.
+  auto keys = [&](const char* key, const char* fallback) {
+    std::vector<int64_t> read;
+    std::string bad;
+    if (!read_key_list(value(key, fallback), &read, &bad))
+      tarnvale::report_data_problem(tarnvale::Severity::warning, data_file(), storage_prefix + key,
+                                    data_file() + ": " + storage_prefix + key + " \"" + bad +
+                                        "\" is not a key number; left out");
+    return read;
+  };
+  next_keys = keys("KeyboardMenu->next_keys", "293 284 286");
+  previous_keys = keys("KeyboardMenu->previous_keys", "283 285");
+  press_keys = keys("KeyboardMenu->press_keys", "294 318");
   first = value("KeyboardMenu->first", "");
   // The slots live while the scene is shown (register_slots), so the keys reach only the menu
   // on screen; the links themselves are kept.

@@ -153,14 +153,16 @@ TEST_F(DataFolder, LinkCyclesAndWindowsThatIncludeThemselves) {
 
 TEST_F(DataFolder, NumbersOutOfRangeOrNotFinite) {
   scene("[clock]\ntype Timer\n[Timer]\ntime nan\n[/]\n[/]\n"
-        "[title]\ntype Text\n[Text]\nfont_size 1e999\n[/]\n[SceneObject]\nabsolute_x 1e7\n[/]\n[/]\n",
-        {"clock", "title"});
+        "[title]\ntype Text\n[Text]\nfont_size 1e999\n[/]\n[SceneObject]\nabsolute_x 1e7\n[/]\n[/]\n"
+        "[keys]\ntype KeyboardMenu\n[KeyboardMenu]\nnext_keys 293 tab 0\n[/]\n[/]\n",
+        {"clock", "title", "keys"});
   dir.write("cfg/Video.cfg", "[Video]\nDriver libheadless_tessar\nWidth 0\n[/]\n");
   expect_report(
       "cfg/Video.cfg:3: \"0\" is out of range 1 to 16384\n"
-      "res/menu.scn:15: \"nan\" is not finite\n"
-      "res/menu.scn:21: \"1e999\" is not finite\n"
-      "res/menu.scn:24: \"1e7\" is out of range -10000 to 10000\n");
+      "res/menu.scn:18: \"nan\" is not finite\n"
+      "res/menu.scn:24: \"1e999\" is not finite\n"
+      "res/menu.scn:27: \"1e7\" is out of range -10000 to 10000\n"
+      "res/menu.scn:33: \"tab\" is not a key number\n");
 }
 
 TEST_F(DataFolder, KeysNoClassReads) {

@@ -4,7 +4,11 @@
 // from it; the engine's own types are described by the checker, a game module's types by the
 // module itself (voskar/game_module.h).
 
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,11 +32,32 @@ enum class ValueKind {
   picture_series,  // pictures named by the value, a kind number from 0 and ".png"; the kinds'
                    // count is the sibling key "stoneTypeCount"
   folder_name,     // one folder's name: not empty, not "." or "..", no "/"
+  key_list,        // key numbers of the video driver, apart by spaces
 };
 
 // What a folder_name value must be, for the programs that use one and the checker alike.
 inline bool is_folder_name(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+// Reads a key_list value, for the programs that use one and the checker alike: the key numbers
+// into *keys; false with the first word that is no key number (above 0) in *bad, the words after
+// it read on.
+inline bool read_key_list(const std::string& text, std::vector<int64_t>* keys, std::string* bad) {
+  bool all = true;
+  std::istringstream list(text);
+  for (std::string word; list >> word;) {
+    char* end = nullptr;
+    errno = 0;
+    const long long key = std::strtoll(word.c_str(), &end, 0);
+    if (*end == '\0' && errno == 0 && key > 0) {
+      keys->push_back(key);
+    } else if (all) {
+      all = false;
+      *bad = word;
+    }
+  }
+  return all;
 }
 
 struct KeyDoc {
