@@ -246,6 +246,8 @@ bool Checker::start_engine() {
   if (!imageloader_create("png", "libgrisk_png", true) ||
       !imageloader_create("jpg", "libgrisk_jpg", true))
     return fail("cannot load the image loaders: " + imageloader_error());
+  // Nothing here draws: a picture is decoded to see that it decodes.
+  imageloader_keep_pixels(false);
   if (!soundloader_create("wav", "libchime_wav", true) ||
       !soundloader_create("ogg", "libchime_ogg", true))
     return fail("cannot load the sound loaders: " + sound_error());

@@ -174,8 +174,11 @@ bool Picture_Loader::decode(const unsigned char* data, std::size_t size, Picture
     reason = target.error();
     return false;
   }
+  // Decoded whole either way, so that a broken picture fails alike; rows not kept share one.
+  const std::size_t unkept_size = imageloader_keeps_pixels() ? 0 : decoder_->width(job.get()) * 4u;
+  std::vector<unsigned char> unkept(unkept_size);
   std::vector<unsigned char*> rows(height);
-  for (unsigned r = 0; r < height; ++r) rows[r] = target.row(r);
+  for (unsigned r = 0; r < height; ++r) rows[r] = unkept.empty() ? target.row(r) : unkept.data();
   if (!decoder_->pixels(job.get(), rows.data())) {
     reason = std::string("the file is broken (") + decoder_->message(job.get()) + ")";
     return false;

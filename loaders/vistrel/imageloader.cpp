@@ -27,6 +27,11 @@ std::map<SurfaceKey, LoadedPicture>& loaded_pictures() {
   return *pictures;
 }
 
+bool& keeping_pixels() {
+  static bool keep = true;
+  return keep;
+}
+
 // One spelling of a path for comparisons ("./res/a.png" and "res//a.png" are "res/a.png").
 std::string normal_path(const std::string& file_name) {
   return std::filesystem::path(file_name).lexically_normal().string();
@@ -129,6 +134,10 @@ bool imageloader_reload(std::string file_name, int* reloaded) {
   if (reloaded != nullptr) *reloaded = count;
   return all;
 }
+
+void imageloader_keep_pixels(bool keep) { keeping_pixels() = keep; }
+
+bool imageloader_keeps_pixels() { return keeping_pixels(); }
 
 bool imageloader_remove(std::string loader_name) { return registry().remove(loader_name); }
 

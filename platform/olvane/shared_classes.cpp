@@ -182,7 +182,8 @@ bool Video_Surface::_create(int w, int h) {
   width_ = pixels_->width = w;
   height_ = pixels_->height = h;
   bpp_ = 4;
-  pixels_->data.assign(static_cast<size_t>(texture_width_) * texture_height_ * 4, 0);
+  // Zeroed by the allocator: the padding up to the texture's size is never written.
+  pixels_->data.resize(static_cast<size_t>(texture_width_) * texture_height_ * 4);
   rmask_ = 0xff000000u;
   gmask_ = 0x00ff0000u;
   bmask_ = 0x0000ff00u;

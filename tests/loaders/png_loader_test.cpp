@@ -215,6 +215,36 @@ TEST_F(PngLoader, BrokenFilesAreRefusedWithAReason) {
                                      nullptr, 1));
 }
 
+// The checker loads pictures without keeping their pixels: each is decoded whole, so a broken one
+// is refused with the reason it has when kept, and a sound one gives a blank surface of its size.
+TEST_F(PngLoader, PicturesNotKeptAreDecodedAndRefusedAlike) {
+  struct KeepAgain {
+    ~KeepAgain() { imageloader_keep_pixels(true); }
+  } keep_again;
+  Png_Picture sound =
+      picture(PNG_COLOR_TYPE_RGBA, 8, 4, [](int x, int y, int s) { return level(x, y, s); });
+  const std::string good = png_file(sound);
+  std::string corrupt = good, no_pixels = good;
+  corrupt[good.size() / 2] ^= 0x55;
+  set_png_size(no_pixels, 0, H);
+  for (const std::string& bytes : {good.substr(0, good.size() / 2), corrupt, no_pixels,
+                                   std::string("GIF89a")}) {
+    imageloader_keep_pixels(true);
+    EXPECT_FALSE(load(bytes, "broken.png", "png"));
+    const std::string kept = imageloader_error();
+    imageloader_keep_pixels(false);
+    EXPECT_FALSE(load(bytes, "broken.png", "png"));
+    EXPECT_EQ(imageloader_error(), kept);
+    EXPECT_EQ(surface(), nullptr);
+  }
+  sound.interlaced = true;
+  for (const std::string& bytes : {good, png_file(sound)}) {
+    ASSERT_TRUE(load(bytes, bytes == good ? "plain.png" : "interlaced.png", "png"))
+        << imageloader_error();
+    expect_picture(W, H, [](int, int) { return Rgba{0, 0, 0, 0}; });
+  }
+}
+
 // Loading by name once ended every broken picture with "X.png.png": can't open the file.
 TEST_F(PngLoader, ByNameABrokenPictureKeepsItsOwnReason) {
   const std::string good = png_file(picture(PNG_COLOR_TYPE_RGBA, 8, 4,

@@ -49,6 +49,12 @@ bool imageloader_loadimage_noext(std::string video_name, std::string file_name,
 // in place: its sprites stay and show the new picture. *reloaded (when not null) is the number
 // of surfaces reloaded; false (with imageloader_error) when one of them could not be.
 bool imageloader_reload(std::string file_name, int* reloaded);
+// Whether the loaders keep the pixels of what they load (they do unless told otherwise). A process
+// that loads pictures only to see that they load (the data checker) turns it off: each picture is
+// still decoded whole, so a broken one fails with the same reason, but its surface, of the
+// picture's size, stays blank.
+void imageloader_keep_pixels(bool keep);
+bool imageloader_keeps_pixels();
 // Destroys the loader and unloads its module; always true.
 bool imageloader_remove(std::string loader_name);
 void imageloader_seterror(std::string text);

@@ -7,8 +7,11 @@
 // Every surface, sprite and particle set is addressed by (name, group), name first. The driver
 // owns them all; callers never delete what a driver hands out.
 
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 class Video_Interface;
@@ -110,6 +113,33 @@ public:
 
 class Video_Sprite;
 
+// Memory that calloc hands out zeroed, whose value-initialised elements are left as they came:
+// fresh pages of a texture-sized buffer cost neither writes nor page faults until drawn on. A
+// vector of it must be sized once, when empty (growing it back into capacity it kept would not
+// zero those elements).
+template <class T>
+struct Zeroed_Allocator {
+  using value_type = T;
+  Zeroed_Allocator() = default;
+  template <class U>
+  Zeroed_Allocator(const Zeroed_Allocator<U>&) {}
+  T* allocate(std::size_t count) {
+    if (void* memory = std::calloc(count, sizeof(T))) return static_cast<T*>(memory);
+    throw std::bad_alloc();
+  }
+  void deallocate(T* memory, std::size_t) { std::free(memory); }
+  template <class U>
+  void construct(U*) noexcept {}
+  template <class U, class... Args>
+  void construct(U* at, Args&&... args) {
+    ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+  }
+  template <class U>
+  bool operator==(const Zeroed_Allocator<U>&) const { return true; }
+  template <class U>
+  bool operator!=(const Zeroed_Allocator<U>&) const { return false; }
+};
+
 // The pixels a surface shows and the driver's uploaded copy of them. Surfaces made from the same
 // picture file by the same loader share one (Video_Surface::_share_pixels); it goes with the last
 // of them. Writing to shared pixels changes every surface showing them.
@@ -121,7 +151,7 @@ public:
   // Releases the texture and unfiles the picture it was kept under (video_keep_picture).
   ~Video_Pixels();
 
-  std::vector<unsigned char> data;
+  std::vector<unsigned char, Zeroed_Allocator<unsigned char>> data;  // sized once, by _create
   int width = 0, height = 0, texture_width = 0, texture_height = 0;
   bool dirty = false;
   unsigned texture = 0;  // the driver's name for the uploaded copy; 0 before the first upload
