@@ -298,7 +298,7 @@ std::vector<TypeDoc> make_types() {
                     {"Scene->Objects->ObjectN->name", "", K::text,
                      "an object of the scene; its keys are in the section \"Objects->name\"; "
                      "the list ends at the first entry without one"},
-                    {"Scene->Objects->ObjectN->z_level", "0", K::whole,
+                    {"Scene->Objects->ObjectN->z_level", kFromTable, K::whole,
                      "drawing order: higher draws on top"}},
                    {}, {"on_mouse_press", "on_mouse_move"}, {"new_cycle", "activate", "reinit"}});
   types.push_back(

@@ -1,9 +1,6 @@
 #include "voskar/scene.h"
 
 #include <algorithm>
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
 
 #include "carrow/config.h"
 #include "olvane/video.h"
@@ -17,12 +14,6 @@
 #define SCENE_LOG(message) TARNVALE_REPORT(scene_record(storage_file, __LINE__), message)
 
 namespace {
-
-// z levels are ints; a number beyond their range is held at the nearest end.
-int z_level_of(const std::string& text) {
-  long value = std::atol(text.c_str());
-  return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
-}
 
 tarnvale::Diagnostic scene_record(const std::string& file, int source_line) {
   tarnvale::Diagnostic record = tarnvale::diagnostic_here(
@@ -140,7 +131,9 @@ bool Scene::load_scene() {
   bool made = true;
   tarnvale::for_each_listed(config, "Scene->Objects->Object", "->", "name", [&](const std::string& entry,
                                                                              const std::string& object_name, int) {
-    const int z = z_level_of(config->get_value(entry + "z_level", "0"));
+    double z = 0;
+    tarnvale::read_number(config, entry + "z_level", *tarnvale::find_number_limit("Scene->Objects->ObjectN->z_level"),
+                          storage_file, &z);
     // A repeated name replaces the earlier object.
     if (SceneObject* earlier = get_object(object_name)) dispose_object(earlier);
     else if (objects.exists(object_name)) forget_object(object_name);
@@ -150,7 +143,7 @@ bool Scene::load_scene() {
     const MadeObject object =
         make_object(type, {this, video_name, name, prefix, name, object_name, file_manager});
     if (object.object) {
-      remember_object(object_name, object.object, z);
+      remember_object(object_name, object.object, static_cast<int>(z));
       return true;
     }
     if (object.unknown_type) {

@@ -114,8 +114,15 @@ TEST_F(SceneLoading, EnormousAndNonNumericZLevelsStayOrdered) {
       "[Object3]\nname one\nz_level 1\n[/]\n[/]\n[/]\n[Objects]\n" +
       object_section("huge", "Probe") + object_section("word", "Probe") +
       object_section("tiny", "Probe") + object_section("one", "Probe") + "[/]\n");
+  testing::internal::CaptureStderr();
   ASSERT_TRUE(scene->load_scene());
+  const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(drawn_by(scene), "tiny word one huge ");
+  EXPECT_NE(err.find("Scene->Objects->Object0->z_level \"99999999999999999999\" is out of range "
+                     "-2.14748e+09 to 2.14748e+09; using the nearest end"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("Scene->Objects->Object1->z_level \"abc\" is not a number; using 0"), std::string::npos) << err;
 }
 
 TEST_F(SceneLoading, SizeComesFromTheScreenUnlessGivenAndTheCursorFromTheFile) {

@@ -20,6 +20,7 @@ namespace tarnvale {
 enum class OnBadNumber {
   use_default,  // report, then go on with the default; with none, the key is ignored
   skip_object,  // report, then leave the object out
+  nearest_end,  // report, then go on with the range's nearer end, or the default for no number
 };
 
 struct NumberLimit {
@@ -61,6 +62,9 @@ inline constexpr NumberLimit kNumberLimits[] = {
     {"Checkbox->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
     {"TextEdit->x_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
     {"TextEdit->y_base", -kMaxPlace, kMaxPlace, "0.5", false, OnBadNumber::use_default, false},
+    // The drawing order of the scene's objects, low first: a number beyond an int's range still
+    // orders its object, at that end.
+    {"Scene->Objects->ObjectN->z_level", -2147483648.0, 2147483647.0, "0", true, OnBadNumber::nearest_end, false},
     // Above 0 the pointer shows over the scene.
     {"Scene->show_mouse_cursor", -1e6, 1e6, "1", true, OnBadNumber::use_default, false},
     // Text sizes in pixels, colours as 0xRRGGBBAA.
@@ -174,9 +178,11 @@ inline const NumberLimit* find_number_limit(std::string_view key) {
 }
 
 // Reads `text` against the limit: true with *value set when it is good; otherwise false with
-// *reason saying why ("is not a number", "is not finite", "is out of range 1 to 1000").
+// *reason saying why ("is not a number", "is not finite", "is out of range 1 to 1000"), and
+// *value the number read when it is only out of range, else NaN.
 inline bool check_number(const NumberLimit& limit, const std::string& text, double* value,
                          std::string* reason) {
+  *value = std::nan("");
   const char* start = text.c_str();
   char* end = nullptr;
   errno = 0;
@@ -209,6 +215,7 @@ inline bool check_number(const NumberLimit& limit, const std::string& text, doub
     out << "is out of range " << limit.min << " to " << limit.max;
     if (limit.zero_is_off) out << " (or 0 for off)";
     *reason = out.str();
+    *value = parsed;
     return false;
   }
   *value = parsed;
@@ -230,9 +237,11 @@ inline double number_default(std::string_view key) {
 // `res/game/game.scn: Scene->timeStep "nan" is not finite; using 0.0166666666`.
 inline std::string bad_number_message(const std::string& file, const std::string& key_path,
                                       const std::string& text, const std::string& reason,
-                                      const NumberLimit& limit) {
+                                      const NumberLimit& limit, bool held_at_end = false) {
   std::string line = file + ": " + key_path + " \"" + text + "\" " + reason;
-  if (limit.on_bad == OnBadNumber::skip_object)
+  if (held_at_end)
+    line += "; using the nearest end";
+  else if (limit.on_bad == OnBadNumber::skip_object)
     line += "; the object is left out";
   else if (limit.fallback.empty())
     line += "; ignored";
@@ -266,6 +275,12 @@ bool read_number(Config* config, const std::string& key_path, const NumberLimit&
   const std::string text = config->get_value(key_path, std::string(limit.fallback));
   std::string reason;
   if (check_number(limit, text, value, &reason)) return true;
+  if (limit.on_bad == OnBadNumber::nearest_end && !std::isnan(*value)) {
+    *value = *value < limit.min ? limit.min : limit.max;
+    report_data_problem(Severity::warning, file, key_path,
+                        bad_number_message(file, key_path, text, reason, limit, true));
+    return true;
+  }
   *value = report_bad_number(file, key_path, text, reason, limit, left_out);
   return limit.on_bad == OnBadNumber::use_default && !limit.fallback.empty();
 }
