@@ -178,10 +178,11 @@ bool FieldModel::settle(FieldStone* stone) {
   const std::vector<b2Body*> group = find_group(stone->body, stone->kind);
   // A group waits until a swap's stones have travelled into it: that takes no change of the
   // field, so such a stone looks again next frame.
-  const bool travelling = std::any_of(group.begin(), group.end(), [](b2Body* member) {
-    return field_stone_of(member)->motion.moving();
-  });
-  if (group.size() >= GROUP_SIZE && !travelling) {
+  const bool complete = group.size() >= GROUP_SIZE;
+  const bool waiting = complete && std::any_of(group.begin(), group.end(), [](b2Body* member) {
+                         return field_stone_of(member)->motion.moving();
+                       });
+  if (complete && !waiting) {
     FieldEvent cleared(FieldEvent::Kind::GROUP_CLEARED);
     for (b2Body* member : group) {
       cleared.stones.push_back(field_stone_of(member));
@@ -216,7 +217,7 @@ bool FieldModel::settle(FieldStone* stone) {
   }
   const b2Vec2 at = stone->body->GetPosition();
   if (!(to_scene(at.x) > FIELD_EDGE || to_scene(at.x) < -FIELD_EDGE || to_scene(at.y) < -FIELD_EDGE)) {
-    if (!travelling) stone->settled_in = field_state;
+    if (!waiting) stone->settled_in = field_state;
     return false;
   }
   report(FieldEvent(FieldEvent::Kind::OUT_OF_FIELD, {stone}));
