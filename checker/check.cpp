@@ -115,8 +115,9 @@ struct SceneFile {
 
 class Checker {
 public:
-  explicit Checker(std::ostream& err)
+  Checker(std::ostream& err, bool load_video_driver)
       : err_(err),
+        load_video_driver_(load_video_driver),
         // What the libraries report while the checker loads is heard, not printed.
         listening_([this](const tarnvale::Diagnostic& record) { hear(record); },
                    tarnvale::Printing::held) {
@@ -203,6 +204,7 @@ private:
   bool decodes(const std::string& file, std::string* why);
 
   std::ostream& err_;
+  const bool load_video_driver_;
   tarnvale::Listening listening_;
   // While a scene loads: where the reasons it gives for failing go.
   std::string* failure_reason_ = nullptr;
@@ -266,7 +268,7 @@ bool Checker::start_engine() {
   if (!video || !video->_init())
     return fail("cannot start the windowless video driver: " +
                 (video ? video->_get_error() : video_error()));
-  check_video_driver();
+  if (load_video_driver_) check_video_driver();
 
   register_builtin_types();
   check_modules();
@@ -848,9 +850,10 @@ bool enter(const std::string& dir, std::ostream& err) {
 
 }  // namespace
 
-int check_data_folder(const std::string& dir, std::ostream& out, std::ostream& err) {
+int check_data_folder(const std::string& dir, std::ostream& out, std::ostream& err,
+                      bool load_video_driver) {
   if (!enter(dir, err)) return 2;
-  Checker checker(err);
+  Checker checker(err, load_video_driver);
   const int result = checker.run();
   for (const Problem& problem : checker.problems())
     out << problem.file << ":" << problem.line << ": " << problem.text << "\n";

@@ -16,8 +16,11 @@ struct Problem {
 // Checks the data folder (the working directory the game would start in), writing one
 // "FILE:LINE: problem" line each to `out` and why it could not run to `err`. Returns 0 when
 // clean, 1 when problems were found, 2 when it could not run. Once per process: the libraries
-// keep what they load, and the image loaders no longer keep pixels.
-int check_data_folder(const std::string& dir, std::ostream& out, std::ostream& err);
+// keep what they load, and the image loaders no longer keep pixels. The video driver of
+// cfg/Video.cfg is loaded to see that it loads, unless load_video_driver is false: the check of a
+// run that loads that driver itself, which fails start-up when it cannot.
+int check_data_folder(const std::string& dir, std::ostream& out, std::ostream& err,
+                      bool load_video_driver = true);
 // Writes the reference of the data format to `out`; with a data folder, its game modules' types
 // too (a module that cannot be loaded is named on `err`). 0, or 2 when the folder cannot be had.
 // Once per process, as above.

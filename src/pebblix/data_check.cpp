@@ -27,13 +27,13 @@ void write_all(int fd, const std::string& text) {
 }
 
 // The body of a check's process: the checker's lines to `fd`, its code as the exit status.
-[[noreturn]] void run_check(int fd) {
+[[noreturn]] void run_check(int fd, bool load_video_driver) {
   // The check reads the game's data, never the player's kept files: a broken scores file is the
   // program's to report and move aside, not the check's.
   unsetenv("XDG_DATA_HOME");
   unsetenv("HOME");
   std::ostringstream lines;
-  const int code = check_data_folder("", lines, lines);
+  const int code = check_data_folder("", lines, lines, load_video_driver);
   write_all(fd, lines.str());
   // Without the exit handlers: the engine the checker loaded is the process's to drop.
   _exit(code);
@@ -91,14 +91,14 @@ DataCheck::~DataCheck() {
   wait_for(pid_);
 }
 
-bool DataCheck::start() {
-  pid_ = fork_with_channel(&channel_, [](int channel) {
+bool DataCheck::start(bool load_video_driver) {
+  pid_ = fork_with_channel(&channel_, [load_video_driver](int channel) {
     char begin = 0;
     ssize_t got;
     while ((got = read(channel, &begin, 1)) < 0 && errno == EINTR) {
     }
     if (got != 1) _exit(2);
-    run_check(channel);
+    run_check(channel, load_video_driver);
   });
   return pid_ > 0;
 }
@@ -156,8 +156,8 @@ CheckServer::~CheckServer() {
   wait_for(pid_);
 }
 
-bool CheckServer::start() {
-  pid_ = fork_with_channel(&socket_, [](int channel) {
+bool CheckServer::start(bool load_video_driver) {
+  pid_ = fork_with_channel(&socket_, [load_video_driver](int channel) {
     char request = 0;
     // Until the program closes its end (it ended): one check per request byte.
     while (read(channel, &request, 1) == 1) {
@@ -167,7 +167,7 @@ bool CheckServer::start() {
         const int nowhere = open("/dev/null", O_WRONLY);
         dup2(nowhere, STDOUT_FILENO);
         dup2(nowhere, STDERR_FILENO);
-        run_check(channel);
+        run_check(channel, load_video_driver);
       }
       const int status = check > 0 ? wait_for(check) : 0;
       // The checker's lines never hold a NUL: it ends them, the code follows.

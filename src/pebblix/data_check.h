@@ -16,8 +16,9 @@ public:
   ~DataCheck();
 
   // Makes the process that checks the working directory's data; it checks once told to (begin
-  // or finish). false when no process could be made.
-  bool start();
+  // or finish). false when no process could be made. load_video_driver as for
+  // check_data_folder: false when the run loads cfg/Video.cfg's driver itself.
+  bool start(bool load_video_driver);
   void begin();
   // Whether the check has ended: finish() then does not wait.
   bool ready() const;
@@ -56,8 +57,9 @@ public:
   CheckServer& operator=(const CheckServer&) = delete;
   ~CheckServer();  // ends the server (after a check it runs)
 
-  // Before anything loads; false when no process could be made.
-  bool start();
+  // Before anything loads; false when no process could be made. load_video_driver as for
+  // DataCheck::start.
+  bool start(bool load_video_driver);
   // Starts a check of the working directory's data; false when the server is gone or a check
   // runs already.
   bool request();

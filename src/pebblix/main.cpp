@@ -89,15 +89,18 @@ int main(int argc, char** argv) {
   // Before anything loads: the libraries and plug-ins read it too.
   if (line.quiet) setenv("TARNVALE_QUIET", "1", 1);
   if (line.verbose) mark_start_up_stages();
+  // A window run loads cfg/Video.cfg's driver itself and fails start-up when it cannot: its
+  // checks leave that out.
+  const bool run_loads_video_driver = !line.headless && line.replay_file.empty();
   // Forked, as the start-up check is, before anything loads.
   CheckServer save_checks;
-  if (line.watch && !save_checks.start())
+  if (line.watch && !save_checks.start(!run_loads_video_driver))
     std::cerr << "tarnvale: --watch cannot check saves: no process for it" << std::endl;
   Brannow::FileManager* file_manager = new Brannow::FileManager(100);
   LiveReload live_reload(file_manager, SCENE_LIST, save_checks, std::cerr);
   const bool watching = line.watch && live_reload.start();
   DataCheck data_check;
-  if (!data_check.start()) std::cerr << "tarnvale: the data is not checked: no process for it" << std::endl;
+  if (!data_check.start(!run_loads_video_driver)) std::cerr << "tarnvale: the data is not checked: no process for it" << std::endl;
 
   ReplayHeader recorded;
   if (!line.replay_file.empty() && !check_replay(line.replay_file, &recorded, &error)) {
