@@ -389,13 +389,16 @@ def table(rows):
 def main():
     args = [a for a in sys.argv[1:] if not a.startswith("--")]
     check = "--check" in sys.argv[1:]
-    if len(args) != 1:
-        sys.exit("usage: bench.py BIN_DIR [--check]")
+    # --only=NAME[,NAME]: just those figures (the names of FIGURES), while working on them.
+    only = [a.split("=", 1)[1].split(",") for a in sys.argv[1:] if a.startswith("--only=")]
+    figures = [f for f in FIGURES if not only or f.__name__ in only[-1]]
+    if len(args) != 1 or not figures:
+        sys.exit("usage: bench.py BIN_DIR [--check] [--only=%s]" % ",".join(f.__name__ for f in FIGURES))
     bench = Bench(args[0])
     started = datetime.datetime.now(datetime.timezone.utc)
     load_before = os.getloadavg()[0]
     rows = []
-    for figure in FIGURES:
+    for figure in figures:
         began = datetime.datetime.now()
         rows.extend(figure(bench))
         print("%s: %.0f s" % (figure.__name__, (datetime.datetime.now() - began).total_seconds()), file=sys.stderr)

@@ -3,6 +3,7 @@
 # pair measured in the same process with repetitions in random order (tools/bench.py).
 #   tools/bench.sh           the table (Markdown, as pasted into docs/performance.md)
 #   tools/bench.sh --check   the same; exits 1 when a figure misses its target
+#   tools/bench.sh --only=start_up,teardown   just those figures (the names are in tools/bench.py)
 # For a developer before stopping, on a machine that is otherwise idle; never run in CI.
 set -euo pipefail
 cd "$(dirname "$0")/.."
