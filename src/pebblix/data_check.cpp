@@ -32,6 +32,11 @@ void write_all(int fd, const std::string& text) {
   // program's to report and move aside, not the check's.
   unsetenv("XDG_DATA_HOME");
   unsetenv("HOME");
+  // The objects the checker loads print as they would in the game (a field's walls, each
+  // picture loaded): not in the program's output, where they would seem the game's own.
+  const int nowhere = open("/dev/null", O_WRONLY);
+  dup2(nowhere, STDOUT_FILENO);
+  dup2(nowhere, STDERR_FILENO);
   std::ostringstream lines;
   const int code = check_data_folder("", lines, lines, load_video_driver);
   write_all(fd, lines.str());
@@ -162,13 +167,7 @@ bool CheckServer::start(bool load_video_driver) {
     // Until the program closes its end (it ended): one check per request byte.
     while (read(channel, &request, 1) == 1) {
       const pid_t check = fork();
-      if (check == 0) {
-        // The objects the checker loads may print as they would in the game: not here.
-        const int nowhere = open("/dev/null", O_WRONLY);
-        dup2(nowhere, STDOUT_FILENO);
-        dup2(nowhere, STDERR_FILENO);
-        run_check(channel, load_video_driver);
-      }
+      if (check == 0) run_check(channel, load_video_driver);
       const int status = check > 0 ? wait_for(check) : 0;
       // The checker's lines never hold a NUL: it ends them, the code follows.
       const char end[2] = {'\0', static_cast<char>(check > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : 2)};
