@@ -71,8 +71,10 @@ void report(const Diagnostic& record) {
   for (const DiagnosticListener& listener : listeners) listener(record);
   if (!print) return;
   // Each line is flushed so that the lines of both streams keep their order for a reader.
-  // Progress lines are dropped when the program runs quiet.
-  std::ostream& out = record.severity == Severity::info ? progress_out() : std::cerr;
+  // Progress lines and traces are dropped when the program runs quiet.
+  std::ostream& out = record.severity == Severity::info    ? progress_out()
+                      : record.severity == Severity::debug ? trace_err()
+                                                           : std::cerr;
   out << printed_line(record);
   if (record.ends_line)
     out << std::endl;

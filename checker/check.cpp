@@ -853,6 +853,8 @@ bool enter(const std::string& dir, std::ostream& err) {
 int check_data_folder(const std::string& dir, std::ostream& out, std::ostream& err,
                       bool load_video_driver) {
   if (!enter(dir, err)) return 2;
+  // What the objects print as they load (progress lines, traces) is the game's, not a problem.
+  setenv("TARNVALE_QUIET", "1", 1);
   Checker checker(err, load_video_driver);
   const int result = checker.run();
   for (const Problem& problem : checker.problems())

@@ -16,7 +16,8 @@ struct Problem {
 // Checks the data folder (the working directory the game would start in), writing one
 // "FILE:LINE: problem" line each to `out` and why it could not run to `err`. Returns 0 when
 // clean, 1 when problems were found, 2 when it could not run. Once per process: the libraries
-// keep what they load, and the image loaders no longer keep pixels. The video driver of
+// keep what they load, the image loaders no longer keep pixels, and the process runs quiet
+// (TARNVALE_QUIET). The video driver of
 // cfg/Video.cfg is loaded to see that it loads, unless load_video_driver is false: the check of a
 // run that loads that driver itself, which fails start-up when it cannot.
 int check_data_folder(const std::string& dir, std::ostream& out, std::ostream& err,

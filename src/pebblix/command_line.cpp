@@ -74,8 +74,9 @@ const std::vector<OptionDoc>& options() {
          return l.seed_given = true;
        }},
       {"--quiet", "-q", nullptr, nullptr,
-       "no progress lines on standard output; errors and warnings stay on standard error (the "
-       "libraries and plug-ins learn it from TARNVALE_QUIET=1, which it sets)",
+       "errors and warnings only: no progress lines on standard output and no traces (a picture "
+       "loaded, a stone removed) on standard error (the libraries and plug-ins learn it from "
+       "TARNVALE_QUIET=1, which it sets)",
        [](CommandLine& l, const std::string&, std::string*) { return l.quiet = true; }},
       {"--verbose", "-v", nullptr, nullptr,
        "also the options applied and the time each start-up stage took, on standard error",

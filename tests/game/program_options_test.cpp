@@ -49,6 +49,9 @@ TEST_F(ProgramOptions, AWindowlessRunOfTheShippedGameFromOutsideItsFolder) {
       run({"--headless", "--frames", "300", "-q", "--scene", "game", "--trace", "t.txt", game.path()});
   EXPECT_EQ(quiet.exit_code, 0) << quiet.err;
   EXPECT_EQ(quiet.out, "");
+  // Nor the traces on standard error: the field's walls, each picture loaded.
+  EXPECT_THAT(quiet.err, Not(HasSubstr("boxr:")));
+  EXPECT_THAT(quiet.err, Not(HasSubstr(" loaded\n")));
   const std::string trace = shell.read("t.txt");
   EXPECT_EQ(count_of(trace, "frame "), 300);
   EXPECT_THAT(trace, HasSubstr("sprite game Stone"));
@@ -71,6 +74,8 @@ TEST_F(ProgramOptions, CheckGivesTheCheckersLinesAndCode) {
   EXPECT_EQ(result.exit_code, 1) << result.err;
   EXPECT_THAT(result.out, HasSubstr("res/scenes/start_screen.scn:"));
   EXPECT_THAT(result.out, HasSubstr("did you mean \"SceneSwitcher\"?"));
+  // What the objects print as the checker loads them is not a problem of the data.
+  EXPECT_THAT(result.err, Not(HasSubstr("boxr:")));
 }
 
 // The data of DIR checked at start-up by the checker's own code: each problem once on standard

@@ -39,7 +39,7 @@ int magenta_pixels() {
   return count;
 }
 
-// The start screen's last picture.
+// The start screen's last picture (a trace, which -q would leave out).
 const char* const kStartScreenLoaded = "settingshoverimage loaded";
 
 class Watch : public ::testing::Test {
@@ -47,7 +47,7 @@ protected:
   void SetUp() override { REQUIRE_X_SERVER(); }
   void start_on_the_start_screen() {
     prepare_game_folder(folder, "start_screen");
-    ASSERT_TRUE(game.start({test_support::built_program("tarnvale"), "--watch", "-q"}, folder.path(), GAME_ENV));
+    ASSERT_TRUE(game.start({test_support::built_program("tarnvale"), "--watch"}, folder.path(), GAME_ENV));
     ASSERT_FALSE(find_window(60).empty()) << game.err();
     ASSERT_TRUE(wait_for_output(game, kStartScreenLoaded, 60)) << game.err();
     std::this_thread::sleep_for(std::chrono::milliseconds(500));

@@ -11,6 +11,7 @@
 #include "carrow/config.h"
 #include "olvane/video.h"
 #include "tarnvale/indexed_list.h"
+#include "tarnvale/progress_log.h"
 #include "voskar/fabric.h"
 #include "voskar/object_from_data.h"
 
@@ -405,7 +406,7 @@ void PhysScene::clear_group(const FieldEvent& event) {
   for (FieldStone* member : event.stones) {
     auto* stone = static_cast<BaseStone*>(member);
     burst(stone);
-    std::cerr << "removing object:" << stone->_get__object_name_() << std::endl;
+    tarnvale::trace_err() << "removing object:" << stone->_get__object_name_() << std::endl;
     if (member != event.origin) dispose_stone(stone);
   }
   dispose_stone(static_cast<BaseStone*>(event.origin));

@@ -7,6 +7,7 @@
 #include "carrow/config.h"
 #include "voskar/object_from_data.h"
 #include "olvane/video.h"
+#include "tarnvale/progress_log.h"
 
 Border::Border() : rotation(0.0f), body(nullptr) {}
 
@@ -44,8 +45,9 @@ bool Border::load(Scene* scene, std::string storage_name, std::string storage_pr
   def.mask = 0x0007;
   body = create_box_body(game_scene->get_world(), def);
 
-  std::cerr << "boxr:" << rect.x1 << ":" << rect.y1 << " " << rect.x2 << ":" << rect.y2 << std::endl;
-  std::cerr << "box:" << (rect.x2 - rect.x1) * 25 << ":" << (rect.y2 - rect.y1) * 25 << std::endl;
+  std::ostream& trace = tarnvale::trace_err();
+  trace << "boxr:" << rect.x1 << ":" << rect.y1 << " " << rect.x2 << ":" << rect.y2 << std::endl;
+  trace << "box:" << (rect.x2 - rect.x1) * 25 << ":" << (rect.y2 - rect.y1) * 25 << std::endl;
   return true;
 }
 
