@@ -6,9 +6,7 @@
 #include <sys/stat.h>
 
 #include <memory>
-#include <new>
 #include <utility>
-#include <vector>
 
 namespace Brannow {
 
@@ -19,22 +17,6 @@ bool File::close() { return true; }
 namespace {
 
 std::string reason(const std::string& name) { return name + ": " + std::strerror(errno); }
-
-// Leaves the bytes a resize adds unset: fread fills them, and the zeros a plain vector writes
-// first cost a pass over every page of the file (Symbola's 3 MB at every start).
-template <class T>
-struct Unset_Allocator : std::allocator<T> {
-  template <class U>
-  struct rebind {
-    using other = Unset_Allocator<U>;
-  };
-  template <class U>
-  void construct(U*) noexcept {}
-  template <class U, class... Args>
-  void construct(U* at, Args&&... args) {
-    ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
-  }
-};
 
 class PosixFile : public File {
 public:
@@ -47,13 +29,14 @@ public:
       handle_ = nullptr;
       if (!ok) throw BrannowError(reason(name));
     }
-    content_.push_back('\0');
+    if (size_ == capacity_) reserve(size_ + 1);
+    content_[size_] = '\0';
   }
   ~PosixFile() override {
     if (handle_) std::fclose(handle_);
   }
-  const char* get_content() const override { return content_.data(); }
-  std::size_t get_size() const override { return content_.size() - 1; }
+  const char* get_content() const override { return content_.get(); }
+  std::size_t get_size() const override { return size_; }
   bool write(const void* bytes, std::size_t count) override {
     if (!handle_) return false;
     return count == 0 || std::fwrite(bytes, 1, count, handle_) == count;
@@ -73,18 +56,27 @@ private:
   bool read_all() {
     struct stat info;
     const bool sized = fstat(fileno(handle_), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
-    content_.resize(sized ? static_cast<std::size_t>(info.st_size) + 1 : 65536);
-    std::size_t used = 0, got;
-    while ((got = std::fread(content_.data() + used, 1, content_.size() - used, handle_)) > 0) {
-      used += got;
-      if (used == content_.size()) content_.resize(2 * used);
+    reserve(sized ? static_cast<std::size_t>(info.st_size) + 1 : 65536);
+    std::size_t got;
+    while ((got = std::fread(content_.get() + size_, 1, capacity_ - size_, handle_)) > 0) {
+      size_ += got;
+      if (size_ == capacity_) reserve(2 * size_);
     }
-    content_.resize(used);
     return std::ferror(handle_) == 0;
+  }
+  // Room for `capacity` bytes, the content kept. The new bytes are left unset: fread fills them,
+  // and zeroing them first would cost a pass over every page of the file (Symbola's 3 MB at
+  // every start).
+  void reserve(std::size_t capacity) {
+    std::unique_ptr<char[]> room(new char[capacity]);
+    if (size_ > 0) std::memcpy(room.get(), content_.get(), size_);
+    content_ = std::move(room);
+    capacity_ = capacity;
   }
 
   std::FILE* handle_ = nullptr;
-  std::vector<char, Unset_Allocator<char>> content_;
+  std::unique_ptr<char[]> content_;  // size_ bytes, then the terminator
+  std::size_t size_ = 0, capacity_ = 0;
 };
 
 }  // namespace
