@@ -141,21 +141,20 @@ double BaseUIObject::style_number(const std::string& key_prefix, std::string_vie
                                   data_file() + ": style key " + name + " has no known limits");
     return 0;
   }
-  const std::string fallback(limit->fallback);
-  const std::string text = style_config ? style_config->get_value(name, fallback) : fallback;
+  if (style_config == nullptr) return tarnvale::number_default(*limit);
   double value = 0;
-  std::string reason;
-  if (tarnvale::check_number(*limit, text, &value, &reason)) return value;
-  // Reported where it was written: the widget's own style keys, else its style in the set.
-  std::string file = data_file();
-  std::string key_path = _storage_prefix_ + "style->" + name;
-  Config_Interface* own = config_get_interface(_storage_name_);
-  Config_Interface* set = config_get_interface(ui_get_active_style_set());
-  if ((own == nullptr || own->_get_origin(key_path).line == 0) && set != nullptr) {
-    key_path = style + "->" + name;
-    file = set->_get_origin(key_path).file;
-  }
-  return tarnvale::report_bad_number(file, key_path, text, reason, *limit);
+  tarnvale::read_number_written_at(style_config, name, *limit, [&] {
+    // Where it was written: the widget's own style keys, else its style in the set.
+    tarnvale::WrittenAt at{data_file(), _storage_prefix_ + "style->" + name};
+    Config_Interface* own = config_get_interface(_storage_name_);
+    Config_Interface* set = config_get_interface(ui_get_active_style_set());
+    if ((own == nullptr || own->_get_origin(at.key_path).line == 0) && set != nullptr) {
+      at.key_path = style + "->" + name;
+      at.file = set->_get_origin(at.key_path).file;
+    }
+    return at;
+  }, &value);
+  return value;
 }
 
 std::string BaseUIObject::style_value(const std::string& key) {

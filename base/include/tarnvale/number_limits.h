@@ -265,24 +265,40 @@ inline double report_bad_number(const std::string& file, const std::string& key_
   return number_default(limit);
 }
 
+// Where a bad value is reported: the data file and the key as written there.
+struct WrittenAt {
+  std::string file;
+  std::string key_path;
+};
+
 // Reads `key_path` from any configuration with get_value(key, default) (an absent key takes the
-// default, as everywhere) and checks it against `limit`. Answers true with *value set (the value
-// read, or the default after a report); false when the object must be left out, or the key has
-// no default and is ignored.
-template <typename Config>
-bool read_number(Config* config, const std::string& key_path, const NumberLimit& limit,
-                 const std::string& file, double* value, std::string* left_out = nullptr) {
+// default, as everywhere) and checks it against `limit`. A bad value is reported under
+// `written_at()`, asked only then: a value may be read under another key than it was written
+// under (a widget's style). Answers true with *value set (the value read, or the default after a
+// report); false when the object must be left out, or the key has no default and is ignored.
+template <typename Config, typename WrittenAtFn>
+bool read_number_written_at(Config* config, const std::string& key_path, const NumberLimit& limit,
+                            WrittenAtFn written_at, double* value, std::string* left_out = nullptr) {
   const std::string text = config->get_value(key_path, std::string(limit.fallback));
   std::string reason;
   if (check_number(limit, text, value, &reason)) return true;
+  const WrittenAt at = written_at();
   if (limit.on_bad == OnBadNumber::nearest_end && !std::isnan(*value)) {
     *value = *value < limit.min ? limit.min : limit.max;
-    report_data_problem(Severity::warning, file, key_path,
-                        bad_number_message(file, key_path, text, reason, limit, true));
+    report_data_problem(Severity::warning, at.file, at.key_path,
+                        bad_number_message(at.file, at.key_path, text, reason, limit, true));
     return true;
   }
-  *value = report_bad_number(file, key_path, text, reason, limit, left_out);
+  *value = report_bad_number(at.file, at.key_path, text, reason, limit, left_out);
   return limit.on_bad == OnBadNumber::use_default && !limit.fallback.empty();
+}
+
+// The same for a value written in `file` under the key it is read with.
+template <typename Config>
+bool read_number(Config* config, const std::string& key_path, const NumberLimit& limit,
+                 const std::string& file, double* value, std::string* left_out = nullptr) {
+  return read_number_written_at(
+      config, key_path, limit, [&] { return WrittenAt{file, key_path}; }, value, left_out);
 }
 
 // The same for a key of the table read under `prefix` (an object's "Objects->name->").
