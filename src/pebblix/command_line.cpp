@@ -86,8 +86,9 @@ const std::vector<OptionDoc>& options() {
        "problems found, 2 could not check)",
        [](CommandLine& l, const std::string&, std::string*) { return l.check = true; }},
       {"--strict", nullptr, nullptr, nullptr,
-       "a problem the start-up check of the data finds fails start-up with exit code 1 (without "
-       "it, the problems are printed on standard error and the game runs on)",
+       "a problem the start-up check of the data finds fails start-up with exit code 1, and so "
+       "does a start scene that is not there (without it, the problems are printed on standard "
+       "error and the game runs on, or ends at once without its start scene)",
        [](CommandLine& l, const std::string&, std::string*) { return l.strict = true; }},
       {"--watch", nullptr, nullptr, nullptr,
        "reloads what is saved under `res/` and `cfg/` while the game runs (scenes, levels, "

@@ -154,6 +154,8 @@ int main(int argc, char** argv) {
     live_reload.started(problems.str());
     add_run_observer(&live_reload);
   }
+  // Under --strict a start scene that is not there fails start-up, as a problem in the data does.
+  const bool start_scene_missing = line.strict && get_scene(start_scene) == nullptr;
   process_scene(start_scene);
   remove_run_observer(&check_later);
   check_later.finish();
@@ -163,5 +165,9 @@ int main(int argc, char** argv) {
   keep_player_window_mode();
   if (Video_Interface* video = video_get_interface("Video")) video->_deinit();
   delete file_manager;
+  if (start_scene_missing) {
+    std::cerr << "tarnvale: start-up fails: there is no start scene (--strict)" << std::endl;
+    return 1;
+  }
   return 0;
 }

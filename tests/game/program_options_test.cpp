@@ -116,4 +116,18 @@ TEST_F(ProgramOptions, StartUpChecksTheDataAndStrictFailsOnProblems) {
   EXPECT_EQ(count_of(strict.out, "Headless video 800x600, 5 frames"), 1) << "the check ran beside start-up";
 }
 
+TEST_F(ProgramOptions, StrictFailsWithoutTheStartScene) {
+  const auto args = [this](bool strict) {
+    std::vector<std::string> a = {"--headless", "--frames", "5", "--scene", "nowhere", game.path()};
+    if (strict) a.insert(a.begin(), "--strict");
+    return a;
+  };
+  const test_support::ProcessResult lenient = run(args(false));
+  EXPECT_EQ(lenient.exit_code, 0);
+  EXPECT_THAT(lenient.err, HasSubstr("No such scene \"nowhere\""));
+  const test_support::ProcessResult strict = run(args(true));
+  EXPECT_EQ(strict.exit_code, 1);
+  EXPECT_THAT(strict.err, HasSubstr("No such scene \"nowhere\"\ntarnvale: start-up fails: there is no start scene (--strict)\n"));
+}
+
 }  // namespace
