@@ -501,6 +501,9 @@ std::vector<FileDoc> make_files() {
         {"Video->VBO", kFromTable, K::choice, "\"yes\" uses vertex buffer objects"},
         {"Video->PointSprite", kFromTable, K::choice, "\"yes\" draws particles as point sprites"},
         {"Video->LimitFPS", kFromTable, K::real, "most frames a second; 0: no limit"},
+        {"Video->FirstFrameAtOnce", kFromTable, K::choice,
+         "\"yes\" shows the first frame as soon as it is drawn; \"no\" waits for the frame limit "
+         "from the window's making"},
         {"Video->SkipUnchangedFrames", kFromTable, K::choice,
          "\"yes\" does not draw a frame again that would show what the window shows"},
         {"Video->Resizable", kFromTable, K::choice,

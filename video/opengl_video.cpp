@@ -7,6 +7,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <iostream>
 
@@ -232,7 +233,7 @@ bool OpenGL_Video::_init() {
   glClearColor(0, 0, 0, 0);
   fit_picture_to_window();
   glClear(GL_COLOR_BUFFER_BIT);
-  frame_start_ = wall_seconds();
+  frame_start_ = settings_.first_frame_at_once ? -HUGE_VAL : wall_seconds();
   return true;
 }
 

@@ -67,6 +67,7 @@ VideoSettings read_video_settings(Config_Interface* config, const std::string& c
   s.vbo = flag("VBO");
   s.point_sprite = flag("PointSprite");
   s.limit_fps = static_cast<float>(number("LimitFPS"));
+  s.first_frame_at_once = flag("FirstFrameAtOnce");
   s.skip_unchanged_frames = flag("SkipUnchangedFrames");
   s.resizable = flag("Resizable");
   s.window_width = static_cast<short>(number("WindowWidth"));

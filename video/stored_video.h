@@ -27,6 +27,9 @@ struct VideoSettings {
   bool vbo = true;
   bool point_sprite = true;
   float limit_fps = 0.0f;
+  // The first frame is shown as soon as it is drawn, not a frame's time after _init; the limit
+  // spaces the frames after it.
+  bool first_frame_at_once = false;
   // A frame that would draw the same pixels as the one shown is not drawn again.
   bool skip_unchanged_frames = false;
   // The window can take any size: the picture (width x height) is scaled to fit it, centred and

@@ -345,6 +345,7 @@ inline constexpr FlagLimit kFlagLimits[] = {
     {"Video->VBO", "yes", "yes", "no"},
     {"Video->PointSprite", "yes", "yes", "no"},
     {"Video->SkipUnchangedFrames", "no", "yes", "no"},
+    {"Video->FirstFrameAtOnce", "no", "yes", "no"},
     {"Video->Resizable", "no", "yes", "no"},
     {"Sound->loop", "false", "true", "false"},
     {"Sound->play_on_enter", "false", "true", "false"},
