@@ -22,6 +22,7 @@
 #include "tarnvale/diagnostics.h"
 #include "tarnvale/indexed_list.h"
 #include "tarnvale/number_limits.h"
+#include "tarnvale/quoted.h"
 #include "olvane/video.h"
 #include "panolet/ui.h"
 #include "panolet/window.h"
@@ -43,7 +44,7 @@ bool ends_with(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+using tarnvale::quoted;
 
 std::string with_suggestion(const std::string& text, const std::string& name,
                             const std::vector<std::string>& candidates) {

@@ -9,6 +9,7 @@
 #include "carrow/config.h"
 #include "tarnvale/diagnostics.h"
 #include "tarnvale/number_limits.h"
+#include "tarnvale/quoted.h"
 #include "tessim/time.h"
 
 namespace {
@@ -89,19 +90,19 @@ bool read_input_script(const std::string& path, std::vector<ScriptedInput>* even
     };
     ScriptedInput input;
     if (!whole_number(words[0], &input.frame) || input.frame < 0)
-      return fail("the frame \"" + words[0] + "\" is not a whole number of 0 or more");
+      return fail("the frame " + tarnvale::quoted(words[0]) + " is not a whole number of 0 or more");
     if (words.size() < 2) return fail("no event after the frame");
     EVENT_TYPE type = NO_EVENT;
-    if (!event_type_named(words[1], &type)) return fail("unknown event \"" + words[1] + "\"");
+    if (!event_type_named(words[1], &type)) return fail("unknown event " + tarnvale::quoted(words[1]));
     if (words.size() > 5) return fail("more than FRAME EVENT X Y VALUE");
     double x = 0, y = 0;
     if (words.size() == 3) return fail("an x without a y");
     if (words.size() >= 4 && (!finite_number(words[2], &x) || !finite_number(words[3], &y)))
-      return fail("the position \"" + words[2] + " " + words[3] + "\" is not two numbers");
+      return fail("the position " + tarnvale::quoted(words[2] + " " + words[3]) + " is not two numbers");
     const bool button_event = type == MOUSE_PRESS || type == MOUSE_RELEASE;
     long value = button_event ? MOUSE_BUTTON_LEFT : 0;
     if (words.size() == 5 && !whole_number(words[4], &value))
-      return fail("the value \"" + words[4] + "\" is not a whole number");
+      return fail("the value " + tarnvale::quoted(words[4]) + " is not a whole number");
     input.event.type = type;
     switch (type) {
       case KEYBOARD_PRESS:

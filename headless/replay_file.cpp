@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tarnvale/quoted.h"
+
 namespace {
 
 const char* const MAGIC = "tarnvale replay 1";
@@ -109,7 +111,7 @@ bool parse_replay(const std::string& text, const std::string& path, Replay* repl
     std::vector<std::string> words;
     for (std::string word; fields >> word;) words.push_back(word);
     if (number == 1) {
-      if (line != MAGIC) return fail("not a replay file (it starts with \"" + line + "\")");
+      if (line != MAGIC) return fail("not a replay file (it starts with " + tarnvale::quoted(line) + ")");
       continue;
     }
     if (number <= header_lines) {
@@ -132,7 +134,7 @@ bool parse_replay(const std::string& text, const std::string& path, Replay* repl
     long frame = 0;
     const long current = static_cast<long>(replay->frame_micros.size());
     if (!whole(words[0], 0, current + 1, &frame))
-      return fail("the frame \"" + words[0] + "\" is not " + std::to_string(current) + " or " +
+      return fail("the frame " + tarnvale::quoted(words[0]) + " is not " + std::to_string(current) + " or " +
                   std::to_string(current + 1));
     if (words.size() < 2) return fail("nothing after the frame");
     if (words[1] == "time") {
@@ -147,11 +149,11 @@ bool parse_replay(const std::string& text, const std::string& path, Replay* repl
     const EventKind* kind = nullptr;
     for (const EventKind& candidate : kKinds)
       if (words[1] == candidate.name) kind = &candidate;
-    if (kind == nullptr) return fail("unknown event \"" + words[1] + "\"");
+    if (kind == nullptr) return fail("unknown event " + tarnvale::quoted(words[1]));
     ReplayEvent recorded;
     recorded.frame = frame;
     if (words.size() != static_cast<size_t>(kind->numbers) + 2 || !read_event(*kind, words, &recorded.event))
-      return fail("bad numbers for the event \"" + words[1] + "\"");
+      return fail("bad numbers for the event " + tarnvale::quoted(words[1]));
     replay->events.push_back(recorded);
   }
   if (number < header_lines) {

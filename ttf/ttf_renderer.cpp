@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "text_layout.h"
+#include "tarnvale/quoted.h"
 #include "utf8_decoder.h"
 
 namespace {
@@ -15,7 +16,7 @@ namespace {
 // One FreeType library for the process, made by the first init.
 FT_Library freetype = nullptr;
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+using tarnvale::quoted;
 
 int clamp_to_int(long long value) {
   return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));

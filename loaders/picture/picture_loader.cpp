@@ -10,13 +10,14 @@
 
 #include "handro/dynamic.h"
 #include "olvane/video.h"
+#include "tarnvale/quoted.h"
 
 namespace {
 
 // Its address lies in the plug-in this code is linked into.
 void anchor() {}
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+using tarnvale::quoted;
 
 // A 64-bit hash and the length of a file's bytes. The library's hash takes eight bytes a step;
 // FNV-1a's byte-wise multiply chain cost a fifth of the decoding of a small picture.

@@ -54,7 +54,7 @@ TEST(ReplayFile, BadFilesNameTheLineAtFault) {
     std::string text, message;
   } cases[] = {
       {"", "r:1: the header ends early"},
-      {"PK\x03\x04garbage", "r:1: not a replay file"},
+      {"PK\x03\x04garbage", "r:1: not a replay file (it starts with \"PK\\x03\\x04garbage\")"},
       {"tarnvale replay 1\nbuild ab\n", "r:3: the header ends early"},
       {"tarnvale replay 1\nbuild xyz\ndata cd\nseed 1\nscene a\n", "r:2: the build is not a hexadecimal"},
       {head + "1 time 10\n3 time 10\n", "r:7: the frame \"3\" is not 1 or 2"},
