@@ -129,12 +129,22 @@ bool Text_Config::_was_asked(std::string key) {
   return at != entries_.end() && at->second.asked;
 }
 
-void Text_Config::for_each(config_functor& functor) {
-  // Walk a copy: the functor may change this configuration while it is being walked.
+template <typename Wanted>
+void Text_Config::walk_copies(Wanted wanted, config_functor& functor) {
   std::vector<std::pair<std::string, std::string>> pairs;
-  pairs.reserve(entries_.size());
-  for (const auto& [key, entry] : entries_) pairs.emplace_back(key, entry.value);
+  for (const auto& [key, entry] : entries_)
+    if (wanted(std::string_view(key))) pairs.emplace_back(key, entry.value);
   for (auto& [key, value] : pairs) functor(std::move(key), std::move(value));
+}
+
+void Text_Config::for_each(config_functor& functor) {
+  walk_copies([](std::string_view) { return true; }, functor);
+}
+
+void Text_Config::for_each_containing(const std::string& part, config_functor& functor) {
+  // Only the pairs wanted are copied.
+  walk_copies([&part](std::string_view key) { return key.find(part) != std::string_view::npos; },
+              functor);
 }
 
 void Text_Config::read_text(const char* begin, const char* end, const std::string& file) {

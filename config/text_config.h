@@ -26,6 +26,7 @@ public:
   bool set_value(std::string key, std::string value, bool overwrite) override;
   bool remove_value(std::string key, bool flag) override;
   void for_each(config_functor& functor) override;
+  void for_each_containing(const std::string& part, config_functor& functor) override;
   bool save(const std::string& file, Brannow::FileManager* manager) override;
   bool load(const std::string& file, Brannow::FileManager* manager) override;
   Config_Origin _get_origin(std::string key) override;
@@ -54,6 +55,10 @@ private:
   };
   using Entries = std::pmr::map<std::pmr::string, Entry, Key_Order>;
 
+  // Calls the functor for each pair whose key `wanted` takes, on copies made first: the functor
+  // may change this configuration while it is being walked.
+  template <typename Wanted>
+  void walk_copies(Wanted wanted, config_functor& functor);
   // Whether the entry at a lower bound is the key's own.
   bool holds(Entries::const_iterator at, std::string_view key) const;
   Entries::iterator add(std::string_view key, Entries::iterator hint, std::string_view value,

@@ -82,7 +82,7 @@ bool BaseUIObject::real_load(Scene*, std::string storage_name, std::string stora
   if (style_set && !style.empty()) {
     style_copier._set_target(style_config);
     style_copier._set_prefix(style + "->");
-    style_set->for_each(style_copier);
+    style_set->for_each_containing(style_copier._get_prefix(), style_copier);
   }
   if (!style.empty()) {
     // Without its style the widget would fail later on a picture named ".png".
@@ -102,7 +102,7 @@ bool BaseUIObject::real_load(Scene*, std::string storage_name, std::string stora
   if (storage) {
     style_copier._set_target(style_config);
     style_copier._set_prefix(storage_prefix + "style->");
-    storage->for_each(style_copier);
+    storage->for_each_containing(style_copier._get_prefix(), style_copier);
   }
   style_copier._set_target(nullptr);
   hover_sound = style_sound("hover_sound", file_manager);

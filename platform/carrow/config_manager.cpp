@@ -84,6 +84,18 @@ Config_Origin Config_Interface::_get_origin(std::string) { return {}; }
 
 bool Config_Interface::_was_asked(std::string) { return true; }
 
+void Config_Interface::for_each_containing(const std::string& part, config_functor& functor) {
+  struct Containing : config_functor {
+    Containing(const std::string& part, config_functor& functor) : part(part), functor(functor) {}
+    void operator()(std::string key, std::string value) override {
+      if (key.find(part) != std::string::npos) functor(std::move(key), std::move(value));
+    }
+    const std::string& part;
+    config_functor& functor;
+  } containing(part, functor);
+  for_each(containing);
+}
+
 bool config_create(std::string name, std::string plugin, bool flag) {
   try {
     if (configs().exists(name)) {

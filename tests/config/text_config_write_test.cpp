@@ -53,6 +53,9 @@ TEST_F(ConfigTest, ForEachWalksUnsignedByteOrder) {
   } walk;
   config->for_each(walk);
   EXPECT_EQ(walk.seen, "B,a,ab,b,\xc3\xa9,");
+  walk.seen.clear();
+  config->for_each_containing("a", walk);  // only the pairs holding it, in the same order
+  EXPECT_EQ(walk.seen, "a,ab,");
 }
 
 // A functor may change the configuration it walks (a style copied into itself, say).

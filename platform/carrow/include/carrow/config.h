@@ -56,6 +56,9 @@ public:
   // Implementations that do not keep track answer line 0 and true.
   virtual Config_Origin _get_origin(std::string key);
   virtual bool _was_asked(std::string key);
+  // for_each for the pairs whose key path holds `part` anywhere, the others left out: a style's
+  // few pairs out of a whole scene. This base walks them all; an implementation may skip sooner.
+  virtual void for_each_containing(const std::string& part, config_functor& functor);
   virtual ~Config_Interface();
 };
 
