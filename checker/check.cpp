@@ -86,18 +86,6 @@ std::vector<std::string> key_names(const std::vector<KeyDoc>& keys) {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
-// Every pair of a configuration.
-Pairs pairs_of(Config_Interface* config) {
-  struct Collect : config_functor {
-    Pairs pairs;
-    void operator()(std::string key, std::string value) override {
-      pairs.emplace_back(std::move(key), std::move(value));
-    }
-  } collect;
-  config->for_each(collect);
-  return collect.pairs;
-}
-
 // One object as its scene or level file declares it.
 struct ObjectEntry {
   std::string name;
@@ -359,7 +347,7 @@ const std::vector<std::string>& Checker::style_names() {
   if (styles_read_) return styles_;
   styles_read_ = true;
   if (Config_Interface* set = config_get_interface("BaseStyle"))
-    for (const auto& pair : pairs_of(set)) {
+    for (const auto& pair : config_pairs(*set)) {
       const std::string name = pair.first.substr(0, pair.first.find("->"));
       if (std::find(styles_.begin(), styles_.end(), name) == styles_.end()) styles_.push_back(name);
     }
@@ -513,7 +501,7 @@ void Checker::check_window_cycles() {
             if (side) side->load(at, &files_);
           }
           if (side)
-            for (const auto& [k, v] : pairs_of(side))
+            for (const auto& [k, v] : config_pairs(*side))
               if (ends_with(k, "->Window->internal_scene_file"))
                 targets.push_back(v);
           inner[at] = targets;
@@ -536,7 +524,7 @@ void Checker::check_scene_file(const SceneFile& scene) {
 
   // Checking asks for keys and so adds their defaults, which no file holds and no check visits:
   // the pairs read once serve every object.
-  const Pairs pairs = pairs_of(config);
+  const Pairs pairs = config_pairs(*config);
   std::set<std::string> listed;
   for (std::size_t i = 0; i < scene.objects.size(); ++i) {
     const ObjectEntry& object = scene.objects[i];
@@ -561,7 +549,7 @@ void Checker::check_scene_file(const SceneFile& scene) {
   std::set<std::string> unlisted;
   for (const KeyDoc& doc : facts.keys)
     if (doc.kind == ValueKind::model) unlisted.insert(config->get_value(doc.key, ""));
-  for (const auto& [key, value] : pairs_of(config)) {
+  for (const auto& [key, value] : config_pairs(*config)) {
     const Config_Origin origin = config->_get_origin(key);
     if (!origin.line || origin.file != scene.file) continue;
     bool in_object = false;
@@ -775,7 +763,7 @@ void Checker::check_unknown(Config_Interface* config, const std::string& key,
 }
 
 void Checker::check_plain_file(const FileDoc& doc, Config_Interface* config) {
-  for (const auto& [key, value] : pairs_of(config)) {
+  for (const auto& [key, value] : config_pairs(*config)) {
     if (!config->_get_origin(key).line) continue;
     if (const KeyDoc* known = find_key(doc.keys, key))
       check_value(nullptr, config, key, value, *known, doc.file);
@@ -791,7 +779,7 @@ void Checker::check_style_set() {
   std::vector<KeyDoc> style_keys;
   for (const TypeDoc* type : all_types())
     style_keys.insert(style_keys.end(), type->style_keys.begin(), type->style_keys.end());
-  for (const auto& [key, value] : pairs_of(set)) {
+  for (const auto& [key, value] : config_pairs(*set)) {
     if (!set->_get_origin(key).line) continue;
     const std::size_t cut = key.find("->");
     const std::string rest = cut == std::string::npos ? key : key.substr(cut + 2);

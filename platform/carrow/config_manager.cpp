@@ -96,6 +96,17 @@ void Config_Interface::for_each_containing(const std::string& part, config_funct
   for_each(containing);
 }
 
+std::vector<std::pair<std::string, std::string>> config_pairs(Config_Interface& config) {
+  struct Collect : config_functor {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    void operator()(std::string key, std::string value) override {
+      pairs.emplace_back(std::move(key), std::move(value));
+    }
+  } collect;
+  config.for_each(collect);
+  return std::move(collect.pairs);
+}
+
 bool config_create(std::string name, std::string plugin, bool flag) {
   try {
     if (configs().exists(name)) {

@@ -55,15 +55,6 @@ std::string without_line(const std::string& line) {
 
 using Settings = std::map<std::string, std::string>;
 
-class Collect : public config_functor {
-public:
-  explicit Collect(Settings& into) : into_(into) {}
-  void operator()(std::string key, std::string value) override { into_[key] = value; }
-
-private:
-  Settings& into_;
-};
-
 // The keys and values of a settings file; false when it cannot be read.
 bool read_settings(const std::string& file, Brannow::FileManager* files, Settings* values) {
   const char* const scratch = "LiveReloadSettings";
@@ -71,10 +62,8 @@ bool read_settings(const std::string& file, Brannow::FileManager* files, Setting
   if (!config_create(scratch, "libquorra", true)) return false;
   Config_Interface* config = config_get_interface(scratch);
   const bool read = config != nullptr && config->load(file, files);
-  if (read) {
-    Collect collect(*values);
-    config->for_each(collect);
-  }
+  if (read)
+    for (auto& [key, value] : config_pairs(*config)) values->emplace(std::move(key), std::move(value));
   config_remove(scratch);
   return read;
 }

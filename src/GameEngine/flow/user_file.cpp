@@ -42,12 +42,9 @@ Config_Interface* fresh_config(const std::string& name) {
 }
 
 std::vector<std::string> keys_of(Config_Interface* config) {
-  struct Collect : config_functor {
-    std::vector<std::string> keys;
-    void operator()(std::string key, std::string) override { keys.push_back(key); }
-  } collect;
-  config->for_each(collect);
-  return collect.keys;
+  std::vector<std::string> keys;
+  for (auto& pair : config_pairs(*config)) keys.push_back(std::move(pair.first));
+  return keys;
 }
 
 namespace {

@@ -4,6 +4,7 @@
 // Every value is text under a key path: section names and the key joined by "->".
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "brannow/brannow.h"
@@ -95,3 +96,6 @@ void config_set_error(std::string text);
 #if defined(__clang__)
 #pragma clang diagnostic pop
 #endif
+
+// Every (key path, value) pair of the configuration, in key order.
+std::vector<std::pair<std::string, std::string>> config_pairs(Config_Interface& config);
