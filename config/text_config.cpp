@@ -130,20 +130,21 @@ bool Text_Config::_was_asked(std::string key) {
 }
 
 template <typename Wanted>
-void Text_Config::walk_copies(Wanted wanted, config_functor& functor) {
+void Text_Config::walk_copies(Wanted wanted, std::size_t expected, config_functor& functor) {
   std::vector<std::pair<std::string, std::string>> pairs;
+  pairs.reserve(expected);
   for (const auto& [key, entry] : entries_)
     if (wanted(std::string_view(key))) pairs.emplace_back(key, entry.value);
   for (auto& [key, value] : pairs) functor(std::move(key), std::move(value));
 }
 
 void Text_Config::for_each(config_functor& functor) {
-  walk_copies([](std::string_view) { return true; }, functor);
+  walk_copies([](std::string_view) { return true; }, entries_.size(), functor);
 }
 
 void Text_Config::for_each_containing(const std::string& part, config_functor& functor) {
   // Only the pairs wanted are copied.
-  walk_copies([&part](std::string_view key) { return key.find(part) != std::string_view::npos; },
+  walk_copies([&part](std::string_view key) { return key.find(part) != std::string_view::npos; }, 0,
               functor);
 }
 

@@ -56,9 +56,10 @@ private:
   using Entries = std::pmr::map<std::pmr::string, Entry, Key_Order>;
 
   // Calls the functor for each pair whose key `wanted` takes, on copies made first: the functor
-  // may change this configuration while it is being walked.
+  // may change this configuration while it is being walked; room for `expected` copies is made
+  // at once.
   template <typename Wanted>
-  void walk_copies(Wanted wanted, config_functor& functor);
+  void walk_copies(Wanted wanted, std::size_t expected, config_functor& functor);
   // Whether the entry at a lower bound is the key's own.
   bool holds(Entries::const_iterator at, std::string_view key) const;
   Entries::iterator add(std::string_view key, Entries::iterator hint, std::string_view value,
