@@ -16,13 +16,6 @@ namespace {
 // The one copier all widgets share while they load.
 copyStyle style_copier;
 
-// Collects the keys of a configuration, to empty it.
-class KeyCollector : public config_functor {
-public:
-  void operator()(std::string key, std::string) override { keys.push_back(key); }
-  std::vector<std::string> keys;
-};
-
 }  // namespace
 
 void copyStyle::operator()(std::string key, std::string value) {
@@ -66,9 +59,7 @@ bool BaseUIObject::real_load(Scene*, std::string storage_name, std::string stora
                   "Error while trying to create config from libquorra: " + config_error());
       return false;
     }
-    KeyCollector collector;
-    old->for_each(collector);
-    for (const std::string& key : collector.keys) old->remove_value(key, false);
+    for (const auto& pair : config_pairs(*old)) old->remove_value(pair.first, false);
   }
   style_config = config_get_interface(_internal_style_name_);
   if (!style_config) {
@@ -87,13 +78,12 @@ bool BaseUIObject::real_load(Scene*, std::string storage_name, std::string stora
   if (!style.empty()) {
     // Without its style the widget would fail later on a picture named ".png".
     const std::string where = data_file() + ": " + storage_prefix + "BaseUIObject->style \"" + style + "\"";
-    KeyCollector copied;
-    style_config->for_each(copied);
+    const bool copied = !config_pairs(*style_config).empty();
     if (!style_set) {
       _set_error(where + ": the style set \"" + set_name + "\" is not loaded");
       return false;
     }
-    if (copied.keys.empty()) {
+    if (!copied) {
       _set_error(where + " is not a style of the style set \"" + set_name + "\"");
       return false;
     }
