@@ -191,7 +191,8 @@ bool BaseUIObject::render_label(Video_Interface* video, Text_Renderer* renderer,
 std::shared_ptr<const Sound_Samples> BaseUIObject::style_sound(const char* key,
                                                                Brannow::FileManager* files) {
   const std::string file = style_value(key);
-  if (file.empty() || sound_get_interface(SOUND_NAME) == nullptr) return nullptr;
+  // Decoded once the game has sound, whether or not its driver has started yet.
+  if (file.empty() || !soundloader_any()) return nullptr;
   std::shared_ptr<const Sound_Samples> sound = soundloader_decode(file, files);
   // The widget works without its sound.
   if (!sound)

@@ -112,6 +112,8 @@ bool soundloader_create(const std::string& loader_name, const std::string& modul
 
 bool soundloader_remove(const std::string& loader_name) { return loaders().remove(loader_name); }
 
+bool soundloader_any() { return !loaders().plugins().empty(); }
+
 Sound_Stream* soundloader_open(const std::string& file_name, Brannow::FileManager* files) {
   const std::string extension = extension_of(file_name);
   Sound_Loader* loader = loaders().find(extension);

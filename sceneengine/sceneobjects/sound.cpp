@@ -76,11 +76,12 @@ bool Sound::slot__on_scene_reinit(SlotArgs* args) {
   return false;
 }
 
-// The run loop's first scene is entered without a reinit: its first frame plays instead.
+// The run loop's first scene is entered without a reinit: its first frame with a sound driver
+// plays instead (the driver starts once the first frame is shown).
 void Sound::draw() {
-  if (entered) return;
+  if (entered || !play_on_enter || driver() == nullptr) return;
   entered = true;
-  if (play_on_enter) _on_play_handler(nullptr);
+  _on_play_handler(nullptr);
 }
 
 bool Sound::slot_play(SlotArgs* args) {

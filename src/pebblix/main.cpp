@@ -127,6 +127,8 @@ int main(int argc, char** argv) {
   // Only --strict (which fails on them) and --watch (which learns them) need the problems before
   // the first frame; otherwise the check waits until the first frame is shown.
   std::ostringstream problems;
+  SoundAfterFirstFrame sound_later;
+  add_run_observer(&sound_later);
   CheckAfterFirstFrame check_later(data_check, std::cerr);
   if (line.strict || watching) {
     const int checked = data_check.finish(problems);
@@ -157,6 +159,7 @@ int main(int argc, char** argv) {
   // Under --strict a start scene that is not there fails start-up, as a problem in the data does.
   const bool start_scene_missing = line.strict && get_scene(start_scene) == nullptr;
   process_scene(start_scene);
+  remove_run_observer(&sound_later);
   remove_run_observer(&check_later);
   check_later.finish();
   remove_run_observer(&live_reload);

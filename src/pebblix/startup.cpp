@@ -147,8 +147,17 @@ std::vector<std::string> font_files() {
   return files;
 }
 
-void init_sound(Brannow::FileManager* file_manager) {
-  if (!create_config("SoundConfig", "init_sound")) return;
+namespace {
+// The driver prepare_sound found named, for start_sound.
+std::string& prepared_sound_driver() {
+  static std::string driver;
+  return driver;
+}
+}  // namespace
+
+void prepare_sound(Brannow::FileManager* file_manager) {
+  prepared_sound_driver().clear();
+  if (!create_config("SoundConfig", "prepare_sound")) return;
   Config_Interface* config = config_get_interface("SoundConfig");
   // No settings file is the silent default; a file that is there but unreadable is reported.
   if (config == nullptr || access("cfg/Sound.cfg", F_OK) != 0) return;
@@ -162,6 +171,13 @@ void init_sound(Brannow::FileManager* file_manager) {
   for (const char* kind : {"wav", "ogg"})
     if (!soundloader_create(kind, std::string("libchime_") + kind, true))
       std::cerr << "Sound: " << sound_error() << std::endl;
+  prepared_sound_driver() = driver;
+}
+
+void start_sound() {
+  const std::string driver = prepared_sound_driver();
+  prepared_sound_driver().clear();
+  if (driver.empty()) return;
   const std::string params[2] = {"SoundConfig", "Sound->"};
   if (!sound_create(SOUND_NAME, driver, params, 2)) {
     std::cerr << "Sound: " << sound_error() << "; the game goes on without sound" << std::endl;
@@ -171,7 +187,15 @@ void init_sound(Brannow::FileManager* file_manager) {
   if (!sound->_init()) {
     std::cerr << "Sound: " << sound->_get_error() << "; the game goes on without sound" << std::endl;
     sound_remove(SOUND_NAME);
+    return;
   }
+  ui_apply_sound_settings();
+}
+
+void SoundAfterFirstFrame::frame_ended() {
+  if (started_) return;
+  started_ = true;
+  start_sound();
 }
 
 bool init(Brannow::FileManager* file_manager, const StartupOptions& options) {
@@ -237,8 +261,7 @@ bool init(Brannow::FileManager* file_manager, const StartupOptions& options) {
   // After every built-in type: a module's type may not take one of their names.
   for (const std::string& module : load_game_modules(game_config, "cfg/Game.cfg", std::cerr))
     GAME_INFO("Game module: " << module);
-  init_sound(file_manager);
-  ui_apply_sound_settings();
+  prepare_sound(file_manager);
   startup_mark("scene manager, ui");
   return true;
 }

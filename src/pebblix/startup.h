@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "brannow/brannow.h"
+#include "voskar/scenemanager.h"
 
 // A value that stands in for a key of "GameConfig" or "VideoConfig" for this run only: set once
 // the file is loaded, never written back.
@@ -33,10 +34,23 @@ bool load_text_renderer(Brannow::FileManager* file_manager);
 // The font files of "GameConfig"'s list Fonts->Font.
 std::vector<std::string> font_files();
 
-// Opens the sound driver named by cfg/Sound.cfg's Sound->Driver, with the loaders "wav" and "ogg".
-// No file or no driver named: no sound. A driver that cannot start is reported in one line and
-// the game goes on silent.
-void init_sound(Brannow::FileManager* file_manager);
+// Reads cfg/Sound.cfg and, when its Sound->Driver names a driver, registers the loaders "wav" and
+// "ogg", so that the scenes loaded next decode their sounds. No file or no driver named: no sound.
+void prepare_sound(Brannow::FileManager* file_manager);
+// Opens the driver prepare_sound found named and gives it the player's volumes. A driver that
+// cannot start is reported in one line and the game goes on silent.
+void start_sound();
+
+// Starts the sound at the end of the first frame: opening a device (a sound server, ALSA's
+// settings, the mixer's thread) took longer than the start screen's own making.
+class SoundAfterFirstFrame : public RunObserver {
+public:
+  void frame_ended() override;
+  void event_taken(const Event&) override {}
+
+private:
+  bool started_ = false;
+};
 
 // With TARNVALE_STARTUP_ORIGIN set (nanoseconds of CLOCK_MONOTONIC, as the first-frame benchmark
 // sets it when it starts the program), writes the wall and CPU milliseconds since then to stderr

@@ -39,15 +39,35 @@ protected:
     env.push_back("ALSOFT_CONF=" + folder.write("alsoft.conf", settings));
     return env;
   }
+  // The mix written to `file` as 16-bit mono by OpenAL Soft's wave writer.
+  std::vector<std::string> recording_env(const std::string& file) {
+    return sound_env("[general]\ndrivers = wave\nchannels = mono\nsample-type = int16\n[wave]\nfile = " +
+                     file + "\n");
+  }
+  // The player's settings `names` kept in the folder's data/ (XDG_DATA_HOME in `env`).
+  void keep_settings(const std::string& names, std::vector<std::string>* env) {
+    folder.write("cfg/Game.cfg",
+                 "[Fonts]\n\t[Font0]\n\t\tname Font0\n\t\tsource res/fonts/DejaVuSans.ttf\n\t[/]\n[/]\n"
+                 "[Options]\n\tStartScene start_screen\n\tSavedSettings " + names + "\n[/]\n");
+    env->push_back("XDG_DATA_HOME=" + folder.file("data"));
+  }
+  // Starts the game and clicks the start screen's Settings a moment after its window shows.
+  std::string start_and_open_settings(const std::vector<std::string>& env, double moment) {
+    if (!game.start({test_support::built_program("tarnvale")}, folder.path(), env)) return "";
+    const std::string window = find_window(60);
+    if (window.empty()) return "";
+    wait(moment);
+    click(window, 0.0f, -0.52f);  // Settings
+    wait(1.0);
+    return window;
+  }
   test_support::ScratchDir folder;
   test_support::ChildProcess game;
 };
 
 TEST_F(GameSound, MenuAndFieldMusicPlayAndMSilencesTheField) {
   const std::string recording = folder.file("mix.wav");
-  ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(),
-                         sound_env("[general]\ndrivers = wave\nchannels = mono\nsample-type = int16\n"
-                                   "[wave]\nfile = " + recording + "\n")));
+  ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(), recording_env(recording)));
   const std::string window = find_window(60);
   ASSERT_FALSE(window.empty()) << game.err();
   wait(2.0);  // the menu's music
@@ -70,9 +90,10 @@ TEST_F(GameSound, MenuAndFieldMusicPlayAndMSilencesTheField) {
     return sound_test::loudness(mix, static_cast<std::size_t>(from * rate),
                                 static_cast<std::size_t>(length * rate));
   };
-  // The recording starts before the start screen shows, and ends in the muted field.
+  // The recording starts as the start screen shows, and ends in the muted field.
   const long menu_music = sound_test::onset(mix, 0.005);
   ASSERT_GE(menu_music, 0) << "nothing was heard";
+  EXPECT_LT(static_cast<double>(menu_music) / rate, 1.0) << "the menu's music came late";
   EXPECT_GT(loudness(static_cast<double>(menu_music) / rate, 1.0), 0.003) << "no menu music";
   const long last_sound = [&] {
     for (long i = static_cast<long>(mix.size()) - 1; i >= 0; --i)
@@ -83,6 +104,26 @@ TEST_F(GameSound, MenuAndFieldMusicPlayAndMSilencesTheField) {
   const double muted_at = static_cast<double>(last_sound) / rate;
   EXPECT_GT(seconds - muted_at, 1.0) << "sound after M";
   EXPECT_GT(loudness(muted_at - 1.5, 1.4), 0.003) << "no field music before M";
+}
+
+TEST_F(GameSound, TheStartScreensButtonsSound) {
+  // The music silenced by the player's kept setting: what is heard is the button's.
+  const std::string recording = folder.file("mix.wav");
+  std::vector<std::string> env = recording_env(recording);
+  keep_settings("MusicVolume", &env);
+  folder.write("data/tarnvale/settings.cfg", "[Settings]\n\tMusicVolume 0\n[/]\n");
+  // Off every button, or the first frame's hover would sound.
+  test_support::run_process({"xdotool", "mousemove", "799", "0"}, ".", 10);
+  const std::string window = start_and_open_settings(env, 1.5);
+  ASSERT_FALSE(window.empty()) << game.err();
+  ASSERT_TRUE(request_close(window));
+  ASSERT_TRUE(game.wait(30));
+  int rate = 0;
+  const std::vector<int16_t> mix = sound_test::read_recording(recording, &rate);
+  ASSERT_GT(rate, 0);
+  const long heard = sound_test::onset(mix, 0.003);
+  ASSERT_GE(heard, 0) << "the button was not heard";
+  EXPECT_GT(static_cast<double>(heard) / rate, 1.0) << "sound before the button: the music played";
 }
 
 TEST_F(GameSound, WithoutADeviceOneLineSaysSoAndTheGameRuns) {
@@ -155,8 +196,7 @@ TEST_F(GameSound, ADeviceLostOnTheStartScreenIsOneLineAndTheGamePlaysOnSilent) {
   ignore.sa_handler = SIG_IGN;
   sigaction(SIGPIPE, &ignore, &before);
   const bool started = game.start({test_support::built_program("tarnvale")}, folder.path(),
-                                  sound_env("[general]\ndrivers = wave\nchannels = mono\nsample-type = int16\n"
-                                            "[wave]\nfile = " + folder.file("device") + "\n"));
+                                  recording_env(folder.file("device")));
   sigaction(SIGPIPE, &before, nullptr);
   ASSERT_TRUE(started);
   const std::string window = find_window(60);
@@ -181,17 +221,10 @@ TEST_F(GameSound, ADeviceLostOnTheStartScreenIsOneLineAndTheGamePlaysOnSilent) {
 }
 
 TEST_F(GameSound, TheSettingsWindowChangesTheVolumesAndTheyAreKept) {
-  folder.write("cfg/Game.cfg",
-               "[Fonts]\n\t[Font0]\n\t\tname Font0\n\t\tsource res/fonts/DejaVuSans.ttf\n\t[/]\n[/]\n"
-               "[Options]\n\tStartScene start_screen\n\tSavedSettings EffectsVolume MusicVolume\n[/]\n");
   std::vector<std::string> env = sound_env("[general]\ndrivers = null\n");
-  env.push_back("XDG_DATA_HOME=" + folder.file("data"));
-  ASSERT_TRUE(game.start({test_support::built_program("tarnvale")}, folder.path(), env));
-  const std::string window = find_window(60);
+  keep_settings("EffectsVolume MusicVolume", &env);
+  const std::string window = start_and_open_settings(env, 1.0);
   ASSERT_FALSE(window.empty()) << game.err();
-  wait(1.0);
-  click(window, 0.0f, -0.52f);  // Settings
-  wait(1.0);
   // The window is 560 x 560 on the 800 x 600 picture: its rows stand at 0.7 of their own x and
   // 0.933 of their own y.
   click(window, 0.14f, -0.299f);  // effects -

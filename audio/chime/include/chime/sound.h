@@ -115,6 +115,8 @@ bool sound_remove(const std::string& name);
 bool soundloader_create(const std::string& loader_name, const std::string& module_name,
                         bool replace);
 bool soundloader_remove(const std::string& loader_name);
+// Whether any loader is registered: the game has sound, even before its driver has started.
+bool soundloader_any();
 // A stream over the file, owned by the caller; null when the file cannot be read or decoded.
 Sound_Stream* soundloader_open(const std::string& file_name, Brannow::FileManager* files);
 // The whole file decoded (at most SOUND_MAX_EFFECT_SECONDS); files already decoded and still in
