@@ -144,6 +144,10 @@ bool start_program(std::string* error) {
     const char* skip = std::getenv("FIELD_BENCH_SKIP_UNCHANGED");
     if (!skip || std::string(skip) != "1")
       config_get_interface("VideoConfig")->set_value("Video->SkipUnchangedFrames", "no", true);
+    // One layout every run (TARNVALE_SEED set outside wins): of 56 seeds, 42 and 48 made piles of
+    // 200 whose positions never solved within Box2D's tolerance, so they never slept, and their
+    // frames stepped the world.
+    setenv("TARNVALE_SEED", "1", 0);
     if (const char* resizable = std::getenv("FIELD_BENCH_RESIZABLE"))
       config_get_interface("VideoConfig")->set_value("Video->Resizable", resizable, true);
     return init(files) ? "" : "the program's start-up failed";
@@ -253,6 +257,12 @@ void BM_ShippedField(benchmark::State& state) {
   PhysScene* scene = settled_field(static_cast<int>(state.range(0)), &placed);
   if (scene == nullptr) {
     state.SkipWithError("the game scene did not load");
+    return;
+  }
+  if (const int awake = awake_stones(scene->get_world())) {
+    const std::string unsettled = "the field did not settle: " + std::to_string(awake) + " stones awake after " +
+                                  std::to_string(MAX_SETTLING_STEPS) + " steps";
+    state.SkipWithError(unsettled.c_str());
     return;
   }
   measure_frames(state, scene);
