@@ -59,7 +59,7 @@ bool BaseUIObject::real_load(Scene*, std::string storage_name, std::string stora
                   "Error while trying to create config from libquorra: " + config_error());
       return false;
     }
-    for (const auto& pair : config_pairs(*old)) old->remove_value(pair.first, false);
+    config_clear(*old);
   }
   style_config = config_get_interface(_internal_style_name_);
   if (!style_config) {

@@ -107,6 +107,10 @@ std::vector<std::pair<std::string, std::string>> config_pairs(Config_Interface& 
   return std::move(collect.pairs);
 }
 
+void config_clear(Config_Interface& config) {
+  for (const auto& pair : config_pairs(config)) config.remove_value(pair.first, false);
+}
+
 bool config_create(std::string name, std::string plugin, bool flag) {
   try {
     if (configs().exists(name)) {

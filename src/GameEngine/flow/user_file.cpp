@@ -106,7 +106,7 @@ bool UserFile::read(Config_Interface* into, const Check& check) {
   if (why.empty()) return true;
 
   // Nothing of a file read wrongly may stay: the game goes on with an empty one.
-  for (const std::string& key : keys_of(into)) into->remove_value(key, false);
+  config_clear(*into);
 
   const std::string aside = path_ + ".bad";
   std::error_code moved;

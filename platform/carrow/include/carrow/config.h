@@ -99,3 +99,5 @@ void config_set_error(std::string text);
 
 // Every (key path, value) pair of the configuration, in key order.
 std::vector<std::pair<std::string, std::string>> config_pairs(Config_Interface& config);
+// Removes every pair of the configuration.
+void config_clear(Config_Interface& config);
